@@ -1,0 +1,35 @@
+#include "platform/Application.h"
+
+#include <QMessageBox>
+#include <stdexcept>
+
+namespace platform {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        HandleException(e);
+    } catch (...) {
+        HandleException(std::runtime_error("Unknown exception"));
+    }
+    return false;
+}
+
+void TApplication::HandleException(const std::exception& e) {
+    if (onException_) {
+        // A handler that throws again must not take the program down.
+        try {
+            onException_(e);
+        } catch (...) {
+        }
+        return;
+    }
+    QMessageBox::critical(activeWindow(), title_, QString::fromLocal8Bit(e.what()));
+}
+
+TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+
+} // namespace platform

@@ -1,0 +1,43 @@
+#pragma once
+// The application object: a QApplication that hands every exception escaping an event
+// handler to the installed exception handler instead of ending the program.
+#include <QApplication>
+#include <exception>
+#include <functional>
+
+namespace platform {
+
+class TApplication : public QApplication {
+    Q_OBJECT
+public:
+    using ExceptionHandler = std::function<void(const std::exception&)>;
+
+    TApplication(int& argc, char** argv);
+
+    void SetTitle(const QString& title) { title_ = title; }
+    const QString& Title() const { return title_; }
+
+    // With no handler installed an escaped exception is shown in an error box.
+    void SetOnException(ExceptionHandler handler) { onException_ = std::move(handler); }
+    void SetOnMinimize(std::function<void()> handler) { onMinimize_ = std::move(handler); }
+    // Called by the main window when it is minimised.
+    void Minimized() {
+        if (onMinimize_) onMinimize_();
+    }
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Passes an exception to the installed handler (also used by code that catches an
+    // exception and wants the application's reaction to it).
+    void HandleException(const std::exception& e);
+
+private:
+    QString title_;
+    ExceptionHandler onException_;
+    std::function<void()> onMinimize_;
+};
+
+// The one application object, or null before it exists.
+TApplication* Application();
+
+} // namespace platform

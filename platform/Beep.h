@@ -1,0 +1,11 @@
+#pragma once
+// The short system beep that precedes most message boxes.
+#include <functional>
+
+namespace platform {
+
+void Beep();
+// Replaces what Beep() does (tests count beeps); an empty function restores the default.
+void SetBeepHandler(std::function<void()> handler);
+
+} // namespace platform

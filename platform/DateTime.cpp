@@ -1,0 +1,40 @@
+#include "platform/DateTime.h"
+
+#include <chrono>
+#include <cmath>
+#include <ctime>
+
+namespace platform {
+
+namespace {
+// Days from 1899-12-30 to 1970-01-01.
+constexpr double kUnixEpochDays = 25569.0;
+} // namespace
+
+double Now() {
+    using namespace std::chrono;
+    auto now = system_clock::now();
+    std::time_t secs = system_clock::to_time_t(now);
+    std::tm local{};
+    localtime_r(&secs, &local);
+    // Shift by the local offset so that the fraction is the local time of day.
+    double ms = static_cast<double>(duration_cast<milliseconds>(now.time_since_epoch()).count());
+    return kUnixEpochDays + (ms / 1000.0 + static_cast<double>(local.tm_gmtoff)) / 86400.0;
+}
+
+TDateParts DecodeDateTime(double dateTime) {
+    double days = std::floor(dateTime);
+    long long secs = std::llround((dateTime - days) * 86400.0);
+    if (secs >= 86400) {
+        days += 1;
+        secs -= 86400;
+    }
+    std::time_t t = static_cast<std::time_t>((days - kUnixEpochDays) * 86400.0);
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    return {utc.tm_year + 1900,          utc.tm_mon + 1,          utc.tm_mday,
+            static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60),
+            static_cast<int>(secs % 60)};
+}
+
+} // namespace platform

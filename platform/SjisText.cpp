@@ -1,0 +1,71 @@
+#include "platform/SjisText.h"
+
+#include <cerrno>
+#include <iconv.h>
+#include <stdexcept>
+
+namespace platform {
+
+namespace {
+
+// One iconv descriptor per direction, reset before each use.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `in`; an input sequence that cannot be converted is skipped (one byte, or
+    // one character of `step` bytes) and `replacement` is written in its place.
+    std::string Run(std::string_view in, std::string_view replacement, std::size_t step) {
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        std::string out;
+        out.reserve(in.size() * 2 + 8);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        char buf[1024];
+        while (srcLeft > 0) {
+            char* dst = buf;
+            std::size_t dstLeft = sizeof buf;
+            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            out.append(buf, dst - buf);
+            if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
+                // EILSEQ or EINVAL (a truncated sequence at the end): skip and mark it.
+                std::size_t skip = std::min(step, srcLeft);
+                src += skip;
+                srcLeft -= skip;
+                out.append(replacement);
+            }
+        }
+        char* dst = buf;
+        std::size_t dstLeft = sizeof buf;
+        iconv(cd_, nullptr, nullptr, &dst, &dstLeft);
+        out.append(buf, dst - buf);
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+} // namespace
+
+QString FromSjis(std::string_view bytes) {
+    thread_local Converter conv("UTF-16LE", "CP932");
+    std::string utf16 = conv.Run(bytes, std::string_view("\xFD\xFF", 2), 1);
+    return QString(reinterpret_cast<const QChar*>(utf16.data()),
+                   static_cast<qsizetype>(utf16.size() / 2));
+}
+
+std::string ToSjis(const QString& text) {
+    thread_local Converter conv("CP932", "UTF-16LE");
+    std::string_view in(reinterpret_cast<const char*>(text.utf16()),
+                        static_cast<std::size_t>(text.size()) * 2);
+    return conv.Run(in, "?", 2);
+}
+
+} // namespace platform

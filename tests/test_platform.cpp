@@ -1,0 +1,31 @@
+#include "platform/Sjis.h"
+#include "platform/SjisText.h"
+
+#include <gtest/gtest.h>
+
+TEST(Sjis, LeadByteIsJudgedFromTheStartOfTheText) {
+    // "あ" is 0x82 0xA0; "ー" is 0x81 0x5B whose second byte is no lead byte, but 0x82 0x82
+    // ("Ｇ"? any pair) has a trail byte in the lead range.
+    std::string s = "a\x82\x82\x82\xA0";
+    EXPECT_FALSE(platform::IsLeadByteAt(s, 0));
+    EXPECT_TRUE(platform::IsLeadByteAt(s, 1));
+    EXPECT_FALSE(platform::IsLeadByteAt(s, 2)); // trail byte, although 0x82 is a lead value
+    EXPECT_TRUE(platform::IsLeadByteAt(s, 3));
+    EXPECT_FALSE(platform::IsLeadByteAt(s, 4));
+    EXPECT_FALSE(platform::IsLeadByteAt(s, 5)); // past the end
+}
+
+TEST(Sjis, ConvertsBothWays) {
+    const std::string sjis = "\x81\x40" "abc\x83\x65\x83\x58\x83\x67"; // full-width space, "テスト"
+    QString text = platform::FromSjis(sjis);
+    EXPECT_EQ(text, QString::fromUtf8("\u3000abcテスト"));
+    EXPECT_EQ(platform::ToSjis(text), sjis);
+}
+
+TEST(Sjis, BadBytesAndUnmappableCharactersNeverFail) {
+    EXPECT_EQ(platform::FromSjis(std::string("a\x82", 2)), QString::fromUtf8("a\uFFFD"));
+    EXPECT_EQ(platform::FromSjis(std::string("\xFD" "b", 2)), QString::fromUtf8("\uFFFDb"));
+    EXPECT_EQ(platform::FromSjis(std::string("x\0y", 3)).size(), 3);
+    EXPECT_EQ(platform::ToSjis(QString::fromUtf8("a\u0E01b")), "a?b"); // Thai letter
+    EXPECT_EQ(platform::ToSjis(QString()), "");
+}
