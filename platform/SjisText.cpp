@@ -1,5 +1,7 @@
+#include "platform/Sjis.h"
 #include "platform/SjisText.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <iconv.h>
 #include <stdexcept>
@@ -19,8 +21,8 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts `in`; an input sequence that cannot be converted is skipped (one byte, or
-    // one character of `step` bytes) and `replacement` is written in its place.
+    // Converts `in`; an input sequence that cannot be converted is skipped (`step` bytes)
+    // and `replacement` is written in its place.
     std::string Run(std::string_view in, std::string_view replacement, std::size_t step) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::string out;
@@ -34,7 +36,7 @@ public:
             std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
             out.append(buf, dst - buf);
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-                // EILSEQ or EINVAL (a truncated sequence at the end): skip and mark it.
+                // EILSEQ, or EINVAL for a truncated sequence at the end: skip and mark it.
                 std::size_t skip = std::min(step, srcLeft);
                 src += skip;
                 srcLeft -= skip;
@@ -53,6 +55,29 @@ private:
 };
 
 } // namespace
+
+std::string Utf8ToSjis(std::string_view utf8) {
+    thread_local Converter conv("CP932", "UTF-8");
+    // One character at a time, so that a character without a Shift-JIS form becomes one '?'.
+    std::string out;
+    std::size_t start = 0;
+    while (start < utf8.size()) {
+        std::size_t len = 1;
+        unsigned char c = static_cast<unsigned char>(utf8[start]);
+        if (c >= 0xF0) len = 4;
+        else if (c >= 0xE0) len = 3;
+        else if (c >= 0xC0) len = 2;
+        len = std::min(len, utf8.size() - start);
+        out += conv.Run(utf8.substr(start, len), "?", len);
+        start += len;
+    }
+    return out;
+}
+
+std::string SjisToUtf8(std::string_view sjis) {
+    thread_local Converter conv("UTF-8", "CP932");
+    return conv.Run(sjis, "\xEF\xBF\xBD", 1);
+}
 
 QString FromSjis(std::string_view bytes) {
     thread_local Converter conv("UTF-16LE", "CP932");

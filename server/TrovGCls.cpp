@@ -1,0 +1,323 @@
+#include "server/TrovGCls.h"
+
+#include "platform/Beep.h"
+#include "platform/DateTime.h"
+#include "shared/Wire.h"
+
+std::uint32_t RandomSeed = 0;
+
+int Random(int n) {
+    RandomSeed = RandomSeed * 134775813u + 1u;
+    return static_cast<int>((static_cast<std::uint64_t>(RandomSeed) * static_cast<std::uint32_t>(n)) >>
+                            32);
+}
+
+const std::array<const char*, 4> kRoleCodes = {"Ft", "W1", "W2", "Rt"};
+const std::array<const char*, 4> kRoleWords = {"Factory", "Distributor", "Wholesaler", "Retailer"};
+
+const std::array<TTrovGame::THistory TTrovGame::*, TTrovGame::kHistoryCount> TTrovGame::kHistories = {
+    &TTrovGame::ProdF1, &TTrovGame::ProdF2,  &TTrovGame::StockF,  &TTrovGame::BacklogF,
+    &TTrovGame::ShipF,  &TTrovGame::TransD,  &TTrovGame::StockD,  &TTrovGame::BacklogD,
+    &TTrovGame::ShipD,  &TTrovGame::TransW,  &TTrovGame::StockW,  &TTrovGame::BacklogW,
+    &TTrovGame::ShipW,  &TTrovGame::TransR,  &TTrovGame::StockR,  &TTrovGame::BacklogR,
+    &TTrovGame::OrderR, &TTrovGame::OrderRd, &TTrovGame::OrderW,  &TTrovGame::OrderWd,
+    &TTrovGame::OrderD, &TTrovGame::OrderDd, &TTrovGame::OrderF,  &TTrovGame::Market,
+    &TTrovGame::ShipR};
+
+const std::array<TTrovGame::TMoneyHistory TTrovGame::*, 3> TTrovGame::kMoneyHistories = {
+    &TTrovGame::InvCost, &TTrovGame::BacklogCost, &TTrovGame::TotalCost};
+
+TTrovGame::TTrovGame(platform::HWND AWnd) : FWnd(AWnd) { Init(); }
+
+TTrovGame::~TTrovGame() {
+    FFinalTurn = 1;
+    Init();
+}
+
+void TTrovGame::Init() {
+    static const std::array<const char*, 4> localNames = {
+        "Factory(server operation)", "Distributor(server operation)",
+        "Wholesaler(server operation)", "Retailer(server operation)"};
+
+    FTurn = 0;
+    FState = gsPreparing;
+    SetFinalTurn(FFinalTurn);
+    for (auto history : kHistories) std::fill((this->*history).begin(), (this->*history).end(), 0);
+    for (auto history : kMoneyHistories)
+        std::fill((this->*history).begin(), (this->*history).end(), 0);
+    SetDefaultFirstValues();
+    SetDefaultMarket(4);
+    for (int i = 0; i < 4; ++i) {
+        TPlayerData& p = FLocalPlayers[i];
+        p.Entered = false;
+        p.Accepted = true;
+        p.Name = localNames[i];
+        p.Role = static_cast<std::uint8_t>(i + 1);
+        p.Owner = owUnset;
+        p.ShipMode = smUnset;
+        p.Order = -1;
+        p.Shipment = -1;
+        p.TimeStamp = platform::Now();
+        p.Socket = nullptr;
+    }
+}
+
+void TTrovGame::SetFinalTurn(std::int8_t N) {
+    if (FFinalTurn < 1 || N < 1) return;
+    if (FState == gsRunning && N < FTurn) N = FTurn;
+    FFinalTurn = N;
+    for (auto history : kHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);
+    for (auto history : kMoneyHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);
+}
+
+void TTrovGame::SetDefaultFirstValues() {
+    if (StockF.empty()) return;
+    for (int i = 0; i < kFirstValueCount; ++i) History(i)[0] = 4;
+    for (THistory* h : {&StockF, &StockD, &StockW, &StockR}) (*h)[0] = 12;
+    for (THistory* h : {&BacklogF, &BacklogD, &BacklogW, &BacklogR}) (*h)[0] = 0;
+}
+
+void TTrovGame::SetDefaultMarket(std::uint8_t Base) {
+    for (std::size_t t = 0; t < Market.size(); ++t) Market[t] = t < 5 ? Base : 8;
+}
+
+void TTrovGame::SetRandomMarket(std::uint8_t Lo, std::uint8_t Hi) {
+    if (Market.empty()) return;
+    if (Lo > Hi) Hi = Lo;
+    for (auto& demand : Market)
+        demand = Lo == Hi ? Lo : static_cast<std::uint8_t>(Random(Hi - Lo) + Lo);
+}
+
+void TTrovGame::SetRandomFirstValues(std::uint8_t Lo, std::uint8_t Hi) {
+    if (FFinalTurn < 1 || StockF.empty()) return;
+    if (Lo > Hi) Hi = Lo;
+    for (int i = 0; i < kFirstValueCount; ++i)
+        History(i)[0] = Lo == Hi ? Lo : static_cast<std::uint8_t>(Random(Hi - Lo) + Lo);
+}
+
+bool TTrovGame::CanStart() const {
+    for (int r = 1; r <= 4; ++r)
+        if (!FPlayers[r] || FPlayers[r]->Role != r) return false;
+    for (int r = 1; r <= 4; ++r)
+        if (!FPlayers[r]->Accepted) return false;
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->Owner == owUnset) return false;
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->Owner == owClient && !FPlayers[r]->Socket) return false;
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->ShipMode == smUnset) return false;
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->Owner == owAuto && FPlayers[r]->ShipMode == smManual) return false;
+    return FState != gsRunning;
+}
+
+bool TTrovGame::IsRoleFree(std::uint8_t Role) const {
+    if (Role < 1 || Role > 4) return false;
+    return !FPlayers[Role] || FPlayers[Role]->Owner == owUnset;
+}
+
+bool TTrovGame::NeedsServerOrder(std::uint8_t Role) const {
+    if (Role < 1 || Role > 4 || !FPlayers[Role]) return false;
+    return FState == gsRunning && FPlayers[Role]->Owner == owServer && FPlayers[Role]->Order < 0;
+}
+
+void TTrovGame::SendToClientRoles(const std::string& message) const {
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r] && FPlayers[r]->Owner == owClient && FPlayers[r]->Socket)
+            FPlayers[r]->Socket->SendText(message);
+}
+
+void TTrovGame::Start() {
+    if (!CanStart()) return;
+    if (FState == gsFinished) {
+        FTurn = 0;
+        FState = gsPreparing;
+        SetFinalTurn(FFinalTurn);
+    }
+    if (FState == gsPreparing) {
+        CalcCosts(FTurn);
+        SendToClientRoles("TS_Gm:Start!\t");
+        ++FTurn;
+    } else if (FState == gsPaused) {
+        SendToClientRoles("TS_Gm:ReStart!\t");
+    }
+    platform::Beep();
+    FState = gsRunning;
+    SendState();
+}
+
+void TTrovGame::Stop() {
+    if (FState != gsRunning) return;
+    FState = FTurn < FFinalTurn ? gsPaused : gsFinished;
+    platform::Beep();
+}
+
+int TTrovGame::ProceedTurn() {
+    if (FState != gsRunning) return -1;
+    for (int r = 1; r <= 4; ++r) {
+        const TPlayerData* p = FPlayers[r];
+        if (!p || p->Owner == owUnset || p->ShipMode == smUnset) return -1;
+    }
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->Owner != owAuto && FPlayers[r]->Order < 0) return -1;
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->ShipMode == smManual && FPlayers[r]->Shipment < 0) return -1;
+
+    platform::Beep();
+    if (FTurn < FFinalTurn) {
+        ProcessWeek();
+        return 0;
+    }
+    FState = gsFinished;
+    CalcSummary(static_cast<std::int8_t>(FTurn - 1));
+    return 1;
+}
+
+namespace {
+
+// The wanted shipment of a role: with All shipping its incoming order plus its backlog (as
+// a byte, stored into the signed field), with Auto shipping a draw, with Manual shipping
+// what was entered.
+std::int8_t WantedShipment(TPlayerData& player, std::uint8_t allSum) {
+    if (player.ShipMode == smAll) player.Shipment = static_cast<std::int8_t>(allSum);
+    else if (player.ShipMode == smAuto) player.Shipment = static_cast<std::int8_t>(Random(4) + 2);
+    return player.Shipment;
+}
+
+// What a role ships and the backlog it carries, from its inventory after this week's
+// arrival, its incoming order and the wanted shipment. The comparisons are signed: a wanted
+// shipment of 128 or more (only possible as the All sum) counts as negative.
+void Ship(std::uint8_t stock, std::uint8_t incoming, std::int8_t wanted, std::uint8_t& shipment,
+          std::uint8_t& backlog) {
+    int x = stock, i = incoming, s = wanted;
+    if (x < s) {
+        shipment = stock;
+        backlog = static_cast<std::uint8_t>(s - x);
+    } else if (i > s) {
+        shipment = static_cast<std::uint8_t>(s);
+        backlog = static_cast<std::uint8_t>(i - s);
+    } else {
+        shipment = static_cast<std::uint8_t>(s);
+        backlog = 0;
+    }
+}
+
+} // namespace
+
+void TTrovGame::ProcessWeek() {
+    const int t = FTurn;
+    if (t < 1 || t >= FFinalTurn) return;
+    const int w = t - 1;
+    auto u8 = [](int v) { return static_cast<std::uint8_t>(v); };
+    TPlayerData& factory = *FPlayers[rlFactory];
+    TPlayerData& distributor = *FPlayers[rlDistributor];
+    TPlayerData& wholesaler = *FPlayers[rlWholesaler];
+    TPlayerData& retailer = *FPlayers[rlRetailer];
+
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r]->Owner == owAuto) FPlayers[r]->Order = static_cast<std::int8_t>(Random(4) + 2);
+
+    ProdF1[t] = OrderF[w];
+    ProdF2[t] = ProdF1[w];
+    StockF[t] = u8(StockF[w] + ProdF2[w]);
+    Ship(StockF[t], OrderDd[w], WantedShipment(factory, u8(OrderDd[w] + BacklogF[w])), ShipF[t],
+         BacklogF[t]);
+    StockF[t] = u8(StockF[t] - ShipF[t]);
+
+    TransD[t] = ShipF[w];
+    StockD[t] = u8(StockD[w] + TransD[w]);
+    Ship(StockD[t], OrderWd[w], WantedShipment(distributor, u8(OrderWd[w] + BacklogD[w])),
+         ShipD[t], BacklogD[t]);
+    StockD[t] = u8(StockD[t] - ShipD[t]);
+
+    TransW[t] = ShipD[w];
+    StockW[t] = u8(StockW[w] + TransW[w]);
+    Ship(StockW[t], OrderRd[w], WantedShipment(wholesaler, u8(OrderRd[w] + BacklogW[w])),
+         ShipW[t], BacklogW[t]);
+    StockW[t] = u8(StockW[t] - ShipW[t]);
+
+    TransR[t] = ShipW[w];
+    StockR[t] = u8(StockR[w] + TransR[w]);
+    Ship(StockR[t], Market[w], WantedShipment(retailer, u8(Market[w] + BacklogR[w])), ShipR[t],
+         BacklogR[t]);
+    StockR[t] = u8(StockR[t] - ShipR[t]);
+
+    OrderR[t] = u8(retailer.Order);
+    OrderRd[t] = OrderR[w];
+    OrderW[t] = u8(wholesaler.Order);
+    OrderWd[t] = OrderW[w];
+    OrderD[t] = u8(distributor.Order);
+    OrderDd[t] = OrderD[w];
+    OrderF[t] = u8(factory.Order);
+
+    CalcCosts(t);
+
+    for (int r = 1; r <= 4; ++r) FPlayers[r]->Order = -1;
+    for (int r = 1; r <= 4; ++r) FPlayers[r]->Shipment = -1;
+    FTurn = static_cast<std::int8_t>(t + 1);
+
+    if (FTurn >= FFinalTurn) {
+        for (int r = 1; r <= 4; ++r)
+            if (FPlayers[r] && FPlayers[r]->Owner == owServer) FPlayers[r]->Order = 0;
+        for (int r = 1; r <= 4; ++r)
+            if (FPlayers[r] && FPlayers[r]->Owner == owServer) FPlayers[r]->Shipment = 0;
+        platform::PostMessage(FWnd, WM_GAMEFINALWEEK, 0, 0);
+    }
+    SendState();
+}
+
+void TTrovGame::CalcCosts(int t) {
+    if (t < 0 || t >= static_cast<int>(InvCost.size())) return;
+    int stock = StockF[t] + StockD[t] + StockW[t] + StockR[t];
+    int backlog = BacklogF[t] + BacklogD[t] + BacklogW[t] + BacklogR[t];
+    InvCost[t] = stock * FInvUnitCost;
+    BacklogCost[t] = backlog * FBacklogUnitCost;
+    TotalCost[t] = InvCost[t] + BacklogCost[t];
+}
+
+void TTrovGame::CalcSummary(std::int8_t Last) {
+    TMoney* averages[] = {&FAvgStockF, &FAvgBacklogF, &FAvgStockD, &FAvgBacklogD,
+                          &FAvgStockW, &FAvgBacklogW, &FAvgStockR, &FAvgBacklogR};
+    const THistory* sources[] = {&StockF, &BacklogF, &StockD, &BacklogD,
+                                 &StockW, &BacklogW, &StockR, &BacklogR};
+    FSumInvCost = FSumBacklogCost = FSumTotalCost = 0;
+    for (TMoney* avg : averages) *avg = 0;
+    if (Last < 0) return;
+    const int last = std::min<int>(Last, static_cast<int>(InvCost.size()) - 1);
+    for (int i = 0; i <= last; ++i) {
+        FSumInvCost += InvCost[i];
+        FSumBacklogCost += BacklogCost[i];
+        FSumTotalCost += TotalCost[i];
+        for (int k = 0; k < 8; ++k) *averages[k] += MoneyFromUnits((*sources[k])[i]);
+    }
+    for (TMoney* avg : averages) *avg = MoneyDivide(*avg, Last + 1);
+}
+
+void TTrovGame::SendState() {
+    std::string weekText = FTurn >= FFinalTurn ? "Fn" : NumToHex(FTurn);
+    for (int r = 1; r <= 4; ++r)
+        if (FPlayers[r] && FPlayers[r]->Owner == owClient)
+            SendStateToSocket(FPlayers[r]->Socket, weekText);
+}
+
+void TTrovGame::SendStateToSocket(platform::TConnection* socket,
+                                  const std::string& weekText) const {
+    if (!socket || !socket->Connected()) return;
+    const int w = FTurn - 1;
+    if (w < 0 || w >= static_cast<int>(StockF.size())) return;
+    auto send = [socket](const std::string& code, std::uint8_t value) {
+        socket->SendText("TS_" + code + ":" + NumToHex(value) + "\t");
+    };
+    socket->SendText("TS_Tn:" + weekText + "\t");
+    send("Ft", StockF[w]);
+    send("W1", StockD[w]);
+    send("W2", StockW[w]);
+    send("Rt", StockR[w]);
+    const THistory* demands[] = {&OrderDd, &OrderWd, &OrderRd, &Market};
+    const THistory* backlogs[] = {&BacklogF, &BacklogD, &BacklogW, &BacklogR};
+    for (int n = 0; n < 4; ++n) {
+        const TPlayerData* p = FPlayers[n + 1];
+        if (p && p->Owner == owClient) send("Dm" + std::to_string(n), (*demands[n])[w]);
+        send("BC" + std::to_string(n), (*backlogs[n])[w]);
+    }
+}

@@ -1,0 +1,119 @@
+#pragma once
+// The one simulation of the supply-chain game that the server holds: week counters and
+// state, unit costs, the week-by-week histories, the summary, and the four role slots.
+#include "platform/Connection.h"
+#include "platform/Messages.h"
+#include "shared/Money.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Roles, numbered as in the role slots.
+constexpr std::uint8_t rlNone = 0, rlFactory = 1, rlDistributor = 2, rlWholesaler = 3,
+                       rlRetailer = 4;
+// Who plays a role.
+constexpr std::uint8_t owUnset = 0, owClient = 1, owServer = 2, owAuto = 3;
+// How a role's shipment is set.
+constexpr std::uint8_t smUnset = 0, smAll = 1, smManual = 2, smAuto = 3;
+// Game states.
+constexpr std::uint8_t gsPreparing = 1, gsRunning = 2, gsPaused = 3, gsFinished = 4;
+
+// Posted to the game's window when the last week has been processed.
+constexpr unsigned WM_GAMEFINALWEEK = platform::WM_USER + 187;
+
+// One player or role slot: a connected client's record, or one of the game's own four.
+struct TPlayerData {
+    bool Entered = false;  // the client's name was accepted
+    bool Accepted = false; // admitted to play
+    std::string Name = "UnKnown";
+    std::uint8_t Role = rlNone;
+    std::uint8_t Owner = owUnset;
+    std::uint8_t ShipMode = smUnset;
+    std::int8_t Order = -1;    // this week's order; -1 = not entered
+    std::int8_t Shipment = -1; // this week's shipment; -1 = not entered
+    double TimeStamp = 0;      // days since 1899-12-30
+    platform::TConnection* Socket = nullptr;
+};
+
+// The program-wide generator: never seeded from the clock, so every run draws the same
+// sequence.
+extern std::uint32_t RandomSeed;
+// A number from 0 to n-1.
+int Random(int n);
+
+// Role codes and words, index 0 (Factory) to 3 (Retailer).
+extern const std::array<const char*, 4> kRoleCodes;
+extern const std::array<const char*, 4> kRoleWords;
+
+class TTrovGame {
+public:
+    using THistory = std::vector<std::uint8_t>;
+    using TMoneyHistory = std::vector<TMoney>;
+
+    explicit TTrovGame(platform::HWND AWnd);
+    ~TTrovGame();
+    TTrovGame(const TTrovGame&) = delete;
+    TTrovGame& operator=(const TTrovGame&) = delete;
+
+    void Init();
+    void SetFinalTurn(std::int8_t N);
+    void SetDefaultFirstValues();
+    void SetDefaultMarket(std::uint8_t Base);
+    void SetRandomMarket(std::uint8_t Lo, std::uint8_t Hi);
+    void SetRandomFirstValues(std::uint8_t Lo, std::uint8_t Hi);
+    bool CanStart() const;
+    bool IsRoleFree(std::uint8_t Role) const;
+    bool NeedsServerOrder(std::uint8_t Role) const;
+
+    // The week step.
+    void Start();
+    void Stop();
+    // -1: not running or a decision is missing; 0: a week was processed; 1: game over.
+    int ProceedTurn();
+
+    // The state block to every client-played role.
+    void SendState();
+
+    // The 25 quantity histories in their fixed order (also the order of the data file and
+    // of the random starting values); the first 23 hold the starting values in week 0.
+    static constexpr int kHistoryCount = 25;
+    static constexpr int kFirstValueCount = 23;
+    THistory& History(int index) { return this->*kHistories[index]; }
+    const THistory& History(int index) const { return this->*kHistories[index]; }
+
+    platform::HWND FWnd;
+    std::int8_t FTurn = 0;
+    std::int8_t FFinalTurn = 30;
+    std::uint8_t FState = gsPreparing;
+    TMoney FSumInvCost = 0, FSumBacklogCost = 0, FSumTotalCost = 0;
+    TMoney FAvgStockF = 0, FAvgBacklogF = 0, FAvgStockD = 0, FAvgBacklogD = 0;
+    TMoney FAvgStockW = 0, FAvgBacklogW = 0, FAvgStockR = 0, FAvgBacklogR = 0;
+    std::string FGroupName;
+    // Role slots, index = role number 1 to 4 (index 0 unused); empty = nobody.
+    std::array<TPlayerData*, 5> FPlayers{};
+    // The game's own records for roles played at the server or by the computer.
+    std::array<TPlayerData, 4> FLocalPlayers;
+
+    THistory ProdF1, ProdF2, StockF, BacklogF, ShipF;
+    THistory TransD, StockD, BacklogD, ShipD;
+    THistory TransW, StockW, BacklogW, ShipW;
+    THistory TransR, StockR, BacklogR;
+    THistory OrderR, OrderRd, OrderW, OrderWd, OrderD, OrderDd, OrderF;
+    THistory Market, ShipR;
+
+    TMoney FInvUnitCost = MoneyFromUnits(1) / 2;
+    TMoney FBacklogUnitCost = MoneyFromUnits(1);
+    TMoneyHistory InvCost, BacklogCost, TotalCost;
+
+private:
+    static const std::array<THistory TTrovGame::*, kHistoryCount> kHistories;
+    static const std::array<TMoneyHistory TTrovGame::*, 3> kMoneyHistories;
+
+    void ProcessWeek();
+    void CalcSummary(std::int8_t Last);
+    void CalcCosts(int t);
+    void SendStateToSocket(platform::TConnection* socket, const std::string& weekText) const;
+    void SendToClientRoles(const std::string& message) const;
+};

@@ -1,0 +1,18 @@
+#pragma once
+// Money: a signed 64-bit count of ten-thousandths (four fixed decimals).
+#include <cstdint>
+#include <string>
+
+using TMoney = std::int64_t;
+
+constexpr TMoney kMoneyOne = 10000;
+
+constexpr TMoney MoneyFromUnits(std::int64_t units) { return units * kMoneyOne; }
+
+// `sum` divided by `count` (> 0), rounded to the nearest ten-thousandth; an exact half goes
+// to the even last digit.
+TMoney MoneyDivide(TMoney sum, std::int64_t count);
+
+// Decimal text with the decimals it needs, at most four, no trailing zeros, no separator
+// when whole: 29 -> "29", 0.5 -> "0.5", 12.3333 -> "12.3333", -1.25 -> "-1.25".
+std::string MoneyToText(TMoney value);

@@ -1,0 +1,105 @@
+#include "shared/Wire.h"
+
+#include "platform/Sjis.h"
+#include "shared/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+std::string NumToHex(int value) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02X", static_cast<unsigned>(value));
+    return buf;
+}
+
+int HexToNum(std::string_view digits) {
+    if (digits.empty()) return -1;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        int d;
+        if (c >= '0' && c <= '9') d = c - '0';
+        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+        else return -1;
+        value = value * 16 + static_cast<unsigned>(d);
+        if (value > 0xFFFFFFFFu) return -1;
+    }
+    return static_cast<int>(static_cast<std::uint32_t>(value));
+}
+
+TReceiveBuffer::Flush TReceiveBuffer::Receive(std::string_view chunk) {
+    Flush result;
+    if (chunk.empty()) return result;
+    buffer_.append(chunk);
+    if (chunk.back() != kTerminator) return result;
+
+    std::string text;
+    text.swap(buffer_);
+    // CR inside a message is kept apart as VT while the text is split at the TABs.
+    for (char& c : text) {
+        if (c == '\r') c = '\v';
+        else if (c == kTerminator) c = '\r';
+    }
+    result.flushed = true;
+    result.lines = SplitLines(text);
+    for (auto& line : result.lines) std::replace(line.begin(), line.end(), '\v', '\r');
+    return result;
+}
+
+namespace {
+
+// The value starts at `valueStart` of the first line; the lines are joined with CR LF
+// after each and trimmed.
+std::string JoinValue(std::vector<std::string>& lines, std::size_t valueStart) {
+    lines.front().erase(0, std::min(valueStart, lines.front().size()));
+    return Trim(JoinLines(lines));
+}
+
+} // namespace
+
+std::optional<TEnvelope> ParseClientEnvelope(std::string_view line) {
+    std::vector<std::string> lines = SplitLines(line);
+    if (lines.empty()) return std::nullopt;
+    const std::string& first = lines.front();
+    if (first.size() < 7 || first.compare(0, 3, "TC_") != 0 || first[5] != ':')
+        return std::nullopt;
+    TEnvelope env;
+    env.code = first.substr(3, 2);
+    env.value = JoinValue(lines, 6);
+    return env;
+}
+
+std::optional<TEnvelope> ParseServerEnvelope(std::string_view line) {
+    std::vector<std::string> lines = SplitLines(line);
+    if (lines.empty()) return std::nullopt;
+    const std::string& first = lines.front();
+    if (first.size() < 7 || first.compare(0, 3, "TS_") != 0) return std::nullopt;
+    TEnvelope env;
+    std::string two = first.substr(3, 2);
+    bool threeByte = two == "Dm" || two == "BC";
+    env.code = first.substr(3, threeByte ? 3 : 2);
+    env.value = JoinValue(lines, threeByte ? 7 : 6);
+    return env;
+}
+
+void SendTextInPieces(platform::TConnection* socket, std::string_view text,
+                      std::uint8_t pieceLen, char terminator) {
+    if (!socket || pieceLen == 0) return;
+    try {
+        std::vector<std::string> lines = SplitLines(text);
+        if (lines.empty()) return;
+        for (const std::string& line : lines) {
+            std::size_t p = 0;
+            while (p < line.size()) {
+                std::size_t n = std::min<std::size_t>(pieceLen, line.size() - p);
+                if (n > 1 && platform::IsLeadByteAt(line, p + n - 1)) --n;
+                socket->SendText(line.substr(p, n));
+                p += n;
+            }
+            socket->SendText("\r");
+        }
+        socket->SendText(std::string(1, terminator));
+    } catch (...) {
+        // A failed send ends this text; the connection reports its own error.
+    }
+}
