@@ -23,13 +23,14 @@ void TApplication::HandleException(const std::exception& e) {
         // A handler that throws again must not take the program down.
         try {
             onException_(e);
-        } catch (...) {
-        }
+        } catch (...) {}
         return;
     }
     QMessageBox::critical(activeWindow(), title_, QString::fromLocal8Bit(e.what()));
 }
 
-TApplication* Application() { return qobject_cast<TApplication*>(QCoreApplication::instance()); }
+TApplication* Application() {
+    return qobject_cast<TApplication*>(QCoreApplication::instance());
+}
 
 } // namespace platform

@@ -18,6 +18,8 @@ void Beep() {
         QApplication::beep();
 }
 
-void SetBeepHandler(std::function<void()> handler) { Handler() = std::move(handler); }
+void SetBeepHandler(std::function<void()> handler) {
+    Handler() = std::move(handler);
+}
 
 } // namespace platform

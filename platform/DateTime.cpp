@@ -32,9 +32,44 @@ TDateParts DecodeDateTime(double dateTime) {
     std::time_t t = static_cast<std::time_t>((days - kUnixEpochDays) * 86400.0);
     std::tm utc{};
     gmtime_r(&t, &utc);
-    return {utc.tm_year + 1900,          utc.tm_mon + 1,          utc.tm_mday,
-            static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60),
+    return {utc.tm_year + 1900,
+            utc.tm_mon + 1,
+            utc.tm_mday,
+            static_cast<int>(secs / 3600),
+            static_cast<int>(secs / 60 % 60),
             static_cast<int>(secs % 60)};
+}
+
+} // namespace platform
+
+namespace platform {
+
+std::string FormatDateTime(std::string_view pattern, double dateTime) {
+    TDateParts d = DecodeDateTime(dateTime);
+    struct Token {
+        std::string_view name;
+        int value;
+        int width;
+    };
+    const Token tokens[] = {{"yyyy", d.Year, 4}, {"mm", d.Month, 2},  {"dd", d.Day, 2},
+                            {"hh", d.Hour, 2},   {"nn", d.Minute, 2}, {"ss", d.Second, 2}};
+    std::string out;
+    for (std::size_t i = 0; i < pattern.size();) {
+        bool matched = false;
+        for (const Token& t : tokens) {
+            if (pattern.substr(i, t.name.size()) == t.name) {
+                std::string digits = std::to_string(t.value);
+                if (static_cast<int>(digits.size()) < t.width)
+                    digits.insert(0, static_cast<std::size_t>(t.width) - digits.size(), '0');
+                out += digits;
+                i += t.name.size();
+                matched = true;
+                break;
+            }
+        }
+        if (!matched) out += pattern[i++];
+    }
+    return out;
 }
 
 } // namespace platform

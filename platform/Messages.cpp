@@ -1,5 +1,5 @@
-#include "platform/Form.h"
 #include "platform/Messages.h"
+#include "platform/Form.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,5 +1,5 @@
-#include "platform/Sjis.h"
 #include "platform/SjisText.h"
+#include "platform/Sjis.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -15,7 +15,8 @@ class Converter {
 public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
         if (cd_ == reinterpret_cast<iconv_t>(-1))
-            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " + to);
+            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
+                                     to);
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -64,9 +65,12 @@ std::string Utf8ToSjis(std::string_view utf8) {
     while (start < utf8.size()) {
         std::size_t len = 1;
         unsigned char c = static_cast<unsigned char>(utf8[start]);
-        if (c >= 0xF0) len = 4;
-        else if (c >= 0xE0) len = 3;
-        else if (c >= 0xC0) len = 2;
+        if (c >= 0xF0)
+            len = 4;
+        else if (c >= 0xE0)
+            len = 3;
+        else if (c >= 0xC0)
+            len = 2;
         len = std::min(len, utf8.size() - start);
         out += conv.Run(utf8.substr(start, len), "?", len);
         start += len;

@@ -2,32 +2,35 @@
 
 #include "platform/Beep.h"
 #include "platform/DateTime.h"
+#include "shared/Text.h"
 #include "shared/Wire.h"
 
 std::uint32_t RandomSeed = 0;
 
 int Random(int n) {
     RandomSeed = RandomSeed * 134775813u + 1u;
-    return static_cast<int>((static_cast<std::uint64_t>(RandomSeed) * static_cast<std::uint32_t>(n)) >>
-                            32);
+    return static_cast<int>(
+        (static_cast<std::uint64_t>(RandomSeed) * static_cast<std::uint32_t>(n)) >> 32);
 }
 
 const std::array<const char*, 4> kRoleCodes = {"Ft", "W1", "W2", "Rt"};
 const std::array<const char*, 4> kRoleWords = {"Factory", "Distributor", "Wholesaler", "Retailer"};
 
-const std::array<TTrovGame::THistory TTrovGame::*, TTrovGame::kHistoryCount> TTrovGame::kHistories = {
-    &TTrovGame::ProdF1, &TTrovGame::ProdF2,  &TTrovGame::StockF,  &TTrovGame::BacklogF,
-    &TTrovGame::ShipF,  &TTrovGame::TransD,  &TTrovGame::StockD,  &TTrovGame::BacklogD,
-    &TTrovGame::ShipD,  &TTrovGame::TransW,  &TTrovGame::StockW,  &TTrovGame::BacklogW,
-    &TTrovGame::ShipW,  &TTrovGame::TransR,  &TTrovGame::StockR,  &TTrovGame::BacklogR,
-    &TTrovGame::OrderR, &TTrovGame::OrderRd, &TTrovGame::OrderW,  &TTrovGame::OrderWd,
-    &TTrovGame::OrderD, &TTrovGame::OrderDd, &TTrovGame::OrderF,  &TTrovGame::Market,
-    &TTrovGame::ShipR};
+const std::array<TTrovGame::THistory TTrovGame::*, TTrovGame::kHistoryCount> TTrovGame::kHistories =
+    {&TTrovGame::ProdF1, &TTrovGame::ProdF2,  &TTrovGame::StockF, &TTrovGame::BacklogF,
+     &TTrovGame::ShipF,  &TTrovGame::TransD,  &TTrovGame::StockD, &TTrovGame::BacklogD,
+     &TTrovGame::ShipD,  &TTrovGame::TransW,  &TTrovGame::StockW, &TTrovGame::BacklogW,
+     &TTrovGame::ShipW,  &TTrovGame::TransR,  &TTrovGame::StockR, &TTrovGame::BacklogR,
+     &TTrovGame::OrderR, &TTrovGame::OrderRd, &TTrovGame::OrderW, &TTrovGame::OrderWd,
+     &TTrovGame::OrderD, &TTrovGame::OrderDd, &TTrovGame::OrderF, &TTrovGame::Market,
+     &TTrovGame::ShipR};
 
 const std::array<TTrovGame::TMoneyHistory TTrovGame::*, 3> TTrovGame::kMoneyHistories = {
     &TTrovGame::InvCost, &TTrovGame::BacklogCost, &TTrovGame::TotalCost};
 
-TTrovGame::TTrovGame(platform::HWND AWnd) : FWnd(AWnd) { Init(); }
+TTrovGame::TTrovGame(platform::HWND AWnd) : FWnd(AWnd) {
+    Init();
+}
 
 TTrovGame::~TTrovGame() {
     FFinalTurn = 1;
@@ -179,8 +182,10 @@ namespace {
 // a byte, stored into the signed field), with Auto shipping a draw, with Manual shipping
 // what was entered.
 std::int8_t WantedShipment(TPlayerData& player, std::uint8_t allSum) {
-    if (player.ShipMode == smAll) player.Shipment = static_cast<std::int8_t>(allSum);
-    else if (player.ShipMode == smAuto) player.Shipment = static_cast<std::int8_t>(Random(4) + 2);
+    if (player.ShipMode == smAll)
+        player.Shipment = static_cast<std::int8_t>(allSum);
+    else if (player.ShipMode == smAuto)
+        player.Shipment = static_cast<std::int8_t>(Random(4) + 2);
     return player.Shipment;
 }
 
@@ -215,7 +220,8 @@ void TTrovGame::ProcessWeek() {
     TPlayerData& retailer = *FPlayers[rlRetailer];
 
     for (int r = 1; r <= 4; ++r)
-        if (FPlayers[r]->Owner == owAuto) FPlayers[r]->Order = static_cast<std::int8_t>(Random(4) + 2);
+        if (FPlayers[r]->Owner == owAuto)
+            FPlayers[r]->Order = static_cast<std::int8_t>(Random(4) + 2);
 
     ProdF1[t] = OrderF[w];
     ProdF2[t] = ProdF1[w];
@@ -226,14 +232,14 @@ void TTrovGame::ProcessWeek() {
 
     TransD[t] = ShipF[w];
     StockD[t] = u8(StockD[w] + TransD[w]);
-    Ship(StockD[t], OrderWd[w], WantedShipment(distributor, u8(OrderWd[w] + BacklogD[w])),
-         ShipD[t], BacklogD[t]);
+    Ship(StockD[t], OrderWd[w], WantedShipment(distributor, u8(OrderWd[w] + BacklogD[w])), ShipD[t],
+         BacklogD[t]);
     StockD[t] = u8(StockD[t] - ShipD[t]);
 
     TransW[t] = ShipD[w];
     StockW[t] = u8(StockW[w] + TransW[w]);
-    Ship(StockW[t], OrderRd[w], WantedShipment(wholesaler, u8(OrderRd[w] + BacklogW[w])),
-         ShipW[t], BacklogW[t]);
+    Ship(StockW[t], OrderRd[w], WantedShipment(wholesaler, u8(OrderRd[w] + BacklogW[w])), ShipW[t],
+         BacklogW[t]);
     StockW[t] = u8(StockW[t] - ShipW[t]);
 
     TransR[t] = ShipW[w];
@@ -319,5 +325,37 @@ void TTrovGame::SendStateToSocket(platform::TConnection* socket,
         const TPlayerData* p = FPlayers[n + 1];
         if (p && p->Owner == owClient) send("Dm" + std::to_string(n), (*demands[n])[w]);
         send("BC" + std::to_string(n), (*backlogs[n])[w]);
+    }
+}
+
+void TTrovGame::MakeResultText(std::string& S) const {
+    S.clear();
+    try {
+        const std::string zen = "\x81\x40"; // full-width space
+        auto money = [](TMoney value) { return MoneyToText(value) + " "; };
+        std::vector<std::string> lines = {
+            "*Result of [" + FGroupName + "]*",
+            "",
+            zen + " " + platform::FormatDateTime("(dd/mm/yyyy hh:nn:ss)", platform::Now()) + " ",
+            "",
+            "------   Group    ------",
+            "Week      " + zen + zen + zen + "      : " + money(MoneyFromUnits(FTurn - 1)),
+            "Unitcost of Inventory : " + money(FInvUnitCost),
+            "Unitcost of Backlog" + zen + " : " + money(FBacklogUnitCost),
+            "Total Inventory Cost  : " + money(FSumInvCost),
+            "Total Backlog Cost  " + zen + ": " + money(FSumBacklogCost),
+            "Total Cost        " + zen + zen + ": " + money(FSumTotalCost),
+            "------ Eachmember ------",
+            "Average Inventory of Factory     : " + money(FAvgStockF),
+            "Average Backlog of Factory       : " + money(FAvgBacklogF),
+            "Average Inventory of Distributor : " + money(FAvgStockD),
+            "Average Backlog of Distributor   : " + money(FAvgBacklogD),
+            "Average Inventory of Wholesaler  : " + money(FAvgStockW),
+            "Average Backlog of Wholesaler    : " + money(FAvgBacklogW),
+            "Average Inventory of Retailer    : " + money(FAvgStockR),
+            "Average Backlog of Retailer      : " + money(FAvgBacklogR)};
+        S = Trim(JoinLines(lines));
+    } catch (...) {
+        S.clear();
     }
 }

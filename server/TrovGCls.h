@@ -76,6 +76,10 @@ public:
     // The state block to every client-played role.
     void SendState();
 
+    // The result report: 20 lines of totals and averages, each followed by CR LF, then
+    // trimmed. Left empty when it cannot be built.
+    void MakeResultText(std::string& S) const;
+
     // The 25 quantity histories in their fixed order (also the order of the data file and
     // of the random starting values); the first 23 hold the starting values in week 0.
     static constexpr int kHistoryCount = 25;

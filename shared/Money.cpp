@@ -7,16 +7,15 @@ TMoney MoneyDivide(TMoney sum, std::int64_t count) {
     // Compare twice the remainder's size with the divisor, without overflow.
     TMoney ar = r < 0 ? -r : r;
     bool negative = sum < 0;
-    if (ar > count - ar || (ar == count - ar && ar != 0 && (q % 2 != 0)))
-        q += negative ? -1 : 1;
+    if (ar > count - ar || (ar == count - ar && ar != 0 && (q % 2 != 0))) q += negative ? -1 : 1;
     return q;
 }
 
 std::string MoneyToText(TMoney value) {
     bool negative = value < 0;
     // Work on the unsigned size so that the smallest value does not overflow.
-    std::uint64_t size = negative ? 0 - static_cast<std::uint64_t>(value)
-                                  : static_cast<std::uint64_t>(value);
+    std::uint64_t size =
+        negative ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
     std::string text = (negative ? "-" : "") + std::to_string(size / kMoneyOne);
     std::uint64_t fraction = size % kMoneyOne;
     if (fraction != 0) {

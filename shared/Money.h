@@ -7,7 +7,9 @@ using TMoney = std::int64_t;
 
 constexpr TMoney kMoneyOne = 10000;
 
-constexpr TMoney MoneyFromUnits(std::int64_t units) { return units * kMoneyOne; }
+constexpr TMoney MoneyFromUnits(std::int64_t units) {
+    return units * kMoneyOne;
+}
 
 // `sum` divided by `count` (> 0), rounded to the nearest ten-thousandth; an exact half goes
 // to the even last digit.

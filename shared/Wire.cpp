@@ -17,10 +17,14 @@ int HexToNum(std::string_view digits) {
     std::uint64_t value = 0;
     for (char c : digits) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else return -1;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else
+            return -1;
         value = value * 16 + static_cast<unsigned>(d);
         if (value > 0xFFFFFFFFu) return -1;
     }
@@ -37,8 +41,10 @@ TReceiveBuffer::Flush TReceiveBuffer::Receive(std::string_view chunk) {
     text.swap(buffer_);
     // CR inside a message is kept apart as VT while the text is split at the TABs.
     for (char& c : text) {
-        if (c == '\r') c = '\v';
-        else if (c == kTerminator) c = '\r';
+        if (c == '\r')
+            c = '\v';
+        else if (c == kTerminator)
+            c = '\r';
     }
     result.flushed = true;
     result.lines = SplitLines(text);
@@ -61,8 +67,7 @@ std::optional<TEnvelope> ParseClientEnvelope(std::string_view line) {
     std::vector<std::string> lines = SplitLines(line);
     if (lines.empty()) return std::nullopt;
     const std::string& first = lines.front();
-    if (first.size() < 7 || first.compare(0, 3, "TC_") != 0 || first[5] != ':')
-        return std::nullopt;
+    if (first.size() < 7 || first.compare(0, 3, "TC_") != 0 || first[5] != ':') return std::nullopt;
     TEnvelope env;
     env.code = first.substr(3, 2);
     env.value = JoinValue(lines, 6);
@@ -82,8 +87,8 @@ std::optional<TEnvelope> ParseServerEnvelope(std::string_view line) {
     return env;
 }
 
-void SendTextInPieces(platform::TConnection* socket, std::string_view text,
-                      std::uint8_t pieceLen, char terminator) {
+void SendTextInPieces(platform::TConnection* socket, std::string_view text, std::uint8_t pieceLen,
+                      char terminator) {
     if (!socket || pieceLen == 0) return;
     try {
         std::vector<std::string> lines = SplitLines(text);

@@ -54,5 +54,5 @@ std::optional<TEnvelope> ParseServerEnvelope(std::string_view line);
 // inside a double-byte character: line by line, each line's pieces, then a CR, each in its
 // own send; the terminator last. Nothing is sent without a connection, with `pieceLen` 0 or
 // for an empty text. An error while sending ends the sending silently.
-void SendTextInPieces(platform::TConnection* socket, std::string_view text,
-                      std::uint8_t pieceLen, char terminator);
+void SendTextInPieces(platform::TConnection* socket, std::string_view text, std::uint8_t pieceLen,
+                      char terminator);

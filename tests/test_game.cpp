@@ -480,10 +480,9 @@ TEST_F(GameTest, StateBlockAfterStartWithTheFactoryClientPlayed) {
     client.Socket = &connection;
     game.FPlayers[1] = &client;
     game.Start();
-    EXPECT_EQ(connection.sends,
-              (Lines{"TS_Gm:Start!\t", "TS_Tn:01\t", "TS_Ft:0C\t", "TS_W1:0C\t", "TS_W2:0C\t",
-                     "TS_Rt:0C\t", "TS_Dm0:04\t", "TS_BC0:00\t", "TS_BC1:00\t", "TS_BC2:00\t",
-                     "TS_BC3:00\t"}));
+    EXPECT_EQ(connection.sends, (Lines{"TS_Gm:Start!\t", "TS_Tn:01\t", "TS_Ft:0C\t", "TS_W1:0C\t",
+                                       "TS_W2:0C\t", "TS_Rt:0C\t", "TS_Dm0:04\t", "TS_BC0:00\t",
+                                       "TS_BC1:00\t", "TS_BC2:00\t", "TS_BC3:00\t"}));
 
     connection.sends.clear();
     game.Stop();
@@ -505,10 +504,9 @@ TEST_F(GameTest, StateBlockOnlyToClientRolesWithTheirDemands) {
     game.FPlayers[4] = &retailer;
     game.Market[0] = 0xAB;
     game.Start();
-    EXPECT_EQ(connection.sends,
-              (Lines{"TS_Gm:Start!\t", "TS_Tn:01\t", "TS_Ft:0C\t", "TS_W1:0C\t", "TS_W2:0C\t",
-                     "TS_Rt:0C\t", "TS_BC0:00\t", "TS_BC1:00\t", "TS_BC2:00\t", "TS_Dm3:AB\t",
-                     "TS_BC3:00\t"}));
+    EXPECT_EQ(connection.sends, (Lines{"TS_Gm:Start!\t", "TS_Tn:01\t", "TS_Ft:0C\t", "TS_W1:0C\t",
+                                       "TS_W2:0C\t", "TS_Rt:0C\t", "TS_BC0:00\t", "TS_BC1:00\t",
+                                       "TS_BC2:00\t", "TS_Dm3:AB\t", "TS_BC3:00\t"}));
 
     connection.sends.clear();
     Decide(game, 4, 0);
@@ -530,4 +528,53 @@ TEST_F(GameTest, StateBlockSkipsMissingAndClosedConnections) {
     game.FTurn = 1;
     EXPECT_NO_THROW(game.SendState());
     EXPECT_TRUE(closed.sends.empty());
+}
+
+TEST_F(GameTest, ResultReportOfAFinishedGame) {
+    game.SetFinalTurn(4);
+    game.Init();
+    game.Market = {8, 8, 20, 8};
+    game.FGroupName = "Benvik Group";
+    SetRoles(game, owAuto, smAll);
+    game.Start();
+    while (game.ProceedTurn() == 0) {}
+    ASSERT_EQ(game.FState, gsFinished);
+
+    std::string report;
+    game.MakeResultText(report);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t brk; (brk = report.find("\r\n", start)) != std::string::npos; start = brk + 2)
+        lines.push_back(report.substr(start, brk - start));
+    lines.push_back(report.substr(start));
+
+    const std::string zen = "\x81\x40";
+    ASSERT_EQ(lines.size(), 20u);
+    EXPECT_EQ(lines[0], "*Result of [Benvik Group]*");
+    EXPECT_EQ(lines[1], "");
+    // "　 (dd/mm/yyyy hh:nn:ss) "
+    ASSERT_EQ(lines[2].size(), 25u);
+    EXPECT_EQ(lines[2].substr(0, 4), zen + " (");
+    for (std::size_t i : {6u, 9u, 14u})
+        EXPECT_TRUE(lines[2][i] == '/' || lines[2][i] == ':' || lines[2][i] == ' ') << lines[2];
+    EXPECT_EQ(lines[2].substr(23), ") ");
+    EXPECT_EQ(lines[3], "");
+    EXPECT_EQ(lines[4], "------   Group    ------");
+    EXPECT_EQ(lines[5], "Week      " + zen + zen + zen + "      : 3 ");
+    EXPECT_EQ(lines[6], "Unitcost of Inventory : 0.5 ");
+    EXPECT_EQ(lines[7], "Unitcost of Backlog" + zen + " : 1 ");
+    EXPECT_EQ(lines[8], "Total Inventory Cost  : 85.5 ");
+    EXPECT_EQ(lines[9], "Total Backlog Cost  " + zen + ": 12 ");
+    EXPECT_EQ(lines[10], "Total Cost        " + zen + zen + ": 97.5 ");
+    EXPECT_EQ(lines[11], "------ Eachmember ------");
+    EXPECT_EQ(lines[12], "Average Inventory of Factory     : 12.5 ");
+    EXPECT_EQ(lines[13], "Average Backlog of Factory       : 0 ");
+    EXPECT_EQ(lines[14], "Average Inventory of Distributor : 11.75 ");
+    EXPECT_EQ(lines[15], "Average Backlog of Distributor   : 0 ");
+    EXPECT_EQ(lines[16], "Average Inventory of Wholesaler  : 12.5 ");
+    EXPECT_EQ(lines[17], "Average Backlog of Wholesaler    : 0 ");
+    EXPECT_EQ(lines[18], "Average Inventory of Retailer    : 6 ");
+    EXPECT_EQ(lines[19], "Average Backlog of Retailer      : 3") << "trimmed at the end";
+    for (int i = 5; i <= 10; ++i) EXPECT_EQ(lines[i].find(": "), 22u) << i;
+    for (int i = 12; i <= 19; ++i) EXPECT_EQ(lines[i].find(": "), 33u) << i;
 }

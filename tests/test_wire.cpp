@@ -1,7 +1,7 @@
 // Numbers, framing, envelope checks and the chunked sender against exact byte strings.
-#include "support/RecordingConnection.h"
 #include "shared/Money.h"
 #include "shared/Wire.h"
+#include "support/RecordingConnection.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -105,7 +105,8 @@ TEST(ClientEnvelope, CodeAndTrimmedValue) {
 }
 
 TEST(ClientEnvelope, MalformedLinesCloseTheConnection) {
-    for (const char* bad : {"", "TC_PN:", "tc_PN:Name", "TC_PNxName", "TS_PN:Name", "TC_P", "\r\rTC_PN:A"})
+    for (const char* bad :
+         {"", "TC_PN:", "tc_PN:Name", "TC_PNxName", "TS_PN:Name", "TC_P", "\r\rTC_PN:A"})
         EXPECT_FALSE(ParseClientEnvelope(bad)) << '"' << bad << '"';
     // Only the first line has to be long enough.
     EXPECT_FALSE(ParseClientEnvelope("TC_SM:\rlong enough"));
@@ -158,8 +159,8 @@ TEST(SendTextInPieces, SplitsLinesIntoPiecesThenCrThenTerminator) {
 TEST(SendTextInPieces, SeveralLinesAndEmptyLines) {
     RecordingConnection c;
     SendTextInPieces(&c, "TS_SM:FactoryMessage\r\rHi\r\nthere\n", 10, '\t');
-    EXPECT_EQ(c.sends, (Lines{"TS_SM:Fact", "oryMessage", "\r", "\r", "Hi", "\r", "there", "\r",
-                              "\t"}));
+    EXPECT_EQ(c.sends,
+              (Lines{"TS_SM:Fact", "oryMessage", "\r", "\r", "Hi", "\r", "there", "\r", "\t"}));
 }
 
 TEST(SendTextInPieces, NeverSplitsADoubleByteCharacter) {
@@ -178,8 +179,8 @@ TEST(SendTextInPieces, NeverSplitsADoubleByteCharacter) {
     std::string text;
     for (int i = 0; i < 7; ++i) text += "\x83\x65";
     SendTextInPieces(&j, "a" + text, 10, '\t');
-    EXPECT_EQ(j.sends, (Lines{"a\x83\x65\x83\x65\x83\x65\x83\x65", "\x83\x65\x83\x65\x83\x65",
-                              "\r", "\t"}));
+    EXPECT_EQ(j.sends,
+              (Lines{"a\x83\x65\x83\x65\x83\x65\x83\x65", "\x83\x65\x83\x65\x83\x65", "\r", "\t"}));
 }
 
 TEST(SendTextInPieces, SendsNothingWithoutTextConnectionOrPieceLength) {
