@@ -25,3 +25,30 @@ std::string MoneyToText(TMoney value) {
     }
     return text;
 }
+
+bool MoneyFromText(std::string_view text, TMoney& value) {
+    bool negative = false;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    std::size_t dot = text.find('.');
+    std::string_view whole = text.substr(0, dot);
+    std::string_view fraction = dot == std::string_view::npos ? "" : text.substr(dot + 1);
+    if (whole.empty() && fraction.empty()) return false;
+    if (fraction.size() > 4 || whole.size() > 14) return false;
+    TMoney result = 0;
+    for (char c : whole) {
+        if (c < '0' || c > '9') return false;
+        result = result * 10 + (c - '0');
+    }
+    TMoney scale = kMoneyOne;
+    for (char c : fraction) {
+        if (c < '0' || c > '9') return false;
+        scale /= 10;
+        result = result * 10 + (c - '0');
+    }
+    result *= scale;
+    value = negative ? -result : result;
+    return true;
+}

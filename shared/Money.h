@@ -2,6 +2,7 @@
 // Money: a signed 64-bit count of ten-thousandths (four fixed decimals).
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 using TMoney = std::int64_t;
 
@@ -18,3 +19,7 @@ TMoney MoneyDivide(TMoney sum, std::int64_t count);
 // Decimal text with the decimals it needs, at most four, no trailing zeros, no separator
 // when whole: 29 -> "29", 0.5 -> "0.5", 12.3333 -> "12.3333", -1.25 -> "-1.25".
 std::string MoneyToText(TMoney value);
+
+// Reads a decimal money text ("36", "18.5", "-0.25"; at most four decimals). Returns false,
+// leaving `value` alone, for anything else.
+bool MoneyFromText(std::string_view text, TMoney& value);

@@ -1,0 +1,70 @@
+#include "platform/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+// Creates a new file beside `target` with a name no other writer uses; -1 when impossible.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
+        int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+} // namespace
+
+bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
+    std::string target = path;
+    mode_t mode = 0666; // narrowed by the umask when the file is new
+    bool exists = false;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char resolved[PATH_MAX];
+        if (realpath(path.c_str(), resolved) != nullptr) target = resolved;
+    }
+    if (stat(target.c_str(), &st) == 0) {
+        if (!S_ISREG(st.st_mode)) return false;
+        // A file without any write permission is read-only even for a user (root) whom the
+        // system would let write it anyway.
+        if ((st.st_mode & 0222) == 0 || access(target.c_str(), W_OK) != 0) return false;
+        exists = true;
+        mode = st.st_mode & 07777;
+    }
+
+    std::string temporary;
+    int fd = CreateTemporary(target, mode, temporary);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes);
+    if (ok && exists) ok = fchmod(fd, mode) == 0;
+    if (ok) ok = fsync(fd) == 0;
+    if (close(fd) != 0) ok = false;
+    if (ok) ok = rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) unlink(temporary.c_str());
+    return ok;
+}
+
+} // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+// Replacing a file whole: the new contents go to a temporary file in the same folder, which is
+// then renamed over the old one, so a crash leaves either the old file or the new one, never
+// half of either.
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Writes `bytes` as the whole file `path` (a native file name). An existing file keeps its
+// permission bits; a symbolic link is followed and its target replaced. Returns false when the
+// file cannot be written (missing or read-only folder, read-only file, disk full); then the
+// old file is unchanged and no temporary file is left behind.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+
+} // namespace platform

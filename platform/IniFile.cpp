@@ -1,0 +1,228 @@
+#include "platform/IniFile.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Convert.h"
+#include "platform/Sjis.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1A';
+}
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char FoldAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Letter case is ignored for single-byte characters only: the trail byte of a double-byte
+// character may look like an ASCII letter and must match exactly.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size();) {
+        if (IsSjisLeadByte(static_cast<unsigned char>(a[i]))) {
+            if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
+            i += 2;
+        } else {
+            if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+            ++i;
+        }
+    }
+    return true;
+}
+
+enum class FileState { Read, Missing, Unreadable };
+
+// Reads the whole file into `data`.
+FileState ReadWholeFile(const std::string& fileName, std::string& data) {
+    data.clear();
+    std::FILE* f = std::fopen(fileName.c_str(), "rb");
+    if (f == nullptr) {
+        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
+    }
+    char buffer[16384];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
+    bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    return failed ? FileState::Unreadable : FileState::Read;
+}
+
+// Lines without their LF or CR LF; a last line without a break counts, a break at the very end
+// adds no empty line.
+std::vector<std::string> SplitFileLines(std::string_view data) {
+    std::vector<std::string> lines;
+    while (!data.empty()) {
+        std::size_t end = data.find('\n');
+        std::string_view line = data.substr(0, end);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lines.emplace_back(line);
+        if (end == std::string_view::npos) break;
+        data.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+// The section name of a "[name]" line, or nothing for any other line.
+std::optional<std::string_view> SectionOf(std::string_view line) {
+    line = TrimBlanks(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    std::size_t close = std::string_view::npos;
+    for (std::size_t i = 1; i < line.size(); ++i) {
+        if (IsSjisLeadByte(static_cast<unsigned char>(line[i]))) {
+            ++i;
+        } else if (line[i] == ']') {
+            close = i;
+        }
+    }
+    if (close == std::string_view::npos) return std::nullopt;
+    return TrimBlanks(line.substr(1, close - 1));
+}
+
+struct KeyLine {
+    std::string_view name;
+    std::string_view value; // blanks around it removed
+};
+
+// The key and value of a "name=value" line, or nothing for a comment or a line without '='.
+// '=' never occurs as the second byte of a double-byte character, so a plain search is safe.
+std::optional<KeyLine> KeyOf(std::string_view line) {
+    std::string_view trimmed = TrimBlanks(line);
+    if (!trimmed.empty() && trimmed.front() == ';') return std::nullopt;
+    std::size_t eq = trimmed.find('=');
+    if (eq == std::string_view::npos) return std::nullopt;
+    return KeyLine{TrimBlanks(trimmed.substr(0, eq)), TrimBlanks(trimmed.substr(eq + 1))};
+}
+
+std::string LimitValue(std::string_view value) {
+    if (value.size() > kIniMaxValue) {
+        std::size_t keep = kIniMaxValue;
+        // Do not keep the first byte of a double-byte character without its second byte.
+        if (IsLeadByteAt(value, keep - 1)) --keep;
+        value = value.substr(0, keep);
+    }
+    return std::string(value);
+}
+
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+} // namespace
+
+IniWriteError::IniWriteError(const std::string& fileName)
+    : std::runtime_error(fileName + Utf8ToSjis(" に書き込めません")), fileName_(fileName) {}
+
+std::string ReadProfileString(const std::string& fileName, std::string_view section,
+                              std::string_view key, std::string_view def) {
+    std::string data;
+    if (ReadWholeFile(fileName, data) != FileState::Read) return LimitValue(def);
+    bool inSection = false;
+    for (const std::string& line : SplitFileLines(data)) {
+        if (auto name = SectionOf(line)) {
+            if (inSection) break; // only the first section of that name counts
+            inSection = SameName(*name, section);
+            continue;
+        }
+        if (!inSection) continue;
+        if (auto entry = KeyOf(line); entry && SameName(entry->name, key)) {
+            return LimitValue(Unquote(entry->value));
+        }
+    }
+    return LimitValue(def);
+}
+
+bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
+
+    std::string data;
+    FileState state = ReadWholeFile(fileName, data);
+    if (state == FileState::Unreadable) return false; // its other lines could not be kept
+    std::vector<std::string> lines = SplitFileLines(data);
+
+    const std::size_t none = static_cast<std::size_t>(-1);
+    std::size_t sectionLine = none; // the header of the first section of that name
+    std::size_t lastFilled = none;  // last non-blank line of that section
+    std::size_t keyLine = none;
+    std::string keyName;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (auto name = SectionOf(lines[i])) {
+            if (sectionLine != none) break;
+            if (SameName(*name, section)) sectionLine = lastFilled = i;
+            continue;
+        }
+        if (sectionLine == none) continue;
+        if (!TrimBlanks(lines[i]).empty()) lastFilled = i;
+        if (auto entry = KeyOf(lines[i]); entry && SameName(entry->name, key)) {
+            keyLine = i;
+            keyName = entry->name; // keep the spelling already in the file
+            break;
+        }
+    }
+
+    std::string newLine;
+    if (keyLine != none) {
+        lines[keyLine] = keyName + "=" + std::string(value);
+    } else {
+        newLine = std::string(key) + "=" + std::string(value);
+        if (sectionLine != none) {
+            lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(lastFilled + 1), newLine);
+        } else {
+            if (!lines.empty() && !TrimBlanks(lines.back()).empty()) lines.emplace_back();
+            lines.push_back("[" + std::string(section) + "]");
+            lines.push_back(newLine);
+        }
+    }
+
+    std::string out;
+    for (const std::string& line : lines) {
+        out += line;
+        out += "\r\n";
+    }
+    return WriteFileAtomic(fileName, out);
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view def) const {
+    return ReadProfileString(fileName_, section, key, def);
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t def) const {
+    return StrToIntDef(ReadString(section, key, ""), def);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const {
+    return ReadInteger(section, key, def ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+    if (!WriteProfileString(fileName_, section, key, value)) throw IniWriteError(fileName_);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+} // namespace platform

@@ -1,0 +1,76 @@
+#pragma once
+// The desktop shell: the start-up entry that starts a program at log-in, keeping a window in
+// front of the others, and the notification-area (tray) icon.
+#include <QObject>
+#include <QSystemTrayIcon>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace platform {
+
+// ---- Start-up entry -------------------------------------------------------------------------
+// A desktop entry in the user's autostart folder, which the desktop starts at log-in. Its file
+// name is the program's title followed by kShortcutExtension. File and folder names are the
+// file system's own bytes.
+
+constexpr const char* kShortcutExtension = ".desktop";
+
+// $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when that variable is unset, empty or
+// not an absolute path. No trailing '/'.
+std::string GetStartupFolder();
+
+// Writes the entry `linkFile` (its folders are made as needed): it runs `program` with the one
+// argument `argument` (none when empty) in the folder `workingDir`, and its name is the file's
+// name without folder and extension. Raises std::runtime_error when it cannot be written.
+void CreateShortcut(const std::string& linkFile, const std::string& program,
+                    const std::string& argument, const std::string& workingDir);
+// True when `linkFile` exists as a file.
+bool ShortcutExists(const std::string& linkFile);
+// Removes the entry; false when there was none or it could not be removed.
+bool DeleteShortcut(const std::string& linkFile);
+
+// The command line of the entry's Exec key, written as the desktop entry format wants it:
+// each argument quoted when it holds a blank or another reserved character, '%' doubled.
+std::string ExecCommandLine(const std::string& program, const std::string& argument);
+
+// ---- Windows in front -----------------------------------------------------------------------
+
+// Keeps the top-level window above all others (or releases it). A shown window stays shown
+// and keeps its minimised or maximised state.
+void SetStayOnTop(QWidget* window, bool on);
+bool IsStayOnTop(const QWidget* window);
+// Shows the window un-minimised, raises it above the others and gives it the keyboard focus.
+void BringToFront(QWidget* window);
+
+// ---- Tray icon ------------------------------------------------------------------------------
+
+enum class TTrayButton { Left, Right };
+
+// The application's icon in the notification area, with a tip. Where the desktop has no
+// notification area (or on the offscreen platform) the icon is not shown, but Shown() and the
+// press handler behave the same, so the program's logic does not change.
+class TTrayIcon : public QObject {
+public:
+    explicit TTrayIcon(QObject* parent = nullptr);
+
+    // Adds the icon with the tip (Shift-JIS); while shown, only the tip changes.
+    void Show(const std::string& tip);
+    // Takes the icon away; nothing when it is not shown.
+    void Remove();
+    bool Shown() const { return shown_; }
+
+    // Runs on a left press (activation) or a right press (context request) on the icon.
+    void SetOnPress(std::function<void(TTrayButton)> handler) { onPress_ = std::move(handler); }
+
+    // The underlying icon, for tests that play the user's clicks through its signal.
+    QSystemTrayIcon* Icon() { return &icon_; }
+
+private:
+    QSystemTrayIcon icon_;
+    bool shown_ = false;
+    std::function<void(TTrayButton)> onPress_;
+};
+
+} // namespace platform
