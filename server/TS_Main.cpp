@@ -1,8 +1,527 @@
 #include "server/TS_Main.h"
 
-TTrovGameServerForm::TTrovGameServerForm(QWidget* parent) : platform::TForm(parent) {
+#include "platform/Label.h"
+#include "platform/ListView.h"
+#include "platform/PageControl.h"
+#include "platform/RadioGroup.h"
+#include "platform/Sockets.h"
+#include "platform/SpinEdit.h"
+#include "platform/StatusBar.h"
+#include "platform/StringGrid.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <functional>
+
+using namespace platform;
+
+namespace {
+
+// Gives a widget its name (as object name), its hint (tool tip) and returns it.
+template <class W> W* Named(W* widget, const char* name, const char* hint = nullptr) {
+    widget->setObjectName(name);
+    if (hint) widget->setToolTip(QString::fromUtf8(hint));
+    return widget;
+}
+
+QLabel* NewLabel(const char* name, const char* caption, const char* hint = nullptr,
+                 bool bold = false) {
+    auto* label = Named(new QLabel(QString::fromUtf8(caption)), name, hint);
+    if (bold) SetBold(label, true);
+    return label;
+}
+
+QPushButton* NewButton(const char* name, const char* caption, const char* hint, bool bold = false) {
+    auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name, hint);
+    if (bold) SetBold(button, true);
+    return button;
+}
+
+TSpinEdit* NewSpinEdit(const char* name, int min, int max, int maxLength, int value,
+                       const char* hint = nullptr) {
+    auto* edit = Named(new TSpinEdit, name, hint);
+    edit->SetMinValue(min);
+    edit->SetMaxValue(max);
+    edit->SetMaxLength(maxLength);
+    edit->SetValue(value);
+    edit->setMaximumWidth(maxLength > 2 ? 90 : 64);
+    return edit;
+}
+
+TRadioGroup* NewRadioGroup(const char* name, const char* caption, std::vector<std::string> items,
+                           int index, const char* hint) {
+    auto* group = Named(new TRadioGroup, name, hint);
+    group->SetCaption(caption);
+    group->SetItems(items);
+    group->SetColumns(static_cast<int>(items.size()));
+    group->SetItemIndex(index); // no handler is attached yet
+    return group;
+}
+
+TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool editing,
+                     const char* hint) {
+    auto* grid = Named(new TStringGrid, name, hint);
+    grid->SetColCount(cols);
+    grid->SetRowCount(rows);
+    grid->SetFixedCols(1);
+    grid->SetFixedRows(1);
+    grid->SetDefaultColWidth(colWidth);
+    grid->SetDefaultRowHeight(20);
+    grid->SetOptions(goRangeSelect | goColSizing |
+                     (editing ? TGridOptions{goEditing} : TGridOptions{0}));
+    return grid;
+}
+
+} // namespace
+
+TTrovGameServerForm::TTrovGameServerForm(QWidget* parent) : TForm(parent) {
     setObjectName("TrovGameServerForm");
     setWindowTitle("[Selvane Computer Network]ver 1.00 beta 6E");
     setMinimumSize(640, 480);
     resize(848, 554);
+    CreateControls();
+    BindEvents();
+    FormCreate();
+}
+
+TTrovGameServerForm::~TTrovGameServerForm() {
+    // The game refers to the connections' records: close them without the handlers while
+    // the game still exists.
+    ServerSocket->OnClientDisconnect = nullptr;
+    ClientSocket->OnDisconnect = nullptr;
+    ServerSocket->Close();
+    ClientSocket->Close();
+}
+
+bool TTrovGameServerForm::Listening() const {
+    return ServerSocket->Active();
+}
+
+TPlayerData* TTrovGameServerForm::PlayerOf(TCustomWinSocket* Socket) {
+    if (!Socket || !Socket->Data()) return nullptr;
+    return &static_cast<TConnectionData*>(Socket->Data())->Player;
+}
+
+void TTrovGameServerForm::CreateControls() {
+    ServerSocket = new TServerSocket(this);
+    ServerSocket->setObjectName("ServerSocket");
+    ClientSocket = new TClientSocket(this);
+    ClientSocket->setObjectName("ClientSocket");
+
+    PageControl = Named(new TPageControl, "PageControl");
+    setCentralWidget(PageControl);
+    TabSheet_Connect = CreateConnectionPage();
+    TabSheet_Config = CreateSettingPage();
+    TabSheet_Init = CreateInitialValuesPage();
+    TabSheet_Input = CreateManualOperationPage();
+    TabSheet_Game = CreateStatusPage();
+    PageControl->SetActivePageIndex(0);
+
+    StatusBar = Named(new TStatusBar, "StatusBar");
+    setStatusBar(StatusBar);
+    StatusBar->SetSimpleText("Stop");
+
+    Roles = {{
+        {RadioGroup_FtOwner, RadioGroup_FtShipM, Label_FtJoin, Label_FtStock, Label_FtBLCost,
+         Label_FtDemand, Label_FtOrder, SpinEdit_FtOrder, Label_FtShipM, SpinEdit_FtShipM,
+         Button_FtOrder, Label_FtInput},
+        {RadioGroup_W1Owner, RadioGroup_W1ShipM, Label_W1Join, Label_W1Stock, Label_W1BLCost,
+         Label_W1Demand, Label_W1Order, SpinEdit_W1Order, Label_W1ShipM, SpinEdit_W1ShipM,
+         Button_W1Order, Label_W1Input},
+        {RadioGroup_W2Owner, RadioGroup_W2ShipM, Label_W2Join, Label_W2Stock, Label_W2BLCost,
+         Label_W2Demand, Label_W2Order, SpinEdit_W2Order, Label_W2ShipM, SpinEdit_W2ShipM,
+         Button_W2Order, Label_W2Input},
+        {RadioGroup_RtOwner, RadioGroup_RtShipM, Label_RtJoin, Label_RtStock, Label_RtBLCost,
+         Label_RtDemand, Label_RtOrder, SpinEdit_RtOrder, Label_RtShipM, SpinEdit_RtShipM,
+         Button_RtOrder, Label_RtInput},
+    }};
+}
+
+QWidget* TTrovGameServerForm::CreateConnectionPage() {
+    QWidget* page = PageControl->AddPage("Connection");
+    page->setObjectName("TabSheet_Connect");
+
+    auto* serverBox = Named(new QGroupBox("Server Setting"), "GroupBox_Server");
+    CheckBox_Server =
+        Named(new QCheckBox("Start"), "CheckBox_Server", "Check this, and the server starts.");
+    SpinEdit_Port = NewSpinEdit("SpinEdit_Port", 1024, 49151, 5, 8799,
+                                "Set the server port and check the left.");
+    Label_Host = NewLabel("Label_Host", "Server : ", "NetBIOS name and IP address of this PC");
+    Button_Refresh = NewButton("Button_Refresh", "Update", "Update the Client List");
+    Button_Refresh->setEnabled(false);
+    auto* serverRow = new QHBoxLayout(serverBox);
+    serverRow->addWidget(CheckBox_Server);
+    serverRow->addWidget(NewLabel("Label_Port", "Port :"));
+    serverRow->addWidget(SpinEdit_Port);
+    serverRow->addSpacing(16);
+    serverRow->addWidget(Label_Host, 1);
+    serverRow->addWidget(Button_Refresh);
+
+    ListView_Connect =
+        Named(new TListView, "ListView_Connect", "Check the clients which you allow to connect.");
+    ListView_Connect->SetCheckboxes(true);
+    ListView_Connect->SetMultiSelect(true);
+    ListView_Connect->SetGridLines(true);
+    const std::pair<const char*, int> columns[] = {{"User", 113}, {"Wish", 90},
+                                                   {"Host", 113}, {"IP Address", 158},
+                                                   {"Port", 68},  {"Start Time", 135}};
+    for (const auto& [caption, width] : columns) ListView_Connect->AddColumn(caption, width);
+    Button_Disconnect =
+        NewButton("Button_Disconnect", "Disconnect", "Disconnect the selected clients");
+    Button_Disconnect->setEnabled(false);
+    Button_SendMsg =
+        NewButton("Button_SendMsg", "Send a Message", "Send a message to the selected clients.");
+    Button_SendMsg->setEnabled(false);
+    Memo_SendMsg = Named(new QPlainTextEdit, "Memo_SendMsg",
+                         "Write here the message to the selected clients.");
+    Memo_SendMsg->setMaximumHeight(80);
+
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(Button_Disconnect);
+    buttons->addWidget(Button_SendMsg);
+    buttons->addStretch();
+    auto* messageRow = new QHBoxLayout;
+    messageRow->addWidget(Memo_SendMsg, 1);
+    messageRow->addLayout(buttons);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(serverBox);
+    layout->addWidget(NewLabel("Label_Connect", "Connecting Clients"));
+    layout->addWidget(ListView_Connect, 1);
+    layout->addLayout(messageRow);
+    return page;
+}
+
+QWidget* TTrovGameServerForm::CreateSettingPage() {
+    QWidget* page = PageControl->AddPage("Setting");
+    page->setObjectName("TabSheet_Config");
+
+    Button_Start = NewButton("Button_Start", "Start/Resume", "Start/restart", true);
+    Button_Stop = NewButton("Button_Stop", "Stop", "Pause", true);
+    Button_Init = NewButton("Button_Init", "Initialize", "Restart", true);
+    Edit_GroupName = Named(new QLineEdit, "Edit_GroupName", "Team name");
+    SpinEdit_FinalTurn = NewSpinEdit("SpinEdit_FinalTurn", 10, 99, 2, 50, "Game term");
+
+    GroupBox_UnitCost = Named(new QGroupBox("Unit Cost"), "GroupBox_UnitCost");
+    Label_UStkCost = NewLabel("Label_UStkCost", "Inventory :");
+    SpinEdit_UStkCost = NewSpinEdit("SpinEdit_UStkCost", 1, 99, 2, 1, "Inventory cost per unit");
+    Label_UBLCost = NewLabel("Label_UBLCost", "Backlog :");
+    SpinEdit_UBLCost = NewSpinEdit("SpinEdit_UBLCost", 1, 99, 2, 2, "Backlog cost per unit");
+    auto* costs = new QHBoxLayout(GroupBox_UnitCost);
+    costs->addWidget(Label_UStkCost);
+    costs->addWidget(SpinEdit_UStkCost);
+    costs->addSpacing(12);
+    costs->addWidget(Label_UBLCost);
+    costs->addWidget(SpinEdit_UBLCost);
+    costs->addStretch();
+
+    auto* control = new QGridLayout;
+    control->addWidget(Button_Start, 0, 0);
+    control->addWidget(Button_Stop, 0, 1);
+    control->addWidget(Button_Init, 0, 2);
+    control->addWidget(NewLabel("Label_GroupName", "Group :"), 1, 0, Qt::AlignRight);
+    control->addWidget(Edit_GroupName, 1, 1, 1, 2);
+    control->addWidget(NewLabel("Label_FinalTurn", "Weeks :"), 2, 0, Qt::AlignRight);
+    control->addWidget(SpinEdit_FinalTurn, 2, 1);
+    control->addWidget(GroupBox_UnitCost, 0, 3, 3, 1);
+    control->setColumnStretch(4, 1);
+
+    const char* roleNames[] = {"Factory", "Distributor", "Wholesaler", "Retailer"};
+    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
+    TRadioGroup** owners[] = {&RadioGroup_FtOwner, &RadioGroup_W1Owner, &RadioGroup_W2Owner,
+                              &RadioGroup_RtOwner};
+    TRadioGroup** ships[] = {&RadioGroup_FtShipM, &RadioGroup_W1ShipM, &RadioGroup_W2ShipM,
+                             &RadioGroup_RtShipM};
+    QLabel** joins[] = {&Label_FtJoin, &Label_W1Join, &Label_W2Join, &Label_RtJoin};
+    auto* roles = new QGridLayout;
+    for (int i = 0; i < 4; ++i) {
+        std::string code = codes[i];
+        *owners[i] =
+            NewRadioGroup(("RadioGroup_" + code + "Owner").c_str(),
+                          (std::string(roleNames[i]) + " Operation").c_str(),
+                          {"Client", "Server", "Auto"}, 0, "Select a demand generate style.");
+        *ships[i] =
+            NewRadioGroup(("RadioGroup_" + code + "ShipM").c_str(),
+                          (std::string(roleNames[i]) + " Shipment").c_str(),
+                          {"Manual", "All", "Auto"}, 2, "Select a supply scale setting style.");
+        *joins[i] = NewLabel(("Label_" + code + "Join").c_str(), "Waiting",
+                             "Status of each role. After all set, a game starts.");
+        roles->addWidget(*owners[i], i, 0);
+        roles->addWidget(*ships[i], i, 1);
+        roles->addWidget(*joins[i], i, 2);
+    }
+    roles->setColumnStretch(0, 2);
+    roles->setColumnStretch(1, 2);
+    roles->setColumnStretch(2, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(control);
+    layout->addLayout(roles);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
+    QWidget* page = PageControl->AddPage("Initial Values");
+    page->setObjectName("TabSheet_Init");
+
+    GroupBox_First = Named(new QGroupBox("Initial Settings"), "GroupBox_First");
+    const char* demandHint = "Random setting of the market demand between these values.";
+    Label_Demand = NewLabel("Label_Demand", "Demand", "Input the demand volume a week");
+    Button_MarcketRand = NewButton("Button_MarcketRand", "Random", demandHint);
+    SpinEdit_MarcketMin = NewSpinEdit("SpinEdit_MarcketMin", 1, 99, 2, 2, demandHint);
+    Label_MarcketTo = NewLabel("Label_MarcketTo", "--", demandHint);
+    SpinEdit_MarcketMax = NewSpinEdit("SpinEdit_MarcketMax", 1, 99, 2, 6, demandHint);
+    Button_MarcketDef =
+        NewButton("Button_MarcketDef", "Default", "Default setting of the market demand");
+    StringGrid_Marcket =
+        NewGrid("StringGrid_Marcket", 2, 52, 35, true, "Input the demand volume a week");
+
+    const char* firstHint = "Random setting of each initial inventory between these values.";
+    Label_First = NewLabel("Label_First", "Initial Inventory", "Initial inventories.");
+    Button_FirstRand = NewButton("Button_FirstRand", "Random", firstHint);
+    SpinEdit_FirstMin = NewSpinEdit("SpinEdit_FirstMin", 1, 99, 2, 2, firstHint);
+    Label_FirstTo = NewLabel("Label_FirstTo", "--", firstHint);
+    SpinEdit_FirstMax = NewSpinEdit("SpinEdit_FirstMax", 1, 99, 2, 6, firstHint);
+    Button_FirstDef =
+        NewButton("Button_FirstDef", "Default", "Default setting of each initial inventory");
+    StringGrid_First = NewGrid("StringGrid_First", 2, 30, 150, true, "Initial inventories.");
+
+    auto column = [](QLabel* label, QPushButton* random, TSpinEdit* min, QLabel* to, TSpinEdit* max,
+                     QPushButton* def, TStringGrid* grid) {
+        auto* range = new QHBoxLayout;
+        range->addWidget(random);
+        range->addWidget(min);
+        range->addWidget(to);
+        range->addWidget(max);
+        range->addWidget(def);
+        range->addStretch();
+        auto* col = new QVBoxLayout;
+        col->addWidget(label);
+        col->addLayout(range);
+        col->addWidget(grid, 1);
+        return col;
+    };
+    auto* columns = new QHBoxLayout(GroupBox_First);
+    columns->addLayout(column(Label_Demand, Button_MarcketRand, SpinEdit_MarcketMin,
+                              Label_MarcketTo, SpinEdit_MarcketMax, Button_MarcketDef,
+                              StringGrid_Marcket),
+                       2);
+    columns->addLayout(column(Label_First, Button_FirstRand, SpinEdit_FirstMin, Label_FirstTo,
+                              SpinEdit_FirstMax, Button_FirstDef, StringGrid_First),
+                       3);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(GroupBox_First);
+    return page;
+}
+
+QWidget* TTrovGameServerForm::CreateManualOperationPage() {
+    QWidget* page = PageControl->AddPage("Manual Operation");
+    page->setObjectName("TabSheet_Input");
+
+    GroupBox_Game = Named(new QGroupBox, "GroupBox_Game");
+    auto* grid = new QGridLayout(GroupBox_Game);
+    Label_Factory = NewLabel("Label_Factory", "Factory", nullptr, true);
+    Label_Whole1 = NewLabel("Label_Whole1", "Distributor", nullptr, true);
+    Label_Whole2 = NewLabel("Label_Whole2", "Wholesaler", nullptr, true);
+    Label_Retail = NewLabel("Label_Retail", "Retailer", nullptr, true);
+    Label_Marcket = NewLabel("Label_Marcket", "Market", nullptr, true);
+    Label_Cursor1 = NewLabel("Label_Cursor1", "->", nullptr, true);
+    Label_Cursor2 = NewLabel("Label_Cursor2", "->", nullptr, true);
+    Label_Cursor3 = NewLabel("Label_Cursor3", "->", nullptr, true);
+    Label_Cursor4 = NewLabel("Label_Cursor4", "->", nullptr, true);
+    QLabel* headings[] = {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
+    QLabel* cursors[] = {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
+
+    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
+    QLabel** stocks[] = {&Label_FtStock, &Label_W1Stock, &Label_W2Stock, &Label_RtStock};
+    QLabel** backlogs[] = {&Label_FtBLCost, &Label_W1BLCost, &Label_W2BLCost, &Label_RtBLCost};
+    QLabel** demands[] = {&Label_FtDemand, &Label_W1Demand, &Label_W2Demand, &Label_RtDemand};
+    QLabel** orderLabels[] = {&Label_FtOrder, &Label_W1Order, &Label_W2Order, &Label_RtOrder};
+    TSpinEdit** orders[] = {&SpinEdit_FtOrder, &SpinEdit_W1Order, &SpinEdit_W2Order,
+                            &SpinEdit_RtOrder};
+    QLabel** shipLabels[] = {&Label_FtShipM, &Label_W1ShipM, &Label_W2ShipM, &Label_RtShipM};
+    TSpinEdit** ships[] = {&SpinEdit_FtShipM, &SpinEdit_W1ShipM, &SpinEdit_W2ShipM,
+                           &SpinEdit_RtShipM};
+    QPushButton** buttons[] = {&Button_FtOrder, &Button_W1Order, &Button_W2Order, &Button_RtOrder};
+    QLabel** inputs[] = {&Label_FtInput, &Label_W1Input, &Label_W2Input, &Label_RtInput};
+    const char* inputCaptions[] = {"Factory : Notyet", "Distributor : Notyet",
+                                   "Wholesaler : Notyet", "Retailer : Notyet"};
+
+    auto* statusBox = Named(new QGroupBox("Status"), "GroupBox_Input");
+    auto* statusRow = new QHBoxLayout(statusBox);
+    for (int i = 0; i < 4; ++i) {
+        std::string code = codes[i];
+        auto name = [&](const char* kind, const char* suffix) {
+            return std::string(kind) + "_" + code + suffix;
+        };
+        *stocks[i] = NewLabel(name("Label", "Stock").c_str(), "Inventory : ?", "Current inventory");
+        *backlogs[i] = NewLabel(name("Label", "BLCost").c_str(), "Backlog : ?", "Backlog");
+        *demands[i] = NewLabel(name("Label", "Demand").c_str(), "Ordered : ?", "Demand volume");
+        *orderLabels[i] = NewLabel(name("Label", "Order").c_str(), "Order :", "Order volume");
+        *orders[i] = NewSpinEdit(name("SpinEdit", "Order").c_str(), 0, 99, 2, 5, "Order volume");
+        *shipLabels[i] = NewLabel(name("Label", "ShipM").c_str(),
+                                  i == 3 ? "Shipment" : "Shipment :", "Set shipment volume");
+        *ships[i] =
+            NewSpinEdit(name("SpinEdit", "ShipM").c_str(), 0, 99, 2, 5, "Set shipment volume");
+        *buttons[i] =
+            NewButton(name("Button", "Order").c_str(), "Set", "Push OK when you decide.", true);
+        *inputs[i] =
+            NewLabel(name("Label", "Input").c_str(), inputCaptions[i], "Other players status");
+        statusRow->addWidget(*inputs[i]);
+
+        const int col = i * 2;
+        grid->addWidget(headings[i], 0, col);
+        grid->addWidget(cursors[i], 0, col + 1);
+        grid->addWidget(*stocks[i], 1, col);
+        grid->addWidget(*backlogs[i], 2, col);
+        grid->addWidget(*demands[i], 3, col);
+        auto* order = new QHBoxLayout;
+        order->addWidget(*orderLabels[i]);
+        order->addWidget(*orders[i]);
+        grid->addLayout(order, 4, col);
+        auto* ship = new QHBoxLayout;
+        ship->addWidget(*shipLabels[i]);
+        ship->addWidget(*ships[i]);
+        grid->addLayout(ship, 5, col);
+        grid->addWidget(*buttons[i], 6, col);
+    }
+    grid->addWidget(Label_Marcket, 0, 8);
+    for (int c = 0; c < 9; c += 2) grid->setColumnStretch(c, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(GroupBox_Game);
+    layout->addWidget(statusBox);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* TTrovGameServerForm::CreateStatusPage() {
+    QWidget* page = PageControl->AddPage("Status");
+    page->setObjectName("TabSheet_Game");
+    Label_NowTurn = NewLabel("Label_NowTurn", "", "Current term");
+    Label_Status = NewLabel("Label_Status", "History", "Game status table");
+    StringGrid_Game = NewGrid("StringGrid_Game", 51, 38, 30, false, "Game status table");
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(Label_NowTurn);
+    heading->addSpacing(24);
+    heading->addWidget(Label_Status, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(heading);
+    layout->addWidget(StringGrid_Game, 1);
+    return page;
+}
+
+void TTrovGameServerForm::BindEvents() {
+    auto click = [this](QPushButton* button, void (TTrovGameServerForm::*handler)(QObject*)) {
+        connect(button, &QPushButton::clicked, this,
+                [this, button, handler] { (this->*handler)(button); });
+    };
+    click(Button_Refresh, &TTrovGameServerForm::Button_RefreshClick);
+    click(Button_Disconnect, &TTrovGameServerForm::Button_DisconnectClick);
+    click(Button_SendMsg, &TTrovGameServerForm::Button_SendMsgClick);
+    click(Button_Start, &TTrovGameServerForm::Button_StartClick);
+    click(Button_Stop, &TTrovGameServerForm::Button_StopClick);
+    click(Button_Init, &TTrovGameServerForm::Button_InitClick);
+    for (auto& role : Roles) click(role.OrderButton, &TTrovGameServerForm::Button_OrderClick);
+    click(Button_MarcketRand, &TTrovGameServerForm::Button_MarcketRandClick);
+    click(Button_FirstRand, &TTrovGameServerForm::Button_FirstRandClick);
+    click(Button_MarcketDef, &TTrovGameServerForm::Button_MarcketDefClick);
+    click(Button_FirstDef, &TTrovGameServerForm::Button_FirstDefClick);
+
+    // Ticking in code runs the handler too, as a click does.
+    connect(CheckBox_Server, &QCheckBox::toggled, this,
+            [this] { CheckBox_ServerClick(CheckBox_Server); });
+    using namespace std::placeholders;
+    ServerSocket->OnClientConnect =
+        std::bind(&TTrovGameServerForm::ServerSocketClientConnect, this, _1, _2);
+    ServerSocket->OnClientDisconnect =
+        std::bind(&TTrovGameServerForm::ServerSocketClientDisconnect, this, _1, _2);
+    ServerSocket->OnClientRead =
+        std::bind(&TTrovGameServerForm::ServerSocketClientRead, this, _1, _2);
+    ServerSocket->OnClientError =
+        std::bind(&TTrovGameServerForm::ServerSocketClientError, this, _1, _2, _3, _4);
+    ClientSocket->OnConnect = std::bind(&TTrovGameServerForm::ClientSocketConnect, this, _1, _2);
+    ClientSocket->OnDisconnect =
+        std::bind(&TTrovGameServerForm::ClientSocketDisconnect, this, _1, _2);
+    ClientSocket->OnRead = std::bind(&TTrovGameServerForm::ClientSocketRead, this, _1, _2);
+    ClientSocket->OnError =
+        std::bind(&TTrovGameServerForm::ClientSocketError, this, _1, _2, _3, _4);
+    ListView_Connect->OnChange =
+        std::bind(&TTrovGameServerForm::ListView_ConnectChange, this, _1, _2, _3);
+    ListView_Connect->OnKeyDown =
+        std::bind(&TTrovGameServerForm::ListView_KeyDown, this, _1, _2, _3);
+    ListView_Connect->OnColumnClick =
+        std::bind(&TTrovGameServerForm::ListView_ColumnClick, this, _1, _2);
+    ListView_Connect->OnCompare =
+        std::bind(&TTrovGameServerForm::ListView_Compare, this, _1, _2, _3, _4, _5);
+
+    Edit_GroupName->installEventFilter(this);
+    for (TSpinEdit* edit :
+         {SpinEdit_Port, SpinEdit_FinalTurn, SpinEdit_UStkCost, SpinEdit_UBLCost,
+          SpinEdit_MarcketMin, SpinEdit_MarcketMax, SpinEdit_FirstMin, SpinEdit_FirstMax,
+          SpinEdit_FtOrder, SpinEdit_W1Order, SpinEdit_W2Order, SpinEdit_RtOrder, SpinEdit_FtShipM,
+          SpinEdit_W1ShipM, SpinEdit_W2ShipM, SpinEdit_RtShipM})
+        edit->OnExit = [this](QObject* s) { SpinEdit_Exit(s); };
+
+    RadioGroup_FtOwner->OnClick = [this](QObject* s) { RadioGroup_FtOwnerClick(s); };
+    RadioGroup_W1Owner->OnClick = [this](QObject* s) { RadioGroup_W1OwnerClick(s); };
+    RadioGroup_W2Owner->OnClick = [this](QObject* s) { RadioGroup_W2OwnerClick(s); };
+    RadioGroup_RtOwner->OnClick = [this](QObject* s) { RadioGroup_RtOwnerClick(s); };
+    RadioGroup_FtShipM->OnClick = [this](QObject* s) { RadioGroup_FtShipMClick(s); };
+    RadioGroup_W1ShipM->OnClick = [this](QObject* s) { RadioGroup_W1ShipMClick(s); };
+    RadioGroup_W2ShipM->OnClick = [this](QObject* s) { RadioGroup_W2ShipMClick(s); };
+    RadioGroup_RtShipM->OnClick = [this](QObject* s) { RadioGroup_RtShipMClick(s); };
+
+    auto keyDown = [this](QObject* s, std::uint16_t& k, TShiftState sh) {
+        StringGrid_KeyDown(s, k, sh);
+    };
+    auto keyPress = [this](QObject* s, char16_t& k) { StringGrid_KeyPress(s, k); };
+    auto keyUp = [this](QObject* s, std::uint16_t& k, TShiftState sh) {
+        StringGrid_KeyUp(s, k, sh);
+    };
+    StringGrid_Marcket->OnKeyDown = keyDown;
+    StringGrid_Game->OnKeyDown = keyDown;
+    StringGrid_Marcket->OnKeyPress = keyPress;
+    StringGrid_First->OnKeyPress = keyPress;
+    StringGrid_Marcket->OnKeyUp = keyUp;
+    StringGrid_First->OnKeyUp = keyUp;
+    StringGrid_Marcket->OnSetEditText = [this](QObject* s, int c, int r, const std::string& v) {
+        StringGrid_MarcketSetEditText(s, c, r, v);
+    };
+    StringGrid_Marcket->OnExit = [this](QObject* s) { StringGrid_MarcketExit(s); };
+}
+
+void TTrovGameServerForm::FormCreate() {
+    game_ = std::make_unique<TTrovGame>(Handle());
+    InitTables();
+    RefreshClientList();
+    SpinEdit_Exit(SpinEdit_UStkCost);
+    SpinEdit_Exit(SpinEdit_UBLCost);
+    SpinEdit_Exit(SpinEdit_FinalTurn);
+    Edit_GroupNameExit(Edit_GroupName);
+    UpdateDisplay();
+}
+
+bool TTrovGameServerForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Edit_GroupName && event->type() == QEvent::FocusOut)
+        Edit_GroupNameExit(Edit_GroupName);
+    return TForm::eventFilter(watched, event);
+}
+
+void TTrovGameServerForm::WndProc(TMessage& Message) {
+    if (Message.Msg != WM_GAMEFINALWEEK) return;
+    if (game_->ProceedTurn() == 1)
+        GameOver();
+    else
+        UpdateDisplay();
 }

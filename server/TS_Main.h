@@ -1,9 +1,251 @@
 #pragma once
-// The game master's main window.
+// The game master's main window: connection list, game setting, initial values, manual
+// operation and status table on five pages. The implementation is split by concern:
+// TS_Main.cpp (creation and layout), TS_Tables.cpp (grids), TS_Display.cpp (refresh, role
+// labels, pause, game over), TS_Control.cpp (game control, operator input, role owners and
+// shipping modes).
+#include "platform/Dialogs.h"
 #include "platform/Form.h"
+#include "platform/KeyEvents.h"
+#include "platform/ListView.h"
+#include "platform/Sockets.h"
+#include "server/TrovGCls.h"
+#include "shared/Wire.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace platform {
+class TPageControl;
+class TRadioGroup;
+class TSpinEdit;
+class TStatusBar;
+class TStringGrid;
+} // namespace platform
+
+// What the server keeps for each connection: the player's record and the bytes received but
+// not yet framed. It lives exactly as long as the connection.
+struct TConnectionData {
+    TPlayerData Player;
+    TReceiveBuffer Buffer;
+};
 
 class TTrovGameServerForm : public platform::TForm {
     Q_OBJECT
 public:
     explicit TTrovGameServerForm(QWidget* parent = nullptr);
+    ~TTrovGameServerForm() override;
+
+    // The one game of the server.
+    TTrovGame* Game() const { return game_.get(); }
+    // Whether the server is listening for players.
+    bool Listening() const;
+
+    // --- Pages and frame
+    platform::TPageControl* PageControl;
+    QWidget* TabSheet_Connect;
+    QWidget* TabSheet_Config;
+    QWidget* TabSheet_Init;
+    QWidget* TabSheet_Input;
+    QWidget* TabSheet_Game;
+    platform::TStatusBar* StatusBar;
+
+    // --- Network
+    platform::TServerSocket* ServerSocket;
+    platform::TClientSocket* ClientSocket;
+    // The record of a connection (null for none).
+    static TPlayerData* PlayerOf(platform::TCustomWinSocket* Socket);
+
+    // --- Connection page
+    QCheckBox* CheckBox_Server;
+    platform::TSpinEdit* SpinEdit_Port;
+    QLabel* Label_Host;
+    platform::TListView* ListView_Connect;
+    QPushButton* Button_Refresh;
+    QPushButton* Button_Disconnect;
+    QPushButton* Button_SendMsg;
+    QPlainTextEdit* Memo_SendMsg;
+
+    // --- Setting page
+    QPushButton* Button_Start;
+    QPushButton* Button_Stop;
+    QPushButton* Button_Init;
+    QLineEdit* Edit_GroupName;
+    platform::TSpinEdit* SpinEdit_FinalTurn;
+    QGroupBox* GroupBox_UnitCost;
+    QLabel* Label_UStkCost;
+    QLabel* Label_UBLCost;
+    platform::TSpinEdit* SpinEdit_UStkCost;
+    platform::TSpinEdit* SpinEdit_UBLCost;
+    platform::TRadioGroup *RadioGroup_FtOwner, *RadioGroup_W1Owner, *RadioGroup_W2Owner,
+        *RadioGroup_RtOwner;
+    platform::TRadioGroup *RadioGroup_FtShipM, *RadioGroup_W1ShipM, *RadioGroup_W2ShipM,
+        *RadioGroup_RtShipM;
+    QLabel *Label_FtJoin, *Label_W1Join, *Label_W2Join, *Label_RtJoin;
+
+    // --- Initial Values page
+    QGroupBox* GroupBox_First;
+    QLabel* Label_Demand;
+    QPushButton* Button_MarcketRand;
+    platform::TSpinEdit* SpinEdit_MarcketMin;
+    QLabel* Label_MarcketTo;
+    platform::TSpinEdit* SpinEdit_MarcketMax;
+    QPushButton* Button_MarcketDef;
+    platform::TStringGrid* StringGrid_Marcket;
+    QLabel* Label_First;
+    QPushButton* Button_FirstRand;
+    platform::TSpinEdit* SpinEdit_FirstMin;
+    QLabel* Label_FirstTo;
+    platform::TSpinEdit* SpinEdit_FirstMax;
+    QPushButton* Button_FirstDef;
+    platform::TStringGrid* StringGrid_First;
+
+    // --- Manual Operation page
+    QGroupBox* GroupBox_Game;
+    QLabel *Label_Factory, *Label_Whole1, *Label_Whole2, *Label_Retail, *Label_Marcket;
+    QLabel *Label_Cursor1, *Label_Cursor2, *Label_Cursor3, *Label_Cursor4;
+    QLabel *Label_FtStock, *Label_W1Stock, *Label_W2Stock, *Label_RtStock;
+    QLabel *Label_FtBLCost, *Label_W1BLCost, *Label_W2BLCost, *Label_RtBLCost;
+    QLabel *Label_FtDemand, *Label_W1Demand, *Label_W2Demand, *Label_RtDemand;
+    QLabel *Label_FtOrder, *Label_W1Order, *Label_W2Order, *Label_RtOrder;
+    platform::TSpinEdit *SpinEdit_FtOrder, *SpinEdit_W1Order, *SpinEdit_W2Order, *SpinEdit_RtOrder;
+    QLabel *Label_FtShipM, *Label_W1ShipM, *Label_W2ShipM, *Label_RtShipM;
+    platform::TSpinEdit *SpinEdit_FtShipM, *SpinEdit_W1ShipM, *SpinEdit_W2ShipM, *SpinEdit_RtShipM;
+    QPushButton *Button_FtOrder, *Button_W1Order, *Button_W2Order, *Button_RtOrder;
+    QLabel *Label_FtInput, *Label_W1Input, *Label_W2Input, *Label_RtInput;
+
+    // --- Status page
+    QLabel* Label_NowTurn;
+    QLabel* Label_Status;
+    platform::TStringGrid* StringGrid_Game;
+
+    // Column separator of copied and exported text.
+    std::string ColumnDiv = "\t";
+
+    // --- Tables
+    void InitTables();
+    void ShowInitialValues();
+    void ReadInitialValues();
+    void ShowHistory();
+    void ShowTotals();
+    void GridSelectAll(platform::TStringGrid* Grid, bool IncludeFixed);
+    void CopyGridSelection(platform::TStringGrid* Grid, const std::string& Separator,
+                           std::string& Text, bool ToText);
+    void AutoSizeGridColumns(platform::TStringGrid* Grid);
+    void Button_MarcketRandClick(QObject* Sender);
+    void Button_FirstRandClick(QObject* Sender);
+    void Button_MarcketDefClick(QObject* Sender);
+    void Button_FirstDefClick(QObject* Sender);
+    void StringGrid_KeyDown(QObject* Sender, std::uint16_t& Key, platform::TShiftState Shift);
+    void StringGrid_KeyPress(QObject* Sender, char16_t& Key);
+    void StringGrid_KeyUp(QObject* Sender, std::uint16_t& Key, platform::TShiftState Shift);
+    void StringGrid_MarcketSetEditText(QObject* Sender, int ACol, int ARow,
+                                       const std::string& Value);
+    void StringGrid_MarcketExit(QObject* Sender);
+    // The result text export to a file chosen by the game master.
+    void MItem_WriteClick(QObject* Sender);
+    // The grid on which the grid pop-up menu was last opened (none before).
+    platform::TStringGrid* PopupGrid = nullptr;
+    platform::TSaveDialog SaveDialog_Txt;
+
+    // --- Network and connection list
+    void CheckBox_ServerClick(QObject* Sender);
+    void ServerSocketClientConnect(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ServerSocketClientDisconnect(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ServerSocketClientRead(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ServerSocketClientError(QObject* Sender, platform::TCustomWinSocket* Socket,
+                                 platform::TErrorEvent ErrorEvent, int& ErrorCode);
+    void ParseClientLine(const std::string& Line, platform::TCustomWinSocket* Socket);
+    void HandleClientMessage(const std::string& Code, const std::string& Body,
+                             platform::TCustomWinSocket* Socket);
+    void ClientSocketConnect(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ClientSocketDisconnect(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ClientSocketRead(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ClientSocketError(QObject* Sender, platform::TCustomWinSocket* Socket,
+                           platform::TErrorEvent ErrorEvent, int& ErrorCode);
+    void Button_RefreshClick(QObject* Sender);
+    void Button_DisconnectClick(QObject* Sender);
+    void Button_SendMsgClick(QObject* Sender);
+    void RefreshClientList();
+    int FindConnectionOfItem(int Index);
+    void ListView_ConnectChange(QObject* Sender, platform::TListItem* Item,
+                                platform::TItemChange Change);
+    void CopyListViewSelection(platform::TListView* ListView, const std::string& Separator,
+                               bool ToText, std::string& Text);
+    void ListView_KeyDown(QObject* Sender, std::uint16_t& Key, platform::TShiftState Shift);
+    void ListView_ColumnClick(QObject* Sender, platform::TListColumn* Column);
+    void ListView_Compare(QObject* Sender, platform::TListItem* Item1, platform::TListItem* Item2,
+                          int Data, int& Compare);
+    // Sort key of the connection list: 0 none, +k ascending by column k, -k descending.
+    int FSortColumn = 0;
+    // A connection whose unframed bytes pass this is closed.
+    std::size_t MaxReceiveBuffer = 64 * 1024;
+
+    // --- Refresh, role labels, pause and game over
+    void UpdateControls();
+    void UpdateDisplay();
+    void SetEntryLabels();
+    void ShowInputStatus();
+    void Button_StopClick(QObject* Sender);
+    void GameOver();
+
+    // --- Game control, operator input, role owners and shipping modes
+    void Button_StartClick(QObject* Sender);
+    void Button_InitClick(QObject* Sender);
+    void Edit_GroupNameExit(QObject* Sender);
+    void Button_OrderClick(QObject* Sender);
+    void SpinEdit_Exit(QObject* Sender);
+    void RadioGroup_FtOwnerClick(QObject*) { OwnerClick(rlFactory); }
+    void RadioGroup_W1OwnerClick(QObject*) { OwnerClick(rlDistributor); }
+    void RadioGroup_W2OwnerClick(QObject*) { OwnerClick(rlWholesaler); }
+    void RadioGroup_RtOwnerClick(QObject*) { OwnerClick(rlRetailer); }
+    void RadioGroup_FtShipMClick(QObject*) { ShipModeClick(rlFactory); }
+    void RadioGroup_W1ShipMClick(QObject*) { ShipModeClick(rlDistributor); }
+    void RadioGroup_W2ShipMClick(QObject*) { ShipModeClick(rlWholesaler); }
+    void RadioGroup_RtShipMClick(QObject*) { ShipModeClick(rlRetailer); }
+
+    // The controls of each role, index 0 (Factory) to 3 (Retailer).
+    struct TRoleControls {
+        platform::TRadioGroup* Owner;
+        platform::TRadioGroup* ShipM;
+        QLabel* Join;
+        QLabel* Stock;
+        QLabel* BLCost;
+        QLabel* Demand;
+        QLabel* OrderLabel;
+        platform::TSpinEdit* Order;
+        QLabel* ShipMLabel;
+        platform::TSpinEdit* ShipMEdit;
+        QPushButton* OrderButton;
+        QLabel* Input;
+    };
+    std::array<TRoleControls, 4> Roles;
+
+    // Posted messages: the end-of-game notice of the game.
+    void WndProc(platform::TMessage& Message) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    QWidget* CreateConnectionPage();
+    QWidget* CreateSettingPage();
+    QWidget* CreateInitialValuesPage();
+    QWidget* CreateManualOperationPage();
+    QWidget* CreateStatusPage();
+    void BindEvents();
+    void FormCreate();
+
+    void OwnerClick(int role);
+    void ShipModeClick(int role);
+    std::unique_ptr<TTrovGame> game_;
 };

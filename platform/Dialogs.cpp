@@ -1,0 +1,248 @@
+#include "platform/Dialogs.h"
+
+#include "platform/SjisText.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <utility>
+
+namespace platform {
+
+namespace {
+
+// Box texts break lines at CR, CR LF or LF.
+QString BoxText(const std::string& text) {
+    QString s = FromSjis(text);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+QWidget* DialogParent() {
+    return QApplication::activeWindow();
+}
+
+// The typed message dialog. Escape presses Cancel, else No, else OK; with none of them it does
+// nothing. The close box answers mrCancel whatever the buttons.
+class TMessageDialog : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    bool closedByBox = false;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+            for (auto b : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok}) {
+                if (QAbstractButton* target = button(b)) {
+                    target->click();
+                    return;
+                }
+            }
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+    void closeEvent(QCloseEvent* event) override {
+        if (!clickedButton()) {
+            closedByBox = true;
+            event->accept();
+            QDialog::reject();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+};
+
+// Open dialog that can take the name of a file that does not exist after asking.
+class TOpenFileDialog : public QFileDialog {
+public:
+    TOpenFileDialog(QWidget* parent, bool createPrompt)
+        : QFileDialog(parent), createPrompt_(createPrompt) {}
+
+    void accept() override {
+        if (createPrompt_) {
+            for (const QString& file : selectedFiles()) {
+                const QFileInfo info(file);
+                if (info.exists() || !info.dir().exists()) continue;
+                QMessageBox ask(QMessageBox::Question, windowTitle(),
+                                file + QStringLiteral("\nThis file does not exist.\nCreate it?"),
+                                QMessageBox::Yes | QMessageBox::No, this);
+                if (ask.exec() != QMessageBox::Yes) return;
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    bool createPrompt_;
+};
+
+// Presets folder and name: the folder of FileName when it names one, else InitialDir.
+void Preset(QFileDialog& dlg, const TFileDialog& d) {
+    dlg.setNameFilters(NameFilters(d.Filter));
+    dlg.setDefaultSuffix(FromSjis(d.DefaultExt));
+    const QString name = FromSjis(d.FileName);
+    const QFileInfo info(name);
+    if (!name.isEmpty() && name.contains(QLatin1Char('/'))) {
+        dlg.setDirectory(info.path());
+        if (!info.fileName().isEmpty()) dlg.selectFile(info.fileName());
+    } else {
+        if (!d.InitialDir.empty()) dlg.setDirectory(FromSjis(d.InitialDir));
+        if (!name.isEmpty()) dlg.selectFile(name);
+    }
+}
+
+bool Finish(QFileDialog& dlg, TFileDialog& d) {
+    if (dlg.exec() != QDialog::Accepted) return false;
+    const QStringList chosen = dlg.selectedFiles();
+    if (chosen.isEmpty()) return false;
+    d.Files.clear();
+    for (const auto& f : chosen) d.Files.push_back(ToSjis(f));
+    d.FileName = d.Files.front();
+    return true;
+}
+
+class TQtDialogs : public TDialogs {
+public:
+    TModalResult MessageBox(const std::string& text, const std::string& caption,
+                            TBoxButtons buttons) override {
+        QMessageBox box(QMessageBox::NoIcon, FromSjis(caption), BoxText(text),
+                        buttons == TBoxButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel
+                                                         : QMessageBox::Ok,
+                        DialogParent());
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::Ok);
+        return box.exec() == QMessageBox::Cancel ? mrCancel : mrOk;
+    }
+
+    TModalResult MessageDlg(const std::string& text, TMsgDlgType type,
+                            TMsgDlgButtons buttons) override {
+        static const QMessageBox::Icon icons[] = {QMessageBox::Warning, QMessageBox::Critical,
+                                                  QMessageBox::Information, QMessageBox::Question};
+        QMessageBox::StandardButtons set;
+        if (buttons & mbYes) set |= QMessageBox::Yes;
+        if (buttons & mbNo) set |= QMessageBox::No;
+        if (buttons & mbOK) set |= QMessageBox::Ok;
+        if (buttons & mbCancel) set |= QMessageBox::Cancel;
+        TMessageDialog box(icons[static_cast<int>(type)], FromSjis(MsgDlgTitle(type)),
+                           BoxText(text), set, DialogParent());
+        box.setTextFormat(Qt::PlainText);
+        if (buttons & mbOK)
+            box.setDefaultButton(QMessageBox::Ok);
+        else if (buttons & mbYes)
+            box.setDefaultButton(QMessageBox::Yes);
+        box.exec();
+        if (box.closedByBox) return mrCancel;
+        switch (box.standardButton(box.clickedButton())) {
+        case QMessageBox::Yes:
+            return mrYes;
+        case QMessageBox::No:
+            return mrNo;
+        case QMessageBox::Ok:
+            return mrOk;
+        default:
+            return mrCancel;
+        }
+    }
+
+    bool ExecuteOpen(TFileDialog& d) override {
+        const bool create = d.Options & ofCreatePrompt;
+        TOpenFileDialog dlg(DialogParent(), create);
+        dlg.setAcceptMode(QFileDialog::AcceptOpen);
+        // Only a dialog for any file name lets a missing one be chosen, and it takes one name: with
+        // the create prompt one file is chosen even when several were allowed.
+        if (create || !(d.Options & ofFileMustExist))
+            dlg.setFileMode(QFileDialog::AnyFile);
+        else if (d.Options & ofAllowMultiSelect)
+            dlg.setFileMode(QFileDialog::ExistingFiles);
+        else
+            dlg.setFileMode(QFileDialog::ExistingFile);
+        Preset(dlg, d);
+        return Finish(dlg, d);
+    }
+
+    bool ExecuteSave(TFileDialog& d) override {
+        QFileDialog dlg(DialogParent());
+        dlg.setAcceptMode(QFileDialog::AcceptSave);
+        dlg.setFileMode(QFileDialog::AnyFile);
+        dlg.setOption(QFileDialog::DontConfirmOverwrite, !(d.Options & ofOverwritePrompt));
+        Preset(dlg, d);
+        return Finish(dlg, d);
+    }
+
+    bool ExecuteFont(QFont& font) override {
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, font, DialogParent());
+        if (ok) font = chosen;
+        return ok;
+    }
+};
+
+TDialogs*& Installed() {
+    static TDialogs* installed = nullptr;
+    return installed;
+}
+
+} // namespace
+
+std::string MsgDlgTitle(TMsgDlgType type) {
+    switch (type) {
+    case TMsgDlgType::Warning:
+        return "Warning";
+    case TMsgDlgType::Error:
+        return "Error";
+    case TMsgDlgType::Information:
+        return "Information";
+    case TMsgDlgType::Confirmation:
+        return "Confirm";
+    }
+    return {};
+}
+
+TDialogs& Dialogs() {
+    static TQtDialogs real;
+    return Installed() ? *Installed() : real;
+}
+
+TDialogs* SetDialogs(TDialogs* dialogs) {
+    return std::exchange(Installed(), dialogs);
+}
+
+bool TOpenDialog::Execute() {
+    return Dialogs().ExecuteOpen(*this);
+}
+bool TSaveDialog::Execute() {
+    return Dialogs().ExecuteSave(*this);
+}
+bool TFontDialog::Execute() {
+    return Dialogs().ExecuteFont(Font);
+}
+
+QStringList NameFilters(const std::string& filter) {
+    const QStringList parts = FromSjis(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (auto& p : patterns) {
+            p = p.trimmed();
+            if (p == QStringLiteral("*.*")) p = QStringLiteral("*");
+        }
+        const QString list = patterns.join(QLatin1Char(' '));
+        const QString& description = parts[i];
+        result << (description.endsWith(QLatin1Char('(') + list + QLatin1Char(')'))
+                       ? description
+                       : description + QStringLiteral(" (") + list + QLatin1Char(')'));
+    }
+    return result;
+}
+
+} // namespace platform

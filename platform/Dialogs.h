@@ -1,0 +1,116 @@
+#pragma once
+// Message boxes and the common file and font dialogs, all behind one interface so that tests can
+// put a scripted implementation in place of the real, modal one.
+//
+// Every text is Shift-JIS bytes; a CR (alone or before LF) in a box text is a line break. The boxes
+// do not beep: a caller that wants a beep first calls platform::Beep(). The real dialogs are modal
+// and run a nested event loop, so socket events, posted messages and timers go on being handled
+// while one is open.
+#include <QFont>
+#include <QStringList>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The button that closed a box. A typed message dialog closed by its close box (or by Escape when
+// it has no Cancel, No or OK button to take it) answers mrCancel.
+enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// Buttons of the plain box.
+enum class TBoxButtons { Ok, OkCancel };
+
+// Kinds of the typed message dialog; each has its icon and the platform's title.
+enum class TMsgDlgType { Warning, Error, Information, Confirmation };
+
+// Buttons of the typed message dialog, combined with |.
+enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
+using TMsgDlgButtons = unsigned;
+
+// The platform's title of a typed message dialog: "Warning", "Error", "Information", "Confirm".
+std::string MsgDlgTitle(TMsgDlgType type);
+
+// Options of the file dialogs, combined with |.
+enum TOpenOption : unsigned {
+    ofOverwritePrompt = 1,  // save: ask before replacing an existing file
+    ofHideReadOnly = 2,     // no read-only box (the dialogs here never have one)
+    ofAllowMultiSelect = 4, // open: several files can be chosen
+    ofPathMustExist = 8,    // only names in an existing folder are taken
+    ofFileMustExist = 16,   // open: only existing files are taken
+    ofCreatePrompt = 32,    // open: a name of no existing file is taken after asking
+    ofEnableSizing = 64,    // resizable (the dialogs here always are)
+};
+using TOpenOptions = unsigned;
+
+// An open or save dialog's settings and its result. Kept by the window between runs, so the last
+// chosen name is preset the next time.
+struct TFileDialog {
+    // "Text File(*.txt)|*.txt|All Files(*.*)|*.*": pairs of description and patterns (patterns
+    // separated by ';').
+    std::string Filter;
+    // Added, after a dot, to a chosen name that has no extension ("txt"; empty for none).
+    std::string DefaultExt;
+    // Folder shown first when FileName names no folder.
+    std::string InitialDir;
+    // In: the name preset in the dialog; its folder, when it has one, is shown first. Out: the
+    // chosen file (the first one when several were chosen).
+    std::string FileName;
+    // Out: every chosen file.
+    std::vector<std::string> Files;
+    TOpenOptions Options = 0;
+};
+
+class TOpenDialog : public TFileDialog {
+public:
+    // Shows the dialog; true with FileName and Files set when the user chose a file.
+    bool Execute();
+};
+
+class TSaveDialog : public TFileDialog {
+public:
+    bool Execute();
+};
+
+class TFontDialog {
+public:
+    // Shows the dialog starting with Font; true with Font changed when the user chose one.
+    bool Execute();
+    QFont Font;
+};
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+
+    // The plain box: the caption given, the text, no icon, OK or OK and Cancel. Answers mrOk or
+    // mrCancel.
+    virtual TModalResult MessageBox(const std::string& text, const std::string& caption,
+                                    TBoxButtons buttons) = 0;
+    // The typed message dialog: the kind's icon and title, the buttons given.
+    virtual TModalResult MessageDlg(const std::string& text, TMsgDlgType type,
+                                    TMsgDlgButtons buttons) = 0;
+    virtual bool ExecuteOpen(TFileDialog& dialog) = 0;
+    virtual bool ExecuteSave(TFileDialog& dialog) = 0;
+    virtual bool ExecuteFont(QFont& font) = 0;
+};
+
+// The dialogs in use: the real ones unless others have been installed.
+TDialogs& Dialogs();
+// Installs `dialogs` (null: the real ones again) and returns what was installed before (null for
+// the real ones).
+TDialogs* SetDialogs(TDialogs* dialogs);
+
+inline TModalResult MessageBox(const std::string& text, const std::string& caption,
+                               TBoxButtons buttons = TBoxButtons::Ok) {
+    return Dialogs().MessageBox(text, caption, buttons);
+}
+inline TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+    return Dialogs().MessageDlg(text, type, buttons);
+}
+
+// The name filters of a file dialog in Qt's form ("Text File(*.txt)", "All Files(*.*) (*)"): each
+// description keeps its text and gets its patterns in parentheses unless it already ends with them;
+// "*.*" stands for every file.
+QStringList NameFilters(const std::string& filter);
+
+} // namespace platform

@@ -1,0 +1,244 @@
+#pragma once
+// Event-driven TCP on the GUI thread: a listening server socket with its accepted
+// connections, and a client socket with its one connection.
+//
+// Every event (connect, read, disconnect, error) runs from the event loop, never from inside
+// a Qt socket call, in the order the socket saw it. A handler may therefore open a modal box
+// (further socket events run inside it) or throw: an exception that escapes a handler
+// reaches the application's exception handler.
+#include "platform/Connection.h"
+
+#include <QObject>
+#include <QtGlobal>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace platform {
+
+// The kind of a socket error.
+enum TErrorEvent { eeGeneral, eeSend, eeReceive, eeConnect, eeDisconnect, eeAccept, eeLookup };
+
+// A socket error that nobody dealt with: an error event whose handler left the code
+// non-zero, a failure to listen, or an open that cannot even start. The code is the
+// system's error number (errno); a host name that cannot be resolved gives ENXIO.
+class ESocketError : public std::runtime_error {
+public:
+    ESocketError(int code, TErrorEvent kind, const std::string& message)
+        : std::runtime_error(message), code_(code), kind_(kind) {}
+    int ErrorCode() const { return code_; }
+    TErrorEvent ErrorEvent() const { return kind_; }
+
+private:
+    int code_;
+    TErrorEvent kind_;
+};
+
+class TCustomWinSocket;
+
+// Sender is the server or client socket component; Socket the connection concerned.
+using TSocketNotifyEvent = std::function<void(QObject* Sender, TCustomWinSocket* Socket)>;
+// The handler may set ErrorCode to 0 to settle the error; a code left non-zero is thrown as
+// ESocketError once the handler has returned.
+using TSocketErrorEvent = std::function<void(QObject* Sender, TCustomWinSocket* Socket,
+                                             TErrorEvent ErrorEvent, int& ErrorCode)>;
+
+// What the server and client socket share: the bound on unsent output, and the events
+// their connections raise.
+class TAbstractSocket : public QObject {
+    Q_OBJECT
+public:
+    // A connection whose output not yet taken by the peer passes this many bytes is closed
+    // (disconnect event as for any close): a peer that never reads cannot make us hold more.
+    qint64 MaxUnsentBytes = qint64(1) << 20;
+
+protected:
+    explicit TAbstractSocket(QObject* parent) : QObject(parent) {}
+
+private:
+    friend class TCustomWinSocket;
+    virtual TSocketNotifyEvent ConnectEvent() const = 0;
+    virtual TSocketNotifyEvent ReadEvent() const = 0;
+    virtual TSocketNotifyEvent DisconnectEvent() const = 0;
+    virtual TSocketErrorEvent ErrorEvent() const = 0;
+    // Bookkeeping when a connection stands, before its connect event runs, and when it
+    // ends, before its disconnect event runs.
+    virtual void Opened(TCustomWinSocket* socket) { (void)socket; }
+    virtual void Closing(TCustomWinSocket* socket) { (void)socket; }
+};
+
+// One TCP connection: an accepted one of a server socket, or the one of a client socket.
+//
+// An accepted connection is destroyed after it has been closed, once no event of it is
+// being handled and control is back in the main event loop (not inside a modal box), so
+// a handler may go on using its Socket argument after closing it. Code that keeps a
+// connection across a modal box of its own should hold it in a QPointer. The connection of a
+// client socket lives as long as the client socket and is reused by every open.
+class TCustomWinSocket : public QObject, public TConnection {
+    Q_OBJECT
+public:
+    ~TCustomWinSocket() override;
+
+    // Queues the bytes for sending in one call; nothing when not connected.
+    void SendText(const std::string& bytes) override;
+    // True from the connect event until the connection ends (false in the disconnect event).
+    bool Connected() const override { return state_ == State::Connected; }
+    // Takes every byte received so far (empty when none, or when not connected).
+    std::string ReceiveText();
+    // Ends the connection. The disconnect event runs before Close returns; bytes already
+    // sent still reach the peer, which then sees the connection end. A connection that is
+    // still being set up is abandoned without events. Nothing happens when already closed.
+    void Close();
+
+    // The peer's address as dotted text and its port, as at the time of connecting.
+    const std::string& RemoteAddress() const { return remoteAddress_; }
+    int RemotePort() const { return remotePort_; }
+    // The peer's host name from a reverse lookup, empty when the address has no name. The
+    // first call looks it up (blocking the GUI thread for as long as the resolver takes);
+    // later calls return that result.
+    std::string RemoteHost();
+    // This machine's host name.
+    std::string LocalHost() const;
+
+    // One user-data slot. The connection owns what it holds: it is released when the
+    // connection object is destroyed (or when the slot is set again).
+    void* Data() const { return data_.get(); }
+    void SetData(std::shared_ptr<void> data) { data_ = std::move(data); }
+
+private:
+    friend class TServerSocket;
+    friend class TClientSocket;
+    enum class State { Idle, Connecting, Connected, Closed };
+    enum class Ending { Graceful, Abort };
+
+    TCustomWinSocket(TAbstractSocket* owner, bool disposable);
+    void Attach(QTcpSocket* socket);
+    void DropSocket(Ending how);
+    void Shutdown();
+    void End(Ending how);
+    template <class F> void Post(F f);
+    template <class Call> void Dispatch(Call&& call);
+    void ReleaseIfDone();
+    void BytesArrived();
+    void ReadNotice();
+    void ConnectedNotice();
+    void PeerClosedNotice();
+    void ErrorNotice(int qtError, const QString& text);
+
+    TAbstractSocket* owner_;
+    const bool disposable_;
+    QTcpSocket* sock_ = nullptr;
+    State state_ = State::Idle;
+    unsigned generation_ = 0; // notices of an earlier socket are dropped
+    int busy_ = 0;            // events of this connection being handled (nested included)
+    bool readNoticePending_ = false;
+    bool overflow_ = false;
+    bool released_ = false;
+    bool releaseTimer_ = false;
+    std::string received_;
+    std::string remoteAddress_;
+    int remotePort_ = 0;
+    bool hostLooked_ = false;
+    std::string remoteHost_;
+    std::shared_ptr<void> data_;
+};
+
+// Listens on a port on all IPv4 addresses; keeps its active connections in order of
+// acceptance.
+class TServerSocket : public TAbstractSocket {
+    Q_OBJECT
+public:
+    explicit TServerSocket(QObject* parent = nullptr);
+    // Closes what is left without running events.
+    ~TServerSocket() override;
+
+    int Port() const { return port_; }
+    void SetPort(int port) { port_ = port; }
+    // The port actually listened on while active (chosen by the system when Port is 0).
+    int LocalPort() const;
+
+    bool Active() const { return active_; }
+    // true: starts listening; a failure (port in use, no permission) throws ESocketError
+    // and leaves the socket inactive. false: stops listening, then closes every connection
+    // from the last to the first (their disconnect events run).
+    void SetActive(bool active);
+    void Open() { SetActive(true); }
+    void Close() { SetActive(false); }
+
+    int ActiveConnections() const { return static_cast<int>(connections_.size()); }
+    // The connection at index (0 = oldest), null when out of range. A connection leaves the
+    // list when it ends, before its disconnect event runs.
+    TCustomWinSocket* Connections(int index) const;
+
+    TSocketNotifyEvent OnClientConnect;
+    TSocketNotifyEvent OnClientRead;
+    TSocketNotifyEvent OnClientDisconnect;
+    // Socket is null for an error of the listening socket itself (kind eeAccept).
+    TSocketErrorEvent OnClientError;
+
+private:
+    TSocketNotifyEvent ConnectEvent() const override { return OnClientConnect; }
+    TSocketNotifyEvent ReadEvent() const override { return OnClientRead; }
+    TSocketNotifyEvent DisconnectEvent() const override { return OnClientDisconnect; }
+    TSocketErrorEvent ErrorEvent() const override { return OnClientError; }
+    void Opened(TCustomWinSocket* socket) override;
+    void Closing(TCustomWinSocket* socket) override;
+    void Accept();
+    void AcceptErrorNotice(int qtError, const QString& text);
+
+    QTcpServer* server_;
+    int port_ = 0;
+    bool active_ = false;
+    std::vector<TCustomWinSocket*> connections_;
+};
+
+// Connects to a host (name or dotted address) and port.
+class TClientSocket : public TAbstractSocket {
+    Q_OBJECT
+public:
+    explicit TClientSocket(QObject* parent = nullptr);
+    // Closes the connection without running events.
+    ~TClientSocket() override;
+
+    // Host name or address, Shift-JIS bytes as typed.
+    const std::string& Host() const { return host_; }
+    void SetHost(std::string host) { host_ = std::move(host); }
+    int Port() const { return port_; }
+    void SetPort(int port) { port_ = port; }
+
+    // True from Open until the connection ends or fails.
+    bool Active() const;
+    // Starts connecting and returns; the outcome is the connect event or an error event
+    // (eeLookup for a host name that does not resolve, eeConnect for a refused or failed
+    // connection). Throws ESocketError at once when there is no host or the port is not
+    // 1..65535. Does nothing when already active.
+    void Open();
+    // Closes the connection (its disconnect event runs before Close returns when it was
+    // connected) or abandons the attempt.
+    void Close();
+    void SetActive(bool active) { active ? Open() : Close(); }
+
+    TCustomWinSocket* Socket() const { return socket_; }
+
+    TSocketNotifyEvent OnConnect;
+    TSocketNotifyEvent OnRead;
+    TSocketNotifyEvent OnDisconnect;
+    TSocketErrorEvent OnError;
+
+private:
+    TSocketNotifyEvent ConnectEvent() const override { return OnConnect; }
+    TSocketNotifyEvent ReadEvent() const override { return OnRead; }
+    TSocketNotifyEvent DisconnectEvent() const override { return OnDisconnect; }
+    TSocketErrorEvent ErrorEvent() const override { return OnError; }
+
+    std::string host_;
+    int port_ = 0;
+    TCustomWinSocket* socket_;
+};
+
+} // namespace platform

@@ -1,0 +1,156 @@
+#include "platform/SpinEdit.h"
+
+#include "platform/SjisText.h"
+
+#include <QEvent>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <QValidator>
+#include <algorithm>
+#include <climits>
+
+namespace platform {
+
+// Limits what the user types to MaxLength bytes. A longer text written by code may still be
+// shortened by the user; it only must not grow. The line edit validates the changed text in place,
+// so the length before the change is kept here.
+class TSpinEditLengthLimit : public QValidator {
+public:
+    explicit TSpinEditLengthLimit(TSpinEdit* spin) : QValidator(spin), spin_(spin) {}
+    State validate(QString& input, int&) const override {
+        const int max = spin_->MaxLength();
+        if (spin_->writing_ || max <= 0) return Acceptable;
+        const auto length = ToSjis(input).size();
+        return length <= static_cast<std::size_t>(max) || length <= before_ ? Acceptable : Invalid;
+    }
+    void Changed(const QString& text) { before_ = ToSjis(text).size(); }
+
+private:
+    TSpinEdit* spin_;
+    std::size_t before_ = 0;
+};
+
+namespace {
+
+// Reads an optional sign and decimal digits filling the whole text; false for anything else, an int
+// overflow included.
+bool ReadDecimal(const std::string& text, int& value) {
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return false;
+    long long v = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9') return false;
+        v = v * 10 + (text[i] - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1) return false;
+    }
+    if (negative) v = -v;
+    if (v < INT_MIN || v > INT_MAX) return false;
+    value = static_cast<int>(v);
+    return true;
+}
+
+QToolButton* MakeArrow(Qt::ArrowType arrow, QWidget* parent) {
+    auto* button = new QToolButton(parent);
+    button->setArrowType(arrow);
+    button->setAutoRepeat(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Ignored);
+    button->setFixedWidth(16);
+    return button;
+}
+
+} // namespace
+
+TSpinEdit::TSpinEdit(QWidget* parent)
+    : QWidget(parent), edit_(new QLineEdit(this)), up_(MakeArrow(Qt::UpArrow, this)),
+      down_(MakeArrow(Qt::DownArrow, this)) {
+    edit_->setObjectName("Editor");
+    up_->setObjectName("Up");
+    down_->setObjectName("Down");
+    auto* limit = new TSpinEditLengthLimit(this);
+    edit_->setValidator(limit);
+    connect(edit_, &QLineEdit::textChanged, limit, &TSpinEditLengthLimit::Changed);
+    edit_->installEventFilter(this);
+    setFocusProxy(edit_);
+    setFocusPolicy(edit_->focusPolicy());
+
+    auto* arrows = new QVBoxLayout;
+    arrows->setContentsMargins(0, 0, 0, 0);
+    arrows->setSpacing(0);
+    arrows->addWidget(up_);
+    arrows->addWidget(down_);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(edit_);
+    row->addLayout(arrows);
+
+    connect(up_, &QToolButton::clicked, this, [this] { UpClick(); });
+    connect(down_, &QToolButton::clicked, this, [this] { DownClick(); });
+    connect(edit_, &QLineEdit::textChanged, this, [this] {
+        if (auto handler = OnChange) handler(this);
+    });
+}
+
+std::string TSpinEdit::Text() const {
+    return ToSjis(edit_->text());
+}
+
+void TSpinEdit::SetText(const std::string& text) {
+    writing_ = true;
+    edit_->setText(FromSjis(text));
+    writing_ = false;
+}
+
+int TSpinEdit::Value() const {
+    int value;
+    return ReadDecimal(Text(), value) ? value : minValue_;
+}
+
+void TSpinEdit::SetValue(int value) {
+    if (minValue_ != 0 || maxValue_ != 0) {
+        if (value < minValue_) value = minValue_;
+        if (value > maxValue_) value = maxValue_;
+    }
+    SetText(std::to_string(value));
+}
+
+void TSpinEdit::UpClick() {
+    const long long v = static_cast<long long>(Value()) + increment_;
+    SetValue(static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)));
+}
+
+void TSpinEdit::DownClick() {
+    const long long v = static_cast<long long>(Value()) - increment_;
+    SetValue(static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)));
+}
+
+bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Up) {
+                UpClick();
+                return true;
+            }
+            if (key->key() == Qt::Key_Down) {
+                DownClick();
+                return true;
+            }
+        } else if (event->type() == QEvent::FocusOut) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+                if (auto handler = OnExit) handler(this);
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace platform

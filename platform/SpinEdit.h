@@ -1,0 +1,77 @@
+#pragma once
+// A spin edit: a one-line edit holding a whole number, with up and down buttons.
+//
+// Its text is free while the user types (only its length is limited); nothing is corrected until
+// the window's leave handler decides to. Its value is the text read as a decimal whole number, or
+// MinValue when the text does not read. Writing a value clamps it into MinValue..MaxValue (no range
+// when both are 0) and shows it as decimal text.
+#include "platform/Events.h"
+
+#include <QWidget>
+#include <string>
+
+class QLineEdit;
+class QToolButton;
+
+namespace platform {
+
+class TSpinEditLengthLimit;
+
+class TSpinEdit : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSpinEdit(QWidget* parent = nullptr);
+
+    // The text, Shift-JIS bytes. SetText writes it as given, also past MaxLength.
+    std::string Text() const;
+    void SetText(const std::string& text);
+
+    // The text read as a decimal whole number (optional sign, digits only), else MinValue.
+    int Value() const;
+    // Shows `value`, clamped into MinValue..MaxValue unless both are 0.
+    void SetValue(int value);
+
+    // Changing the range does not touch the text.
+    int MinValue() const { return minValue_; }
+    void SetMinValue(int value) { minValue_ = value; }
+    int MaxValue() const { return maxValue_; }
+    void SetMaxValue(int value) { maxValue_ = value; }
+
+    // Most bytes the user can type (Shift-JIS bytes); 0 = no limit. Text written by code is not
+    // cut, so a text may be longer than this.
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int length) { maxLength_ = length; }
+
+    // Step of the up and down buttons and keys.
+    int Increment() const { return increment_; }
+    void SetIncrement(int step) { increment_ = step; }
+
+    // Steps as the up and down buttons do: value plus or minus Increment, clamped.
+    void UpClick();
+    void DownClick();
+
+    QLineEdit* Editor() const { return edit_; }
+
+    // Raised when the focus moves from this edit to another control of the window (not when the
+    // whole window loses the focus, nor for a pop-up menu).
+    TNotifyEvent OnExit;
+    // Raised whenever the text changes, by the user or by code.
+    TNotifyEvent OnChange;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TSpinEditLengthLimit;
+
+    QLineEdit* edit_;
+    QToolButton* up_;
+    QToolButton* down_;
+    int minValue_ = 0;
+    int maxValue_ = 0;
+    int maxLength_ = 0;
+    int increment_ = 1;
+    bool writing_ = false; // code is writing the text: no length limit
+};
+
+} // namespace platform

@@ -1,0 +1,495 @@
+// The network side of the server window: listening, the connections and their messages, the
+// connection list with the admission of players, and the game master's messages.
+#include "server/TS_Main.h"
+
+#include "platform/Beep.h"
+#include "platform/DateTime.h"
+#include "platform/Events.h"
+#include "platform/RadioGroup.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "platform/StatusBar.h"
+#include "platform/SystemInfo.h"
+#include "shared/Text.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+
+using namespace platform;
+
+namespace {
+
+// "Pause　；　disconnected from a client." (full-width spaces and semicolon).
+const std::string kPauseText = "Pause\x81\x40\x81\x47\x81\x40"
+                               "disconnected from a client.";
+
+const char* const kWishWords[] = {"UnKnown", "Factory", "Distributor", "Wholesaler", "Retailer"};
+
+const char* WishWord(std::uint8_t role) {
+    return role <= 4 ? kWishWords[role] : "";
+}
+
+// The role number of a role code ("Ft" 1 to "Rt" 4), 0 for anything else.
+int RoleOfCode(std::string_view code) {
+    for (int i = 0; i < 4; ++i)
+        if (code == kRoleCodes[i]) return i + 1;
+    return 0;
+}
+
+bool ItemAlive(const TListView* list, const TListItem* item) {
+    for (int i = 0; i < list->Count(); ++i)
+        if (list->Item(i) == item) return true;
+    return false;
+}
+
+} // namespace
+
+// --- Listening ---------------------------------------------------------------------------
+
+void TTrovGameServerForm::CheckBox_ServerClick(QObject*) {
+    const bool ticked = CheckBox_Server->isChecked();
+    if (ticked) {
+        if (ServerSocket->Active()) ServerSocket->SetActive(false);
+        Beep();
+        ServerSocket->SetPort(SpinEdit_Port->Value());
+        ServerSocket->SetActive(true);
+        ClientSocket->SetPort(ServerSocket->LocalPort());
+        ClientSocket->SetHost(GetLocalHostName());
+        ClientSocket->Open();
+        StatusBar->SetSimpleText("Server running, Waiting for joining");
+    } else {
+        Beep();
+        StatusBar->SetSimpleText("Stop");
+        for (int i = ServerSocket->ActiveConnections() - 1; i >= 0; --i) {
+            // A nested box may let other connections go meanwhile.
+            i = std::min(i, ServerSocket->ActiveConnections() - 1);
+            if (i < 0) break;
+            if (TCustomWinSocket* socket = ServerSocket->Connections(i)) socket->Close();
+        }
+        ServerSocket->SetActive(false);
+        UpdateDisplay();
+    }
+    Button_Refresh->setEnabled(ticked);
+    SpinEdit_Port->setEnabled(!ticked);
+    Edit_GroupName->setEnabled(!ticked);
+}
+
+// --- Server socket events ----------------------------------------------------------------
+
+void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* Socket) {
+    auto data = std::make_shared<TConnectionData>();
+    TPlayerData& p = data->Player;
+    p.Name = "UnKnown";
+    p.Role = rlNone;
+    p.TimeStamp = Now();
+    p.Entered = false;
+    p.Accepted = false;
+    p.Owner = owClient;
+    p.ShipMode = smUnset;
+    p.Order = -1;
+    p.Shipment = -1;
+    p.Socket = Socket;
+    Socket->SetData(data);
+
+    const int count = ServerSocket->ActiveConnections();
+    if (count < 2) return;
+    TCustomWinSocket* newest = ServerSocket->Connections(count - 1);
+    for (int i = 0; i < count - 1; ++i) {
+        TCustomWinSocket* other = ServerSocket->Connections(i);
+        if (other && other->RemoteAddress() == newest->RemoteAddress() &&
+            other->RemotePort() == newest->RemotePort() &&
+            other->RemoteHost() == newest->RemoteHost()) {
+            newest->Close();
+            break;
+        }
+    }
+}
+
+void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocket* Socket) {
+    TPlayerData* player = PlayerOf(Socket);
+    try {
+        if (player) {
+            player->Entered = false;
+            if (player->Accepted) {
+                player->Accepted = false;
+                player->Socket = nullptr;
+                if (game_->FState == gsRunning) {
+                    Beep();
+                    MessageBox(kPauseText, "Information", TBoxButtons::Ok);
+                }
+                Button_StopClick(nullptr);
+                if (player->Role >= 1 && player->Role <= 4 &&
+                    game_->FPlayers[player->Role] == player)
+                    game_->FPlayers[player->Role] = nullptr;
+            }
+        }
+        RefreshClientList();
+    } catch (...) {
+        // A failure here must not keep the connection from going.
+    }
+    // The record goes with the connection: no role slot may keep pointing to it.
+    for (int r = 1; r <= 4; ++r)
+        if (player && game_->FPlayers[r] == player) game_->FPlayers[r] = nullptr;
+    if (player) player->Socket = nullptr;
+}
+
+void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Socket) {
+    auto* data = static_cast<TConnectionData*>(Socket->Data());
+    if (!data) return;
+    try {
+        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->ReceiveText());
+        if (data->Buffer.Size() > MaxReceiveBuffer) {
+            // A peer that never ends its message is not allowed to fill the memory.
+            data->Buffer.Clear();
+            Socket->Close();
+            return;
+        }
+        if (!flush.flushed) return;
+        if (flush.lines.empty()) {
+            Socket->Close();
+            return;
+        }
+        for (const std::string& line : flush.lines) {
+            try {
+                ParseClientLine(line, Socket);
+            } catch (...) {
+                // Only this line is lost; the next one is handled.
+            }
+        }
+    } catch (...) {}
+}
+
+void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
+                                                  TErrorEvent ErrorEvent, int& ErrorCode) {
+    const char* text = "";
+    switch (ErrorEvent) {
+    case eeGeneral:
+        text = "Socket Error";
+        break;
+    case eeSend:
+        text = "Socket writing error";
+        break;
+    case eeReceive:
+        text = "Socket reading error";
+        break;
+    case eeConnect:
+        text = "Could not connect to the server";
+        break;
+    case eeDisconnect:
+        text = "Socket disconnection error";
+        break;
+    case eeAccept:
+        text = "Waiting error";
+        break;
+    case eeLookup:
+        text = "";
+        break;
+    }
+    if (MessageDlg(text, TMsgDlgType::Warning, mbYes) != mrYes) return;
+    ErrorCode = 0;
+    StatusBar->SetSimpleText("ErrMsg");
+    CheckBox_Server->setChecked(!CheckBox_Server->isChecked());
+    Button_InitClick(Button_Init);
+    UpdateDisplay();
+}
+
+// --- Messages ----------------------------------------------------------------------------
+
+void TTrovGameServerForm::ParseClientLine(const std::string& Line, TCustomWinSocket* Socket) {
+    try {
+        std::optional<TEnvelope> env = ParseClientEnvelope(Line);
+        if (!env) {
+            Socket->Close();
+            return;
+        }
+        HandleClientMessage(env->code, env->value, Socket);
+    } catch (...) {}
+}
+
+void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std::string& Body,
+                                              TCustomWinSocket* Socket) {
+    try {
+        TPlayerData* player = PlayerOf(Socket);
+        if (!player) return;
+        TTrovGame& g = *game_;
+        if (Code == "PN") {
+            for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
+                const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
+                if (other && other->Entered && other->Name == Body) {
+                    Socket->SendText("TS_Du:Name\t");
+                    Socket->Close();
+                    return;
+                }
+            }
+            player->Name = Body;
+            player->Entered = true;
+            Socket->SendText("TS_Cn:Welcome!\t");
+        } else if (Code == "PT") {
+            if (int role = RoleOfCode(Body)) player->Role = static_cast<std::uint8_t>(role);
+        } else if (Code == "PO" || Code == "PS") {
+            const bool order = Code == "PO";
+            if (g.FState != gsRunning) return;
+            if (!player->Entered || !player->Accepted) return;
+            if (Body.size() != 9) return;
+            if (Body[2] != ':' || Body[3] != 'T' || Body[6] != ':') return;
+            if (player->Role < 1 || player->Role > 4 ||
+                Body.compare(0, 2, kRoleCodes[player->Role - 1]) != 0)
+                return;
+            if (HexToNum(Body.substr(4, 2)) != g.FTurn) return;
+            const auto amount = static_cast<std::int8_t>(HexToNum(Body.substr(7, 2)) & 0xFF);
+            (order ? player->Order : player->Shipment) = amount;
+            if (amount < 0) return;
+            Socket->SendText(std::string(order ? "TS_PO" : "TS_PS") +
+                             ":Received!:" + NumToHex(amount) + "\t");
+            switch (g.ProceedTurn()) {
+            case 0:
+                UpdateDisplay();
+                break;
+            case 1:
+                GameOver();
+                break;
+            default:
+                break;
+            }
+            ShowInputStatus();
+        } else if (Code == "SM") {
+            if (Body.size() < 7 || Body[2] != ':' || Body[5] != ':') return;
+            const std::string from = Body.substr(0, 2);
+            const std::string to = Body.substr(3, 2);
+            const std::string text = Body.substr(6);
+            std::string word = from == "Sv" ? "Server" : from;
+            if (int role = RoleOfCode(from)) word = kRoleWords[role - 1];
+            const std::string message = word + "Message\r\r" + text;
+            if (from == to) {
+                SendTextInPieces(Socket, "TS_SM:" + message, 10, '\t');
+            } else if (int role = RoleOfCode(to)) {
+                const TPlayerData* target = g.FPlayers[role];
+                if (target && target->Owner == owClient && target->Socket)
+                    SendTextInPieces(target->Socket, "TS_SM:" + message, 10, '\t');
+            } else if (to == "Sv") {
+                Beep();
+                MessageDlg(message, TMsgDlgType::Information, mbOK);
+            }
+        }
+        RefreshClientList();
+    } catch (...) {
+        // The message is lost; the connection stays.
+    }
+}
+
+// --- The loop-back connection ------------------------------------------------------------
+
+void TTrovGameServerForm::ClientSocketConnect(QObject*, TCustomWinSocket*) {}
+
+void TTrovGameServerForm::ClientSocketDisconnect(QObject*, TCustomWinSocket*) {
+    for (TPlayerData& local : game_->FLocalPlayers) local.Socket = nullptr;
+}
+
+void TTrovGameServerForm::ClientSocketError(QObject*, TCustomWinSocket*, TErrorEvent, int&) {
+    // The code stays set: the error reaches the application's exception handler.
+    StatusBar->SetSimpleText("Server side client socket error");
+}
+
+void TTrovGameServerForm::ClientSocketRead(QObject*, TCustomWinSocket* Socket) {
+    MessageDlg(Socket->ReceiveText(), TMsgDlgType::Information, mbOK);
+}
+
+// --- The game master's operations --------------------------------------------------------
+
+void TTrovGameServerForm::Button_RefreshClick(QObject*) {
+    RefreshClientList();
+}
+
+void TTrovGameServerForm::Button_DisconnectClick(QObject*) {
+    if (ServerSocket->ActiveConnections() < 1 || ListView_Connect->SelCount() < 1 ||
+        ListView_Connect->Count() < 1)
+        return;
+    std::vector<QPointer<TCustomWinSocket>> targets;
+    for (int row = ListView_Connect->Count() - 1; row >= 0; --row) {
+        if (!ListView_Connect->Item(row)->Selected()) continue;
+        const int i = FindConnectionOfItem(row);
+        if (i >= 0) targets.emplace_back(ServerSocket->Connections(i));
+    }
+    for (const auto& socket : targets) {
+        if (!socket) continue;
+        socket->SendText("TS_Cl:Close\t");
+        socket->Close();
+    }
+}
+
+void TTrovGameServerForm::Button_SendMsgClick(QObject*) {
+    std::string memo = ToSjis(Memo_SendMsg->toPlainText());
+    if (Trim(memo).empty() || ListView_Connect->SelCount() < 1 ||
+        ServerSocket->ActiveConnections() < 1 || ListView_Connect->Count() < 1)
+        return;
+    for (int row = ListView_Connect->Count() - 1; row >= 0; --row) {
+        if (!ListView_Connect->Item(row)->Selected()) continue;
+        const int i = FindConnectionOfItem(row);
+        if (i >= 0)
+            SendTextInPieces(ServerSocket->Connections(i), "TS_SM:Message from Server\r\r" + memo,
+                             8, '\t');
+    }
+    Beep();
+    StatusBar->SetSimpleText("Message has been sent.");
+}
+
+// --- The connection list -----------------------------------------------------------------
+
+void TTrovGameServerForm::RefreshClientList() {
+    Quietly(ListView_Connect->OnChange, [&] { ListView_Connect->Clear(); });
+    if (ServerSocket->ActiveConnections() == 0) return;
+    ListView_Connect->BeginUpdate();
+    for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
+        TCustomWinSocket* socket = ServerSocket->Connections(i);
+        TPlayerData* player = PlayerOf(socket);
+        if (!player || !player->Entered) continue;
+        TListItem* item = nullptr;
+        Quietly(ListView_Connect->OnChange, [&] {
+            item = ListView_Connect->Insert(0);
+            item->SetCaption(player->Name);
+            item->AddSubItem(WishWord(player->Role));
+            item->AddSubItem(socket->RemoteHost());
+            item->AddSubItem(socket->RemoteAddress());
+            item->AddSubItem(std::to_string(socket->RemotePort()));
+            item->AddSubItem(FormatDateTime("dd/mm/yyyy hh:nn:ss", player->TimeStamp));
+        });
+        if (player->Accepted) {
+            if (player->Role >= 1 && player->Role <= 4) game_->FPlayers[player->Role] = nullptr;
+            item->SetChecked(true); // admits the player again
+        }
+    }
+    ListView_Connect->EndUpdate();
+}
+
+int TTrovGameServerForm::FindConnectionOfItem(int Index) {
+    const TListItem* item = ListView_Connect->Item(Index);
+    if (ServerSocket->ActiveConnections() == 0 || !item || item->SubItems().size() < 5) return -1;
+    const auto& sub = item->SubItems();
+    for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
+        TCustomWinSocket* socket = ServerSocket->Connections(i);
+        const TPlayerData* player = PlayerOf(socket);
+        if (!player || !SameText(player->Name, item->Caption())) continue;
+        if (player->Role == rlNone || !SameText(WishWord(player->Role), sub[0])) continue;
+        if (!SameText(socket->RemoteHost(), sub[1])) continue;
+        if (!SameText(socket->RemoteAddress(), sub[2])) continue;
+        if (!SameText(std::to_string(socket->RemotePort()), sub[3])) continue;
+        return i;
+    }
+    return -1;
+}
+
+void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TItemChange Change) {
+    if (Change != TItemChange::ctState) {
+        UpdateDisplay();
+        return;
+    }
+    const bool ticked = Item->Checked();
+    if (ticked == (Item->StateIndex() == 1)) {
+        UpdateDisplay();
+        return;
+    }
+    const int i = FindConnectionOfItem(Item->Index());
+    if (i < 0) return;
+    TCustomWinSocket* socket = ServerSocket->Connections(i);
+    TPlayerData* player = PlayerOf(socket);
+    const int r = player->Role;
+    auto setMark = [&](int mark) {
+        // A box opened on the way may have let a refresh rebuild the list.
+        if (!ItemAlive(ListView_Connect, Item)) return;
+        Quietly(ListView_Connect->OnChange, [&] {
+            if (mark == 0) Item->SetChecked(false);
+            Item->SetStateIndex(mark);
+        });
+    };
+
+    if (ticked) {
+        if (!game_->IsRoleFree(static_cast<std::uint8_t>(r))) {
+            Beep();
+            setMark(0);
+        } else {
+            game_->FPlayers[r] = player;
+            TRadioGroup* owner = Roles[r - 1].Owner;
+            Quietly(owner->OnClick, [&] { owner->SetItemIndex(0); });
+            if (game_->FState != gsRunning) {
+                socket->SendText("TS_Pl:Let's Play!\t");
+                socket->SendText("TS_GN:" + game_->FGroupName + "\t");
+                ShipModeClick(r);
+            }
+            player->Accepted = true;
+            setMark(1);
+        }
+    } else {
+        player->Accepted = false;
+        socket->SendText("TS_Pl:Deny\t");
+        if (r >= 1 && r <= 4) {
+            if (game_->FPlayers[r] == player) game_->FPlayers[r] = nullptr;
+            TRadioGroup* owner = Roles[r - 1].Owner;
+            Quietly(owner->OnClick, [&] { owner->SetItemIndex(-1); });
+        }
+        if (game_->FState == gsRunning) {
+            Beep();
+            MessageBox(kPauseText, "Information", TBoxButtons::Ok);
+        }
+        Button_StopClick(nullptr);
+        setMark(0);
+        UpdateDisplay();
+    }
+    SetEntryLabels();
+    UpdateDisplay();
+}
+
+void TTrovGameServerForm::CopyListViewSelection(TListView* ListView, const std::string& Separator,
+                                                bool ToText, std::string& Text) {
+    if (!ListView || ListView->Count() == 0 || ListView->SelCount() == 0) return;
+    try {
+        std::vector<std::string> lines;
+        for (int i = 0; i < ListView->Count(); ++i) {
+            const TListItem* item = ListView->Item(i);
+            if (!item->Selected()) continue;
+            std::string line = item->Caption();
+            for (const std::string& sub : item->SubItems()) line += Separator + sub;
+            lines.push_back(line);
+        }
+        if (lines.empty()) return;
+        if (ToText)
+            Text = JoinLines(lines);
+        else
+            QGuiApplication::clipboard()->setText(FromSjis(JoinLines(lines)));
+    } catch (...) {}
+}
+
+void TTrovGameServerForm::ListView_KeyDown(QObject* Sender, std::uint16_t& Key, TShiftState Shift) {
+    auto* list = qobject_cast<TListView*>(Sender);
+    if (!list || list->Count() == 0 || !Shift.Contains(ssCtrl)) return;
+    if (Key == 'A') {
+        list->SelectAll();
+    } else if (Key == 'C') {
+        std::string unused;
+        CopyListViewSelection(list, ColumnDiv, false, unused);
+    }
+}
+
+void TTrovGameServerForm::ListView_ColumnClick(QObject* Sender, TListColumn* Column) {
+    auto* list = qobject_cast<TListView*>(Sender);
+    if (!list || list->Count() == 0) return;
+    const int k = Column->Index() + 1;
+    FSortColumn = k == std::abs(FSortColumn) ? -FSortColumn : k;
+    list->AlphaSort();
+}
+
+void TTrovGameServerForm::ListView_Compare(QObject*, TListItem* Item1, TListItem* Item2, int,
+                                           int& Compare) {
+    const int k = std::abs(FSortColumn);
+    auto text = [k](const TListItem* item) -> std::string {
+        if (k == 1) return item->Caption();
+        const auto& sub = item->SubItems();
+        return k - 2 < static_cast<int>(sub.size()) ? sub[k - 2] : std::string();
+    };
+    Compare = k == 0 ? 0 : FromSjis(text(Item1)).localeAwareCompare(FromSjis(text(Item2)));
+    if (FSortColumn < 0) Compare = -Compare;
+}

@@ -1,0 +1,229 @@
+// The refresh of the server window, the role status labels, the pause and the end of a game.
+#include "server/TS_Main.h"
+
+#include "platform/Beep.h"
+#include "platform/Dialogs.h"
+#include "platform/Label.h"
+#include "platform/ListView.h"
+#include "platform/PageControl.h"
+#include "platform/RadioGroup.h"
+#include "platform/SjisText.h"
+#include "platform/Sockets.h"
+#include "platform/SpinEdit.h"
+#include "platform/StatusBar.h"
+#include "platform/StringGrid.h"
+#include "shared/Text.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+using namespace platform;
+
+namespace {
+
+void SetCaption(QLabel* label, const std::string& text) {
+    label->setText(FromSjis(text));
+}
+
+const char* const kInputWords[] = {"Factory", "Distributor", "Wholesaler", "Retailer"};
+
+// The input labels as they read before a role has ordered.
+void ResetInputLabel(QLabel* label, int index) {
+    SetBold(label, false);
+    SetCaption(label, std::string(kInputWords[index]) + " : Notyet");
+}
+
+} // namespace
+
+void TTrovGameServerForm::UpdateControls() {
+    TTrovGame& g = *game_;
+    const bool listening = Listening();
+    const bool selected = ListView_Connect->SelCount() > 0;
+    Button_Disconnect->setEnabled(listening && selected);
+    Button_SendMsg->setEnabled(listening && selected);
+    Button_Start->setEnabled(g.CanStart());
+    Button_Stop->setEnabled(g.FState == gsRunning);
+    Button_Init->setEnabled(g.FState != gsRunning);
+    for (auto& role : Roles) role.Owner->setEnabled(g.FState != 0 && g.FState != gsRunning);
+
+    const bool preparing = g.FState == gsPreparing;
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             TabSheet_Init, GroupBox_UnitCost, Label_UStkCost, Label_UBLCost, SpinEdit_UStkCost,
+             SpinEdit_UBLCost, GroupBox_First, Button_MarcketRand, Button_FirstRand,
+             SpinEdit_MarcketMin, SpinEdit_MarcketMax, SpinEdit_FirstMin, SpinEdit_FirstMax,
+             Label_MarcketTo, Label_FirstTo, Label_First, Label_Demand, StringGrid_Marcket,
+             StringGrid_First})
+        w->setEnabled(preparing);
+
+    const bool running = g.FState == gsRunning;
+    for (auto& role : Roles)
+        for (QLabel* label : {role.Stock, role.BLCost, role.Demand, role.Input})
+            label->setEnabled(running);
+    for (QLabel* label : {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail, Label_Marcket,
+                          Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4})
+        label->setEnabled(running);
+
+    for (int r = 1; r <= 4; ++r) {
+        const TPlayerData* slot = g.FPlayers[r];
+        const bool server = slot && slot->Owner == owServer;
+        const bool manual = server && slot->ShipMode == smManual;
+        TRoleControls& c = Roles[r - 1];
+        c.OrderLabel->setEnabled(server);
+        c.Order->setEnabled(server);
+        c.ShipMLabel->setEnabled(manual);
+        c.ShipMEdit->setEnabled(manual);
+        c.OrderButton->setEnabled(g.NeedsServerOrder(static_cast<std::uint8_t>(r)));
+    }
+}
+
+void TTrovGameServerForm::UpdateDisplay() {
+    UpdateControls();
+    TTrovGame& g = *game_;
+    const std::string week = std::to_string(g.FTurn);
+    switch (g.FState) {
+    case gsPreparing:
+        SetEntryLabels();
+        SetCaption(Label_NowTurn, "No game");
+        GroupBox_Game->setTitle(FromSjis("[\x81\x48] - Status Preparing"));
+        StatusBar->SetSimpleText(g.CanStart()  ? "Waiting"
+                                 : Listening() ? "Server running, Waiting for joining"
+                                               : "Stop");
+        break;
+    case gsRunning: {
+        SetCaption(Label_Status, "\x81\x6D" + g.FGroupName + "\x81\x6E- Status ");
+        SetCaption(Label_NowTurn, "Week " + week + " ");
+        GroupBox_Game->setTitle(FromSjis("[" + g.FGroupName + "] - Status : Week " + week + " "));
+        StatusBar->SetSimpleText("Game is Starting!! Now , wating for Input..");
+        ShowInputStatus();
+        ShowHistory();
+        StatusBar->SetSimpleText("Running! : " + week + " Week");
+        const int t = g.FTurn - 1;
+        if (t >= 0 && t < static_cast<int>(g.StockF.size())) {
+            const TTrovGame::THistory* stocks[] = {&g.StockF, &g.StockD, &g.StockW, &g.StockR};
+            const TTrovGame::THistory* backlogs[] = {&g.BacklogF, &g.BacklogD, &g.BacklogW,
+                                                     &g.BacklogR};
+            const TTrovGame::THistory* demands[] = {&g.OrderDd, &g.OrderWd, &g.OrderRd, &g.Market};
+            const char* demandTexts[] = {
+                "Receive an order from Distributor : ", "Receive an order from Wholesaler : ",
+                "Receive an order from Retailer : ", "Demand in market : "};
+            for (int i = 0; i < 4; ++i)
+                SetCaption(Roles[i].Stock, "Inventory : " + std::to_string((*stocks[i])[t]));
+            for (int i = 0; i < 4; ++i)
+                SetCaption(Roles[i].BLCost,
+                           "Lastweek backlog : " + std::to_string((*backlogs[i])[t]));
+            for (int i = 0; i < 4; ++i)
+                SetCaption(Roles[i].Demand, demandTexts[i] + std::to_string((*demands[i])[t]));
+        }
+        switch (g.ProceedTurn()) {
+        case 0:
+            UpdateDisplay();
+            break;
+        case 1:
+            GameOver();
+            break;
+        default:
+            break;
+        }
+        break;
+    }
+    case gsPaused:
+        ShowHistory();
+        SetEntryLabels();
+        SetCaption(Label_NowTurn, "Week " + week + " Pause at term");
+        GroupBox_Game->setTitle(FromSjis("[" + g.FGroupName + "] - Status : Pause"));
+        StatusBar->SetSimpleText(g.CanStart()  ? "Resume OK!"
+                                 : Listening() ? "Server waiting."
+                                               : "Server stopped");
+        break;
+    case gsFinished:
+        ShowHistory();
+        ShowTotals();
+        SetEntryLabels();
+        SetCaption(Label_NowTurn, "Finished");
+        StatusBar->SetSimpleText("Finished");
+        GroupBox_Game->setTitle(FromSjis("[" + g.FGroupName + "] - Status : Finished"));
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrovGameServerForm::SetEntryLabels() {
+    std::array<std::string, 4> messages;
+    for (int r = 1; r <= 4; ++r) {
+        QLabel* label = Roles[r - 1].Join;
+        const bool free = game_->IsRoleFree(static_cast<std::uint8_t>(r));
+        SetBold(label, !free);
+        SetCaption(label, free ? "Waiting" : "Fulfilled");
+        messages[r - 1] = std::string("TS_Jn:") + kRoleCodes[r - 1] + (free ? ":F" : ":T") + "\t";
+    }
+    for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
+        TCustomWinSocket* socket = ServerSocket->Connections(i);
+        const TPlayerData* player = PlayerOf(socket);
+        if (!player || !player->Entered) continue;
+        try {
+            for (const std::string& message : messages) socket->SendText(message);
+        } catch (...) {
+            MessageBox("Set Entry Labels Socket", "Error", TBoxButtons::Ok);
+        }
+    }
+}
+
+void TTrovGameServerForm::ShowInputStatus() {
+    std::array<std::string, 4> messages;
+    for (int r = 1; r <= 4; ++r) {
+        const TPlayerData* slot = game_->FPlayers[r];
+        if (!slot) return;
+        QLabel* label = Roles[r - 1].Input;
+        const bool ordered = slot->Order >= 0;
+        SetBold(label, ordered);
+        SetCaption(label, std::string(kInputWords[r - 1]) + (ordered ? " : Ordered" : " : Notyet"));
+        messages[r - 1] =
+            std::string("TS_Od:") + kRoleCodes[r - 1] + (ordered ? ":T" : ":F") + "\t";
+    }
+    for (int r = 1; r <= 4; ++r) {
+        const TPlayerData* slot = game_->FPlayers[r];
+        if (slot->Owner != owClient || !slot->Socket || !slot->Socket->Connected()) continue;
+        for (const std::string& message : messages) slot->Socket->SendText(message);
+    }
+}
+
+void TTrovGameServerForm::Button_StopClick(QObject*) {
+    TTrovGame& g = *game_;
+    if (g.FState != gsRunning) return;
+    g.Stop();
+    UpdateDisplay();
+    for (int i = 0; i < 4; ++i) ResetInputLabel(Roles[i].Input, i);
+    try {
+        for (int r = 1; r <= 4; ++r) {
+            const TPlayerData* slot = g.FPlayers[r];
+            if (slot && slot->Owner == owClient && slot->Socket)
+                slot->Socket->SendText("TS_Gm:Pause!\t");
+        }
+    } catch (...) {
+        // The remaining players are not told; their connections report their own errors.
+    }
+}
+
+void TTrovGameServerForm::GameOver() {
+    try {
+        Button_StopClick(nullptr);
+        std::string report;
+        game_->MakeResultText(report);
+        const std::vector<std::string> lines = SplitLines(report);
+        const std::string text = JoinLines(lines);
+        for (int r = 1; r <= 4; ++r) {
+            const TPlayerData* slot = game_->FPlayers[r];
+            if (!slot || slot->Owner != owClient || !slot->Socket) continue;
+            TConnection* socket = slot->Socket;
+            if (!socket->Connected() || lines.empty()) continue;
+            SendTextInPieces(socket, "TS_SM:" + text, 10, '\t');
+            socket->SendText("TS_Gm:Over!\t");
+        }
+        MessageDlg(text, TMsgDlgType::Information, mbOK);
+    } catch (...) {
+        // A failed send ends the reporting; the refresh below still runs.
+    }
+    UpdateDisplay();
+}

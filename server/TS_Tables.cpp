@@ -1,0 +1,357 @@
+// The demand and starting-value tables, the status table, and the grid routines.
+#include "server/TS_Main.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Beep.h"
+#include "platform/Convert.h"
+#include "platform/DateTime.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "platform/StringGrid.h"
+#include "shared/Text.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+using namespace platform;
+
+namespace {
+
+using History = TTrovGame::THistory TTrovGame::*;
+using MoneyHistory = TTrovGame::TMoneyHistory TTrovGame::*;
+
+// A row of the starting-value table: heading, the history whose week 0 it shows, and what a
+// cell that holds no number stands for.
+struct TFirstRow {
+    const char* heading;
+    History history;
+    std::uint8_t fallback;
+};
+
+const TFirstRow kFirstRows[30] = {
+    {" -    Factory        - ", nullptr, 0},
+    {"Waiting for production ", &TTrovGame::ProdF1, 4},
+    {"Arrive from production ", &TTrovGame::ProdF2, 4},
+    {"Factory Inventory      ", &TTrovGame::StockF, 12},
+    {"Receive an order from Distributor", &TTrovGame::OrderDd, 4},
+    {"Factory Backlog        ", &TTrovGame::BacklogF, 0},
+    {"Ship to Distributor    ", &TTrovGame::ShipF, 4},
+    {"Demand                 ", &TTrovGame::OrderF, 4},
+    {"", nullptr, 0},
+    {" -    Distributor    - ", nullptr, 0},
+    {"From Factory           ", &TTrovGame::TransD, 4},
+    {"Distributor Inventory  ", &TTrovGame::StockD, 12},
+    {"Receive an order from Wholesaler ", &TTrovGame::OrderWd, 4},
+    {"Distributor Backlog    ", &TTrovGame::BacklogD, 0},
+    {"Ship to Wholesaler     ", &TTrovGame::ShipD, 4},
+    {"Place an order to Factrory       ", &TTrovGame::OrderD, 4},
+    {"", nullptr, 0},
+    {" -    Wholesaler     - ", nullptr, 0},
+    {"Arrive from Distributor", &TTrovGame::TransW, 4},
+    {"Wholesaler Inventory   ", &TTrovGame::StockW, 12},
+    {"Receive an order from Retailer   ", &TTrovGame::OrderRd, 4},
+    {"Wholesaler Backlog     ", &TTrovGame::BacklogW, 0},
+    {"Ship to Retailer       ", &TTrovGame::ShipW, 4},
+    {"Place an order to Distributor    ", &TTrovGame::OrderW, 4},
+    {"", nullptr, 0},
+    {" -    Retailer       - ", nullptr, 0},
+    {"Arrive from Wholesaler ", &TTrovGame::TransR, 4},
+    {"Retailer Inventory     ", &TTrovGame::StockR, 12},
+    {"Retailer Backlog       ", &TTrovGame::BacklogR, 0},
+    {"Place an order to Wholesaler     ", &TTrovGame::OrderR, 4},
+};
+
+// The rows of the starting-value table that hold no value.
+constexpr int kFirstEmptyRows[] = {0, 8, 9, 16, 17, 24, 25};
+
+// A row of the status table: heading and the quantity or money history it shows.
+struct TGameRow {
+    const char* heading;
+    History quantity;
+    MoneyHistory money;
+};
+
+const TGameRow kGameRows[38] = {
+    {"Week", nullptr, nullptr},
+    {" -    Factory        - ", nullptr, nullptr},
+    {"Waiting for production ", &TTrovGame::ProdF1, nullptr},
+    {"Arrive from production ", &TTrovGame::ProdF2, nullptr},
+    {"Factory Inventory      ", &TTrovGame::StockF, nullptr},
+    {"Receive an order from Distributor", &TTrovGame::OrderDd, nullptr},
+    {"Factory Backlog        ", &TTrovGame::BacklogF, nullptr},
+    {"Ship to Distributor    ", &TTrovGame::ShipF, nullptr},
+    {"Demand                 ", &TTrovGame::OrderF, nullptr},
+    {"", nullptr, nullptr},
+    {" -    Distributor    - ", nullptr, nullptr},
+    {"From Factory           ", &TTrovGame::TransD, nullptr},
+    {"Distributor Inventory  ", &TTrovGame::StockD, nullptr},
+    {"Receive an order from Wholesaler ", &TTrovGame::OrderWd, nullptr},
+    {"Distributor Backlog    ", &TTrovGame::BacklogD, nullptr},
+    {"Ship to Wholesaler     ", &TTrovGame::ShipD, nullptr},
+    {"Place an order to Factrory       ", &TTrovGame::OrderD, nullptr},
+    {"", nullptr, nullptr},
+    {" -    Wholesaler     - ", nullptr, nullptr},
+    {"Arrive from Distributor", &TTrovGame::TransW, nullptr},
+    {"Wholesaler Inventory   ", &TTrovGame::StockW, nullptr},
+    {"Receive an order from Retailer   ", &TTrovGame::OrderRd, nullptr},
+    {"Wholesaler Backlog     ", &TTrovGame::BacklogW, nullptr},
+    {"Ship to Retailer       ", &TTrovGame::ShipW, nullptr},
+    {"Place an order to Distributor    ", &TTrovGame::OrderW, nullptr},
+    {"", nullptr, nullptr},
+    {" -    Retailer       - ", nullptr, nullptr},
+    {"Arrive from Wholesaler ", &TTrovGame::TransR, nullptr},
+    {"Retailer Inventory     ", &TTrovGame::StockR, nullptr},
+    {"Demand                 ", &TTrovGame::Market, nullptr},
+    {"Retailer Backlog       ", &TTrovGame::BacklogR, nullptr},
+    {"Sell                   ", &TTrovGame::ShipR, nullptr},
+    {"Place an order to Wholesaler     ", &TTrovGame::OrderR, nullptr},
+    {"", nullptr, nullptr},
+    {" -    Cost           - ", nullptr, nullptr},
+    {"Inventory              ", nullptr, &TTrovGame::InvCost},
+    {"Backlog                ", nullptr, &TTrovGame::BacklogCost},
+    {"Total cost             ", nullptr, &TTrovGame::TotalCost},
+};
+
+// Holds a grid's repainting for the life of the object.
+class HeldUpdate {
+public:
+    explicit HeldUpdate(TStringGrid* grid) : grid_(grid) { grid_->BeginUpdate(); }
+    ~HeldUpdate() { grid_->EndUpdate(); }
+    HeldUpdate(const HeldUpdate&) = delete;
+    HeldUpdate& operator=(const HeldUpdate&) = delete;
+
+private:
+    TStringGrid* grid_;
+};
+
+// A cell's number as a byte (its low eight bits), or `fallback` when it holds no integer.
+std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fallback) {
+    auto value = TryStrToInt(grid->Cells(col, row));
+    return value ? static_cast<std::uint8_t>(*value) : fallback;
+}
+
+} // namespace
+
+void TTrovGameServerForm::Button_MarcketRandClick(QObject*) {
+    game_->SetRandomMarket(static_cast<std::uint8_t>(SpinEdit_MarcketMin->Value()),
+                           static_cast<std::uint8_t>(SpinEdit_MarcketMax->Value() + 1));
+    ShowInitialValues();
+    AutoSizeGridColumns(StringGrid_Marcket);
+}
+
+void TTrovGameServerForm::Button_FirstRandClick(QObject*) {
+    game_->SetRandomFirstValues(static_cast<std::uint8_t>(SpinEdit_FirstMin->Value()),
+                                static_cast<std::uint8_t>(SpinEdit_FirstMax->Value() + 1));
+    ShowInitialValues();
+    AutoSizeGridColumns(StringGrid_First);
+}
+
+void TTrovGameServerForm::Button_MarcketDefClick(QObject*) {
+    game_->SetDefaultMarket(4);
+    ShowInitialValues();
+    AutoSizeGridColumns(StringGrid_Marcket);
+}
+
+void TTrovGameServerForm::Button_FirstDefClick(QObject*) {
+    game_->SetDefaultFirstValues();
+    ShowInitialValues();
+    AutoSizeGridColumns(StringGrid_First);
+}
+
+void TTrovGameServerForm::GridSelectAll(TStringGrid* Grid, bool IncludeFixed) {
+    if (!Grid) return;
+    Grid->SetSelection({IncludeFixed ? 0 : Grid->FixedCols(), IncludeFixed ? 0 : Grid->FixedRows(),
+                        Grid->ColCount() - 1, Grid->RowCount() - 1});
+}
+
+void TTrovGameServerForm::CopyGridSelection(TStringGrid* Grid, const std::string& Separator,
+                                            std::string& Text, bool ToText) {
+    Text.clear();
+    if (!Grid) return;
+    try {
+        const TGridRect sel = Grid->Selection();
+        std::vector<std::string> lines;
+        for (int row = sel.Top; row <= sel.Bottom; ++row) {
+            std::string line;
+            for (int col = sel.Left; col <= sel.Right; ++col) {
+                if (col > sel.Left) line += Separator;
+                line += Grid->Cells(col, row);
+            }
+            lines.push_back(line);
+        }
+        if (lines.empty()) return;
+        std::string text = JoinLines(lines);
+        if (ToText)
+            Text = text;
+        else
+            QGuiApplication::clipboard()->setText(FromSjis(text));
+    } catch (...) {
+        // Copying is a convenience: a failure is not reported.
+    }
+}
+
+void TTrovGameServerForm::AutoSizeGridColumns(TStringGrid* Grid) {
+    if (!Grid || Grid->ColCount() == 0 || Grid->RowCount() == 0) return;
+    HeldUpdate hold(Grid);
+    for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col) {
+        int widest = 0;
+        for (int row = Grid->FixedRows(); row < Grid->RowCount(); ++row)
+            widest = std::max(widest, Grid->TextWidth(Grid->Cells(col, row)));
+        if (widest > Grid->DefaultColWidth()) Grid->SetColWidths(col, widest + 1);
+    }
+}
+
+void TTrovGameServerForm::StringGrid_KeyDown(QObject* Sender, std::uint16_t& Key,
+                                             TShiftState Shift) {
+    auto* grid = qobject_cast<TStringGrid*>(Sender);
+    if (!grid || grid->RowCount() < 1 || grid->ColCount() < 1 || !Shift.Contains(ssCtrl)) return;
+    if (Key == 'A') {
+        GridSelectAll(grid, false);
+    } else if (Key == 'C') {
+        std::string unused;
+        CopyGridSelection(grid, ColumnDiv, unused, false);
+    }
+}
+
+void TTrovGameServerForm::StringGrid_KeyPress(QObject*, char16_t& Key) {
+    if (Key < u'0' || Key > u'9') {
+        Key = 0;
+        Beep();
+    }
+}
+
+void TTrovGameServerForm::StringGrid_KeyUp(QObject*, std::uint16_t&, TShiftState) {
+    for (int row : kFirstEmptyRows) StringGrid_First->SetCells(1, row, "");
+}
+
+void TTrovGameServerForm::StringGrid_MarcketSetEditText(QObject* Sender, int ACol, int ARow,
+                                                        const std::string& Value) {
+    auto* grid = qobject_cast<TStringGrid*>(Sender);
+    if (!grid) return;
+    const int value = TryStrToInt(Value).value_or(-1);
+    if (value < 1)
+        grid->SetCells(ACol, ARow, "0");
+    else if (value > 99)
+        grid->SetCells(ACol, ARow, "99");
+    ReadInitialValues();
+}
+
+void TTrovGameServerForm::StringGrid_MarcketExit(QObject*) {
+    ShowInitialValues();
+}
+
+void TTrovGameServerForm::InitTables() {
+    const int weeks = game_->FFinalTurn;
+    StringGrid_Game->SetRowCount(38);
+    for (int row = 0; row < 38; ++row) StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
+    StringGrid_Game->SetColWidths(0, StringGrid_Game->TextWidth("Delay") + 210);
+
+    StringGrid_Marcket->SetRowCount(weeks + 1);
+    StringGrid_Marcket->SetCells(1, 0, "Week");
+    for (int row = 1; row <= weeks; ++row)
+        StringGrid_Marcket->SetCells(0, row, std::to_string(row - 1));
+
+    StringGrid_First->SetRowCount(30);
+    for (int row = 0; row < 30; ++row) StringGrid_First->SetCells(0, row, kFirstRows[row].heading);
+    StringGrid_First->SetColWidths(0, StringGrid_First->TextWidth("Ship to Wholesaler") + 210);
+
+    for (int col = 1; col < StringGrid_Game->ColCount(); ++col)
+        StringGrid_Game->SetCells(col, 0, std::to_string(col - 1));
+    ShowInitialValues();
+}
+
+void TTrovGameServerForm::ShowInitialValues() {
+    const TTrovGame& g = *game_;
+    {
+        HeldUpdate hold(StringGrid_Marcket);
+        for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
+            StringGrid_Marcket->SetCells(1, row, std::to_string(g.Market[row - 1]));
+    }
+    HeldUpdate hold(StringGrid_First);
+    for (int row = 0; row < 30; ++row)
+        if (kFirstRows[row].history)
+            StringGrid_First->SetCells(1, row, std::to_string((g.*kFirstRows[row].history)[0]));
+}
+
+void TTrovGameServerForm::ReadInitialValues() {
+    TTrovGame& g = *game_;
+    for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
+        g.Market[row - 1] = CellByte(StringGrid_Marcket, 1, row, 8);
+    for (int row = 0; row < 30; ++row)
+        if (kFirstRows[row].history)
+            (g.*kFirstRows[row].history)[0] =
+                CellByte(StringGrid_First, 1, row, kFirstRows[row].fallback);
+}
+
+void TTrovGameServerForm::ShowHistory() {
+    const TTrovGame& g = *game_;
+    const int weeks = g.FFinalTurn;
+    StringGrid_Game->SetColCount(weeks + 1);
+    {
+        HeldUpdate hold(StringGrid_Game);
+        for (int col = 1; col <= weeks; ++col) {
+            const int w = col - 1;
+            for (int row = 1; row < 38; ++row) {
+                const TGameRow& r = kGameRows[row];
+                std::string text;
+                if (w < g.FTurn) {
+                    if (r.quantity)
+                        text = std::to_string((g.*r.quantity)[w]);
+                    else if (r.money)
+                        text = MoneyToText((g.*r.money)[w]);
+                    else
+                        continue;
+                }
+                StringGrid_Game->SetCells(col, row, text);
+            }
+        }
+    }
+    AutoSizeGridColumns(StringGrid_Game);
+}
+
+void TTrovGameServerForm::ShowTotals() {
+    const int weeks = game_->FFinalTurn;
+    if (game_->FTurn < weeks) return;
+    {
+        HeldUpdate hold(StringGrid_Game);
+        if (StringGrid_Game->ColCount() == weeks + 1) {
+            StringGrid_Game->SetColCount(weeks + 3);
+            StringGrid_Game->SetCells(weeks + 1, 0, "Average");
+            StringGrid_Game->SetCells(weeks + 2, 0, "Total  ");
+        }
+        for (int row = 1; row < 38; ++row) {
+            TMoney sum = 0;
+            bool skipped = false;
+            for (int col = 1; col <= weeks && !skipped; ++col) {
+                const std::string cell = StringGrid_Game->Cells(col, row);
+                if (cell.empty()) {
+                    skipped = true;
+                    break;
+                }
+                TMoney value = 0;
+                if (MoneyFromText(cell, value)) sum += value;
+            }
+            if (skipped) continue;
+            StringGrid_Game->SetCells(weeks + 2, row, MoneyToText(sum));
+            StringGrid_Game->SetCells(weeks + 1, row, MoneyToText(MoneyDivide(sum, weeks)));
+        }
+    }
+    AutoSizeGridColumns(StringGrid_Game);
+}
+
+void TTrovGameServerForm::MItem_WriteClick(QObject*) {
+    if (!Dialogs().ExecuteSave(SaveDialog_Txt)) return;
+    try {
+        std::vector<std::string> items = {
+            "[" + game_->FGroupName + "] - " + std::to_string(game_->FFinalTurn) +
+                "Week: Game Result " + FormatDateTime("(yyyy-mm/dd hh:nn:ss)", Now()),
+            ""};
+        GridSelectAll(PopupGrid, true);
+        std::string table;
+        CopyGridSelection(PopupGrid, ColumnDiv, table, true);
+        items.push_back(table);
+        WriteFileAtomic(SaveDialog_Txt.FileName, JoinLines(items));
+    } catch (...) {
+        // The export reports nothing; the file is then missing or left as it was.
+    }
+}

@@ -1,0 +1,112 @@
+#include "TestPeer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+bool WaitUntil(const std::function<bool()>& condition, int ms) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+void Settle(int ms) {
+    WaitUntil([] { return false; }, ms);
+}
+
+TestPeer::TestPeer() : socket_(std::make_unique<QTcpSocket>()) {}
+
+TestPeer::TestPeer(std::unique_ptr<QTcpSocket> socket) : socket_(std::move(socket)) {}
+
+TestPeer::~TestPeer() {
+    if (socket_) socket_->abort();
+}
+
+bool TestPeer::Connect(quint16 port, int ms) {
+    socket_->connectToHost(QHostAddress::LocalHost, port);
+    return WaitUntil([this] { return socket_->state() == QAbstractSocket::ConnectedState; }, ms);
+}
+
+void TestPeer::Send(const std::string& bytes) {
+    socket_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    socket_->flush();
+}
+
+void TestPeer::Close() {
+    socket_->disconnectFromHost();
+}
+
+bool TestPeer::Connected() const {
+    return socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+bool TestPeer::WaitClosed(int ms) {
+    return WaitUntil(
+        [this] {
+            Pump();
+            return socket_->state() == QAbstractSocket::UnconnectedState;
+        },
+        ms);
+}
+
+void TestPeer::StopReading() {
+    reading_ = false;
+    socket_->setReadBufferSize(1);
+}
+
+void TestPeer::Pump() {
+    if (!reading_) return;
+    QByteArray bytes = socket_->readAll();
+    received_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+const std::string& TestPeer::Received() {
+    Pump();
+    return received_;
+}
+
+std::vector<std::string> TestPeer::Messages() {
+    Pump();
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = received_.find('\t', start)) != std::string::npos; start = tab + 1)
+        out.push_back(received_.substr(start, tab - start + 1));
+    return out;
+}
+
+bool TestPeer::WaitForMessage(const std::string& message, int ms) {
+    return WaitUntil(
+        [&] {
+            for (const auto& m : Messages())
+                if (m == message) return true;
+            return false;
+        },
+        ms);
+}
+
+bool TestPeer::WaitForMessages(std::size_t count, int ms) {
+    return WaitUntil([&] { return Messages().size() >= count; }, ms);
+}
+
+void TestPeer::Clear() {
+    Pump();
+    received_.clear();
+}
+
+TestServer::TestServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+}
+
+std::unique_ptr<TestPeer> TestServer::Accept(int ms) {
+    if (!server_.hasPendingConnections() && !server_.waitForNewConnection(0)) {
+        if (!WaitUntil([this] { return server_.hasPendingConnections(); }, ms)) return nullptr;
+    }
+    QTcpSocket* socket = server_.nextPendingConnection();
+    socket->setParent(nullptr);
+    return std::make_unique<TestPeer>(std::unique_ptr<QTcpSocket>(socket));
+}

@@ -1,0 +1,62 @@
+#pragma once
+// A raw TCP peer for tests: connects to a port on 127.0.0.1 (or listens on one), sends exact
+// bytes and collects what arrives. Every wait runs the event loop and is bounded.
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Runs the event loop until `condition` holds or `ms` milliseconds have passed.
+bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
+// Runs the event loop for `ms` milliseconds.
+void Settle(int ms = 50);
+
+class TestPeer {
+public:
+    TestPeer();
+    explicit TestPeer(std::unique_ptr<QTcpSocket> socket);
+    ~TestPeer();
+
+    bool Connect(quint16 port, int ms = 5000);
+    void Send(const std::string& bytes);
+    void Close();
+    bool Connected() const;
+    // True once the other side has closed the connection.
+    bool WaitClosed(int ms = 5000);
+    // Stops reading (the peer's receive window fills up).
+    void StopReading();
+
+    // Everything received so far.
+    const std::string& Received();
+    // The received bytes cut after every TAB (the TAB kept); an unterminated rest is left out.
+    std::vector<std::string> Messages();
+    // Waits until a message equal to `message` (TAB included) has arrived since the last
+    // call to Clear().
+    bool WaitForMessage(const std::string& message, int ms = 5000);
+    // Waits until at least `count` messages have arrived.
+    bool WaitForMessages(std::size_t count, int ms = 5000);
+    void Clear();
+
+    QTcpSocket* Socket() { return socket_.get(); }
+
+private:
+    void Pump();
+    std::unique_ptr<QTcpSocket> socket_;
+    std::string received_;
+    bool reading_ = true;
+};
+
+// A listening peer that stands in for the server in client tests.
+class TestServer {
+public:
+    // Listens on 127.0.0.1 on a free port.
+    TestServer();
+    quint16 Port() const { return server_.serverPort(); }
+    // Waits for the next connection.
+    std::unique_ptr<TestPeer> Accept(int ms = 5000);
+
+private:
+    QTcpServer server_;
+};
