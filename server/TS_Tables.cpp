@@ -340,6 +340,10 @@ void TTrovGameServerForm::ShowTotals() {
 }
 
 void TTrovGameServerForm::MItem_WriteClick(QObject*) {
+    // The dialog's fixed settings; the name chosen last time stays preset.
+    SaveDialog_Txt.DefaultExt = "txt";
+    SaveDialog_Txt.Filter = "Text File(*.txt)|*.txt|All Files(*.*)|*.*";
+    SaveDialog_Txt.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
     if (!Dialogs().ExecuteSave(SaveDialog_Txt)) return;
     try {
         std::vector<std::string> items = {

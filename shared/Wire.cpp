@@ -94,10 +94,19 @@ void SendTextInPieces(platform::TConnection* socket, std::string_view text, std:
         std::vector<std::string> lines = SplitLines(text);
         if (lines.empty()) return;
         for (const std::string& line : lines) {
+            // `walk` runs once through the line from its start, character by character, so
+            // that a lead byte is told from a trail byte without walking again per piece.
+            std::size_t walk = 0;
             std::size_t p = 0;
             while (p < line.size()) {
                 std::size_t n = std::min<std::size_t>(pieceLen, line.size() - p);
-                if (n > 1 && platform::IsLeadByteAt(line, p + n - 1)) --n;
+                const std::size_t last = p + n - 1;
+                while (walk < last)
+                    walk +=
+                        platform::IsSjisLeadByte(static_cast<unsigned char>(line[walk])) ? 2 : 1;
+                if (n > 1 && walk == last &&
+                    platform::IsSjisLeadByte(static_cast<unsigned char>(line[last])))
+                    --n;
                 socket->SendText(line.substr(p, n));
                 p += n;
             }

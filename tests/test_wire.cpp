@@ -1,6 +1,8 @@
 // Numbers, framing, envelope checks and the chunked sender against exact byte strings.
 #include "shared/Money.h"
 #include "shared/Wire.h"
+
+#include "platform/Sjis.h"
 #include "support/RecordingConnection.h"
 
 #include <gtest/gtest.h>
@@ -181,6 +183,23 @@ TEST(SendTextInPieces, NeverSplitsADoubleByteCharacter) {
     SendTextInPieces(&j, "a" + text, 10, '\t');
     EXPECT_EQ(j.sends,
               (Lines{"a\x83\x65\x83\x65\x83\x65\x83\x65", "\x83\x65\x83\x65\x83\x65", "\r", "\t"}));
+}
+
+TEST(SendTextInPieces, LongMixedLineComesWholeInCharacterPieces) {
+    std::string line;
+    for (int i = 0; i < 5000; ++i) line += i % 3 ? "\x83\x65" : "a"; // "テ" and "a"
+    RecordingConnection c;
+    SendTextInPieces(&c, line, 10, '\t');
+    ASSERT_GE(c.sends.size(), 2u);
+    std::string joined;
+    for (std::size_t i = 0; i + 2 < c.sends.size(); ++i) {
+        const std::string& piece = c.sends[i];
+        EXPECT_LE(piece.size(), 10u);
+        // Each piece starts a character: it is a whole Shift-JIS text on its own.
+        EXPECT_FALSE(platform::IsLeadByteAt(piece, piece.size() - 1)) << i;
+        joined += piece;
+    }
+    EXPECT_EQ(joined, line);
 }
 
 TEST(SendTextInPieces, SendsNothingWithoutTextConnectionOrPieceLength) {

@@ -1,0 +1,156 @@
+#include "shared/PreviewS.h"
+
+#include "platform/Application.h"
+#include "platform/Beep.h"
+#include "platform/Dialogs.h"
+#include "platform/SjisText.h"
+#include "shared/Text.h"
+
+#include <QFile>
+#include <QFont>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+TTrovGamePreviewForm::TModalRunner& ModalRunner() {
+    static TTrovGamePreviewForm::TModalRunner runner;
+    return runner;
+}
+
+// Reads the whole file; false with errno's text in `error` when it cannot be read.
+bool ReadFile(const std::string& fileName, std::string& bytes, std::string& error) {
+    std::FILE* f = std::fopen(fileName.c_str(), "rb");
+    if (!f) {
+        error = std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    bool ok = !std::ferror(f);
+    if (!ok) error = std::strerror(errno);
+    std::fclose(f);
+    return ok;
+}
+
+} // namespace
+
+TTrovGamePreviewForm::TTrovGamePreviewForm(const char* name, QWidget* mainWindow, bool seeThrough)
+    : QDialog(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
+      seeThrough_(seeThrough) {
+    setObjectName(name);
+    setWindowTitle("Preview Window");
+    resize(640, 480);
+    QFont font("system");
+    font.setPixelSize(15);
+    setFont(font);
+
+    Memo = new QPlainTextEdit;
+    Memo->setObjectName("Memo");
+    Memo->setReadOnly(true);
+    Memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    TrackBar = new QSlider(Qt::Horizontal);
+    TrackBar->setObjectName("TrackBar");
+    TrackBar->setRange(55, 255);
+    TrackBar->setValue(255);
+    TrackBar->setPageStep(10);
+    TrackBar->setTickInterval(1);
+    TrackBar->setTickPosition(QSlider::TicksBelow);
+    connect(TrackBar, &QSlider::valueChanged, this, [this] { TrackBarChange(); });
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Memo, 1);
+    layout->addWidget(TrackBar);
+
+    FormCreate(mainWindow);
+}
+
+void TTrovGamePreviewForm::FormCreate(QWidget* mainWindow) {
+    if (mainWindow) {
+        // A copy of every property, so the memo does not follow the viewer's own font.
+        QFont font = mainWindow->font();
+        font.setResolveMask(QFont::AllPropertiesResolved);
+        Memo->setFont(font);
+    }
+    if (seeThrough_) {
+        TrackBarChange();
+    } else {
+        // The layout gives the track bar's room to the memo.
+        TrackBar->setVisible(false);
+        TrackBar->setEnabled(false);
+    }
+    // Files dropped on the main window are taken (and discarded) by the main window.
+    if (mainWindow) mainWindow->setAcceptDrops(true);
+}
+
+void TTrovGamePreviewForm::TrackBarChange() {
+    if (!seeThrough_) return;
+    setWindowOpacity(TrackBar->value() / 255.0);
+}
+
+void TTrovGamePreviewForm::ShowText(const std::string& fileName) {
+    ShowDocument(kTextCaption, fileName);
+}
+
+void TTrovGamePreviewForm::ShowHistory(const std::string& fileName) {
+    ShowDocument(kHistoryCaption, fileName);
+}
+
+void TTrovGamePreviewForm::ShowDocument(const char* captionPart, const std::string& fileName) {
+    Memo->clear();
+    std::size_t slash = fileName.rfind('/');
+    std::string baseName = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
+    QString title = platform::Application() ? platform::Application()->Title() : QString();
+    setWindowTitle(title + QString::fromLatin1(captionPart) +
+                   QFile::decodeName(QByteArray::fromStdString(baseName)));
+
+    std::string bytes, error;
+    if (!ReadFile(fileName, bytes, error)) {
+        // The file went away after the menu was opened (or cannot be read): say so and leave
+        // the game and the connections alone.
+        platform::Beep();
+        std::string shownName =
+            platform::ToSjis(QFile::decodeName(QByteArray::fromStdString(fileName)));
+        platform::MessageDlg("Cannot open file \"" + shownName + "\". " + error,
+                             platform::TMsgDlgType::Error, platform::mbOK);
+        return;
+    }
+    QStringList lines;
+    for (const std::string& line : SplitLines(bytes)) lines << platform::FromSjis(line);
+    Memo->setPlainText(lines.join('\n'));
+
+    ShowModal();
+    Memo->clear();
+}
+
+void TTrovGamePreviewForm::ShowModal() {
+    if (ModalRunner()) {
+        ModalRunner()(*this);
+        return;
+    }
+    exec();
+}
+
+TTrovGamePreviewForm::TModalRunner TTrovGamePreviewForm::SetModalRunner(TModalRunner runner) {
+    TModalRunner previous = std::move(ModalRunner());
+    ModalRunner() = std::move(runner);
+    return previous;
+}
+
+bool TTrovGamePreviewForm::CanSeeThrough() {
+    const QString platformName = QGuiApplication::platformName();
+    return platformName == "xcb" || platformName == "windows" || platformName == "cocoa";
+}

@@ -1,0 +1,534 @@
+// The server window on the network: test peers connect over TCP on 127.0.0.1 to the
+// listening window and check the exact bytes in both directions.
+#include "server/TS_Main.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestPeer.h"
+
+#include "platform/ListView.h"
+#include "platform/RadioGroup.h"
+#include "platform/SpinEdit.h"
+#include "platform/StatusBar.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+const std::string kPause = "Pause\x81\x40\x81\x47\x81\x40"
+                           "disconnected from a client.";
+
+// Messages that the refreshes repeat between the main ones.
+bool IsRepetition(const std::string& m) {
+    for (const char* prefix : {"TS_Pl:", "TS_GN:", "TS_MS:", "TS_Jn:", "TS_Od:"})
+        if (m.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+// Checks that `got` is `expected` in order, with only repetitions in between.
+::testing::AssertionResult InOrder(const Lines& got, const Lines& expected) {
+    std::size_t j = 0;
+    for (const std::string& m : got) {
+        if (j == expected.size()) break; // what follows is not checked
+        if (m == expected[j]) {
+            ++j;
+        } else if (!IsRepetition(m)) {
+            return ::testing::AssertionFailure()
+                   << "unexpected \"" << m << "\" while waiting for \""
+                   << (j < expected.size() ? expected[j] : "nothing") << "\"";
+        }
+    }
+    if (j < expected.size())
+        return ::testing::AssertionFailure() << "missing \"" << expected[j] << "\"";
+    return ::testing::AssertionSuccess();
+}
+
+// A free port on this machine.
+int FreePort() {
+    QTcpServer probe;
+    probe.listen(QHostAddress::Any, 0);
+    return probe.serverPort();
+}
+
+} // namespace
+
+class ServerNetwork : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RandomSeed = 0;
+        form.SpinEdit_Port->SetValue(FreePort());
+        form.CheckBox_Server->setChecked(true);
+        ASSERT_TRUE(form.ServerSocket->Active());
+        port = static_cast<quint16>(form.ServerSocket->LocalPort());
+        // The loop-back connection to the machine's own name.
+        ASSERT_TRUE(WaitUntil([&] { return form.ServerSocket->ActiveConnections() == 1; }));
+        dialogs.Clear();
+    }
+
+    // A peer that has connected and named itself (and wished a role when given one).
+    std::unique_ptr<TestPeer> Join(const std::string& name, const std::string& role = "") {
+        auto peer = std::make_unique<TestPeer>();
+        EXPECT_TRUE(peer->Connect(port));
+        peer->Send("TC_PN:" + name + "\t");
+        if (!role.empty()) peer->Send("TC_PT:" + role + "\t");
+        EXPECT_TRUE(peer->WaitForMessage("TS_Cn:Welcome!\t"));
+        if (!role.empty()) Settle(50);
+        return peer;
+    }
+
+    // The list row of a player.
+    TListItem* Row(const std::string& name) {
+        for (int i = 0; i < form.ListView_Connect->Count(); ++i)
+            if (form.ListView_Connect->Item(i)->Caption() == name)
+                return form.ListView_Connect->Item(i);
+        return nullptr;
+    }
+
+    void Admit(const std::string& name) {
+        TListItem* row = Row(name);
+        ASSERT_NE(row, nullptr) << name;
+        row->SetChecked(true);
+    }
+
+    // Every role not played by a peer goes to the computer with the given shipping.
+    void ComputerPlays(std::initializer_list<int> roles, int shipItem = 1) {
+        for (int r : roles) {
+            form.Roles[r - 1].ShipM->SetItemIndex(shipItem);
+            form.Roles[r - 1].Owner->SetItemIndex(2);
+        }
+    }
+
+    ScriptedDialogs dialogs;
+    TTrovGameServerForm form;
+    quint16 port = 0;
+};
+
+TEST_F(ServerNetwork, ExampleExchangeWithOneFactoryPlayer) {
+    form.Edit_GroupName->setText("Benvik Group");
+    form.Edit_GroupNameExit(form.Edit_GroupName);
+    form.RadioGroup_FtShipM->SetItemIndex(0); // Manual
+    ComputerPlays({2, 3, 4}, 2);
+
+    auto peer = std::make_unique<TestPeer>();
+    ASSERT_TRUE(peer->Connect(port));
+    peer->Send("TC_PN:Client A\t");
+    peer->Send("TC_PT:Ft\t");
+    ASSERT_TRUE(peer->WaitForMessage("TS_Cn:Welcome!\t"));
+    Settle(100);
+    EXPECT_EQ(peer->Messages().front(), "TS_Cn:Welcome!\t");
+
+    Admit("Client A");
+    EXPECT_EQ(form.Game()->FPlayers[1]->Name, "Client A");
+    EXPECT_EQ(form.Game()->FPlayers[1]->ShipMode, smManual);
+    ASSERT_TRUE(peer->WaitForMessage("TS_Jn:Rt:T\t"));
+
+    form.Button_StartClick(form.Button_Start);
+    EXPECT_EQ(form.Game()->FState, gsRunning);
+    ASSERT_TRUE(peer->WaitForMessage("TS_BC3:00\t"));
+
+    peer->Send("TC_PO:Ft:T01:06\t");
+    ASSERT_TRUE(peer->WaitForMessage("TS_PO:Received!:06\t"));
+    peer->Send("TC_PS:Ft:T01:04\t");
+    ASSERT_TRUE(peer->WaitForMessage("TS_Tn:02\t"));
+    ASSERT_TRUE(WaitUntil([&] { return peer->Messages().back() == "TS_Od:Rt:F\t"; }));
+
+    EXPECT_TRUE(InOrder(peer->Messages(), {"TS_Cn:Welcome!\t",     "TS_Pl:Let's Play!\t",
+                                           "TS_GN:Benvik Group\t", "TS_MS:T\t",
+                                           "TS_Jn:Ft:T\t",         "TS_Jn:W1:T\t",
+                                           "TS_Jn:W2:T\t",         "TS_Jn:Rt:T\t",
+                                           "TS_Gm:Start!\t",       "TS_Tn:01\t",
+                                           "TS_Ft:0C\t",           "TS_W1:0C\t",
+                                           "TS_W2:0C\t",           "TS_Rt:0C\t",
+                                           "TS_Dm0:04\t",          "TS_BC0:00\t",
+                                           "TS_BC1:00\t",          "TS_BC2:00\t",
+                                           "TS_BC3:00\t",          "TS_PO:Received!:06\t",
+                                           "TS_Od:Ft:T\t",         "TS_Od:W1:F\t",
+                                           "TS_Od:W2:F\t",         "TS_Od:Rt:F\t",
+                                           "TS_PS:Received!:04\t", "TS_Tn:02\t"}));
+    EXPECT_EQ(form.Game()->FTurn, 2);
+    EXPECT_EQ(form.Game()->OrderF[1], 6);
+    EXPECT_EQ(form.Game()->ShipF[1], 4);
+
+    peer->Clear();
+    peer->Send("TC_SM:Ft:Sv:Hello\r\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
+    EXPECT_EQ(dialogs.Trace().back(), "information(OK): FactoryMessage\r\rHello");
+}
+
+TEST_F(ServerNetwork, NamesAreUniqueWithRegardToCase) {
+    auto first = Join("Anna");
+    auto second = std::make_unique<TestPeer>();
+    ASSERT_TRUE(second->Connect(port));
+    second->Send("TC_PN:Anna\t");
+    ASSERT_TRUE(second->WaitClosed());
+    EXPECT_EQ(second->Received(), "TS_Du:Name\t");
+
+    auto third = Join("anna");
+    EXPECT_TRUE(third->Connected());
+    EXPECT_NE(Row("Anna"), nullptr);
+    EXPECT_NE(Row("anna"), nullptr);
+
+    // Repeating one's own name counts as taken.
+    first->Clear();
+    first->Send("TC_PN:Anna\t");
+    ASSERT_TRUE(first->WaitClosed());
+    EXPECT_EQ(first->Received(), "TS_Du:Name\t");
+}
+
+TEST_F(ServerNetwork, MalformedLinesCloseTheConnectionWithoutReply) {
+    for (std::string bad : {"tc_PN:Anna\t", "TC_PN;Anna\t", "TC_PN:\t", "TC_PN:Bob\t\t"}) {
+        TestPeer peer;
+        ASSERT_TRUE(peer.Connect(port));
+        peer.Send(bad);
+        EXPECT_TRUE(peer.WaitClosed()) << bad;
+        // The good name before the empty line is still answered.
+        EXPECT_EQ(peer.Received(), bad == "TC_PN:Bob\t\t" ? "TS_Cn:Welcome!\t" : "") << bad;
+    }
+    // A flush that is only NUL has no line at all.
+    TestPeer nul;
+    ASSERT_TRUE(nul.Connect(port));
+    nul.Send(std::string("\0\t", 2));
+    EXPECT_TRUE(nul.WaitClosed());
+}
+
+TEST_F(ServerNetwork, RoleWishKeepsTheLastKnownRole) {
+    auto peer = Join("Anna", "Ft");
+    peer->Send("TC_PT:UK\t");
+    Settle(100);
+    ASSERT_NE(Row("Anna"), nullptr);
+    EXPECT_EQ(Row("Anna")->SubItems()[0], "Factory");
+    peer->Send("TC_PT:rt\t"); // role codes are compared with regard to case
+    Settle(100);
+    EXPECT_EQ(Row("Anna")->SubItems()[0], "Factory");
+    peer->Send("TC_PT:Rt\t");
+    Settle(100);
+    EXPECT_EQ(Row("Anna")->SubItems()[0], "Retailer");
+    EXPECT_EQ(Row("Anna")->SubItems()[2], "127.0.0.1");
+    EXPECT_EQ(Row("Anna")->SubItems()[3], std::to_string(peer->Socket()->localPort()));
+}
+
+TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
+    ComputerPlays({2, 3, 4});
+    form.RadioGroup_FtShipM->SetItemIndex(0); // the week waits for the Factory's shipment
+    auto peer = Join("Anna", "Ft");
+    Admit("Anna");
+    peer->Send("TC_PO:Ft:T01:05\t");
+    Settle(100);
+    TPlayerData* anna = form.Game()->FPlayers[1];
+    ASSERT_NE(anna, nullptr);
+    EXPECT_EQ(anna->Order, -1) << "not running yet";
+
+    form.Button_StartClick(nullptr);
+    ASSERT_TRUE(peer->WaitForMessage("TS_BC3:00\t"));
+    peer->Clear();
+    for (const char* bad : {"TC_PO:Ft:T02:05\t", "TC_PO:ft:T01:05\t", "TC_PO:Ft:T01:005\t",
+                            "TC_PO:Ft-T01:05\t", "TC_PO:W1:T01:05\t"}) {
+        peer->Send(bad);
+        Settle(50);
+        EXPECT_EQ(anna->Order, -1) << bad;
+    }
+    EXPECT_EQ(peer->Received(), "");
+
+    peer->Send("TC_PO:Ft:T01:0a\t");
+    ASSERT_TRUE(peer->WaitForMessage("TS_PO:Received!:0A\t"));
+    EXPECT_EQ(anna->Order, 10);
+    peer->Clear();
+    peer->Send("TC_PO:Ft:T01:80\t"); // stored as -128: the order is cancelled, no reply
+    Settle(100);
+    EXPECT_EQ(anna->Order, -128);
+    EXPECT_EQ(peer->Received(), "");
+
+    form.Button_StopClick(nullptr);
+    ASSERT_TRUE(peer->WaitForMessage("TS_Gm:Pause!\t"));
+    peer->Clear();
+    peer->Send("TC_PO:Ft:T01:05\t");
+    Settle(100);
+    EXPECT_EQ(anna->Order, -128) << "nothing is taken while paused";
+    EXPECT_EQ(peer->Received(), "");
+}
+
+TEST_F(ServerNetwork, ChatGoesToTheTargetRoleTheSenderOrTheServer) {
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W2");
+    Admit("Anna");
+    Admit("Bert");
+    anna->Clear();
+    bert->Clear();
+
+    anna->Send("TC_SM:Ft:Ft:hello\r\t");
+    ASSERT_TRUE(anna->WaitForMessage("TS_SM:FactoryMessage\r\rhello\r\t"));
+    // Pieces of ten bytes each, CR after each line.
+    anna->Clear();
+    anna->Send("TC_SM:Ft:W2:two\rlines\r\t");
+    ASSERT_TRUE(bert->WaitForMessage("TS_SM:FactoryMessage\r\rtwo\rlines\r\t"));
+    Settle(50);
+    EXPECT_EQ(anna->Received().find("TS_SM"), std::string::npos);
+
+    bert->Clear();
+    anna->Send("TC_SM:Ft:W1:nobody plays\r\t"); // the role is free: dropped
+    anna->Send("TC_SM:Xx:Sv:odd sender\r\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "information(OK): XxMessage\r\rodd sender"}));
+    EXPECT_EQ(bert->Received().find("TS_SM"), std::string::npos);
+}
+
+TEST_F(ServerNetwork, InterleavedPartialMessagesAreFramedPerConnection) {
+    TestPeer a, b;
+    ASSERT_TRUE(a.Connect(port));
+    ASSERT_TRUE(b.Connect(port));
+    a.Send("TC_PN:Al");
+    Settle(30);
+    b.Send("TC_PN:Bo");
+    Settle(30);
+    a.Send("pha\tTC_PT:W");
+    Settle(30);
+    b.Send("b\t");
+    Settle(30);
+    a.Send("1\t");
+    ASSERT_TRUE(a.WaitForMessage("TS_Cn:Welcome!\t"));
+    ASSERT_TRUE(b.WaitForMessage("TS_Cn:Welcome!\t"));
+    Settle(50);
+    ASSERT_NE(Row("Alpha"), nullptr);
+    ASSERT_NE(Row("Bob"), nullptr);
+    EXPECT_EQ(Row("Alpha")->SubItems()[0], "Distributor");
+}
+
+TEST_F(ServerNetwork, LosingAnAdmittedPlayerPausesTheGame) {
+    ComputerPlays({3, 4});
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    Admit("Anna");
+    Admit("Bert");
+    form.Button_StartClick(nullptr);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    bert->Clear();
+    dialogs.Clear();
+
+    bool runningWhileOpen = false;
+    dialogs.Answer(mrOk, [&] { runningWhileOpen = form.Game()->FState == gsRunning; });
+    anna->Close();
+    ASSERT_TRUE(WaitUntil([&] { return form.Game()->FState == gsPaused; }));
+    EXPECT_TRUE(runningWhileOpen) << "the game pauses once the box is closed";
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "box(Information; OK): " + kPause, "beep"}));
+    ASSERT_TRUE(bert->WaitForMessage("TS_Gm:Pause!\t"));
+    EXPECT_EQ(form.Game()->FPlayers[1], nullptr);
+    EXPECT_EQ(Row("Anna"), nullptr);
+}
+
+TEST_F(ServerNetwork, SwitchingTheServerOffWhileRunningShowsTheBoxOnce) {
+    ComputerPlays({3, 4});
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    Admit("Anna");
+    Admit("Bert");
+    form.Button_StartClick(nullptr);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    dialogs.Clear();
+
+    form.CheckBox_Server->setChecked(false);
+    EXPECT_FALSE(form.ServerSocket->Active());
+    EXPECT_EQ(form.ServerSocket->ActiveConnections(), 0);
+    int pauseBoxes = 0;
+    for (const auto& box : dialogs.Boxes()) pauseBoxes += box.text == kPause;
+    EXPECT_EQ(pauseBoxes, 1);
+    EXPECT_EQ(form.Game()->FState, gsPaused);
+    EXPECT_EQ(form.Game()->FPlayers[1], nullptr);
+    EXPECT_EQ(form.Game()->FPlayers[2], nullptr);
+    EXPECT_EQ(form.ListView_Connect->Count(), 0);
+    EXPECT_TRUE(anna->WaitClosed());
+    EXPECT_TRUE(bert->WaitClosed());
+    EXPECT_TRUE(form.SpinEdit_Port->isEnabled());
+    EXPECT_FALSE(form.Button_Refresh->isEnabled());
+}
+
+TEST_F(ServerNetwork, DisconnectClosesEverySelectedPlayerAfterTellingIt) {
+    auto a = Join("A", "Ft");
+    auto b = Join("B", "W1");
+    auto c = Join("C", "W2");
+    auto d = Join("D", "Rt");
+    for (const char* name : {"A", "B", "C"}) Row(name)->SetSelected(true);
+    EXPECT_TRUE(form.Button_Disconnect->isEnabled());
+    for (auto* p : {a.get(), b.get(), c.get()}) p->Clear();
+    form.Button_DisconnectClick(form.Button_Disconnect);
+    for (auto* p : {a.get(), b.get(), c.get()}) {
+        EXPECT_TRUE(p->WaitClosed());
+        EXPECT_EQ(p->Messages().back(), "TS_Cl:Close\t");
+    }
+    EXPECT_TRUE(d->Connected());
+    EXPECT_EQ(form.ListView_Connect->Count(), 1);
+}
+
+TEST_F(ServerNetwork, GameMastersMessageGoesToTheSelectedPlayersInPiecesOfEight) {
+    auto a = Join("A", "Ft");
+    auto b = Join("B", "W1");
+    Row("B")->SetSelected(true);
+    a->Clear();
+    b->Clear();
+    form.Memo_SendMsg->setPlainText("   ");
+    form.Button_SendMsgClick(nullptr);
+    Settle(50);
+    EXPECT_EQ(b->Received().find("TS_SM"), std::string::npos);
+    EXPECT_EQ(dialogs.Beeps(), 0);
+
+    form.Memo_SendMsg->setPlainText("line 1\nline 2");
+    form.Button_SendMsgClick(nullptr);
+    ASSERT_TRUE(b->WaitForMessage("TS_SM:Message from Server\r\rline 1\rline 2\r\t"));
+    EXPECT_EQ(form.StatusBar->SimpleText(), "Message has been sent.");
+    Settle(50);
+    EXPECT_EQ(a->Received().find("TS_SM"), std::string::npos);
+}
+
+TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
+    TestPeer talker;
+    ASSERT_TRUE(talker.Connect(port));
+    talker.Send(std::string(100 * 1024, 'x'));
+    EXPECT_TRUE(talker.WaitClosed());
+
+    // A peer that never reads while its echoed chat piles up at the server.
+    auto reader = Join("Reader", "Ft");
+    reader->StopReading();
+    const std::string chat = "TC_SM:Ft:Ft:" + std::string(60000, 'y') + "\t";
+    bool closed = false;
+    for (int i = 0; i < 200 && !closed; ++i) {
+        reader->Send(chat);
+        closed = reader->WaitClosed(20);
+    }
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(Row("Reader"), nullptr);
+}
+
+TEST_F(ServerNetwork, RefusingAnAdmittedPlayer) {
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "Ft");
+    Admit("Anna");
+    EXPECT_EQ(form.RadioGroup_FtOwner->ItemIndex(), 0);
+    bert->Clear();
+    Admit("Bert"); // the role is taken
+    EXPECT_FALSE(Row("Bert")->Checked());
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep"}));
+    ASSERT_TRUE(bert->WaitForMessage("TS_Jn:Ft:T\t"));
+    EXPECT_EQ(bert->Received().find("TS_Pl:"), std::string::npos);
+
+    anna->Clear();
+    Row("Anna")->SetChecked(false);
+    ASSERT_TRUE(anna->WaitForMessage("TS_Pl:Deny\t"));
+    EXPECT_EQ(form.Game()->FPlayers[1], nullptr);
+    EXPECT_EQ(form.RadioGroup_FtOwner->ItemIndex(), -1);
+    EXPECT_EQ(dialogs.Boxes().size(), 0u) << "no box outside a running game";
+}
+
+TEST_F(ServerNetwork, ListSortsByTextAndCopiesSelectedRows) {
+    auto a = Join("b-second", "Ft");
+    auto b = Join("a-first", "W1");
+    auto c = Join("c-third", "W2");
+    TListView* list = form.ListView_Connect;
+    form.ListView_ColumnClick(list, list->Column(0));
+    EXPECT_EQ(list->Item(0)->Caption(), "a-first");
+    EXPECT_EQ(list->Item(2)->Caption(), "c-third");
+    form.ListView_ColumnClick(list, list->Column(0));
+    EXPECT_EQ(list->Item(0)->Caption(), "c-third");
+    form.ListView_ColumnClick(list, list->Column(1)); // "Wish": Distributor, Factory, Wholesaler
+    EXPECT_EQ(list->Item(0)->Caption(), "a-first");
+
+    list->Item(0)->SetSelected(true);
+    list->Item(2)->SetSelected(true);
+    form.ColumnDiv = ";";
+    std::string text;
+    form.CopyListViewSelection(list, form.ColumnDiv, true, text);
+    const std::string host = list->Item(0)->SubItems()[1];
+    EXPECT_EQ(text.substr(0, text.find("\r\n") + 2).substr(0, 23 + host.size()),
+              "a-first;Distributor;" + host + ";12");
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
+    EXPECT_EQ(std::count(text.begin(), text.end(), ';'), 10);
+}
+
+// Four peers play a whole short game as the client program would.
+TEST_F(ServerNetwork, WholeGameWithFourPlayers) {
+    form.SpinEdit_FinalTurn->SetText("10");
+    form.SpinEdit_Exit(form.SpinEdit_FinalTurn);
+    form.Edit_GroupName->setText("Net Group");
+    form.Edit_GroupNameExit(form.Edit_GroupName);
+    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
+    std::vector<std::unique_ptr<TestPeer>> peers;
+    for (int i = 0; i < 4; ++i) peers.push_back(Join(std::string("P") + codes[i], codes[i]));
+    form.RadioGroup_W2ShipM->SetItemIndex(0); // the Wholesaler ships by hand
+    for (int i = 0; i < 4; ++i) Admit(std::string("P") + codes[i]);
+    ASSERT_TRUE(form.Game()->CanStart());
+    form.Button_StartClick(nullptr);
+
+    // Each peer answers every week message; after "Fn" it sends 00 for the next week.
+    std::vector<std::size_t> seen(4, 0);
+    std::vector<int> week(4, 0);
+    bool over = false;
+    for (int round = 0; round < 2000 && !over; ++round) {
+        Settle(5);
+        over = true;
+        for (int i = 0; i < 4; ++i) {
+            auto messages = peers[i]->Messages();
+            for (; seen[i] < messages.size(); ++seen[i]) {
+                const std::string& m = messages[seen[i]];
+                std::string prefix = std::string("TC_PO:") + codes[i] + ":T";
+                if (m == "TS_Tn:Fn\t") {
+                    std::string next = NumToHex(week[i] + 1);
+                    peers[i]->Send(prefix + next + ":00\t");
+                    peers[i]->Send(std::string("TC_PS:") + codes[i] + ":T" + next + ":00\t");
+                } else if (m.rfind("TS_Tn:", 0) == 0) {
+                    week[i] = HexToNum(m.substr(6, 2));
+                    std::string w = NumToHex(week[i]);
+                    peers[i]->Send(prefix + w + ":0" + std::to_string(3 + i) + "\t");
+                    if (i == 2) peers[i]->Send("TC_PS:W2:T" + w + ":04\t");
+                }
+            }
+            // The client closes on "Over!"; the refreshes after it are not read.
+            if (std::find(messages.begin(), messages.end(), "TS_Gm:Over!\t") == messages.end())
+                over = false;
+        }
+    }
+    if (!over) {
+        for (auto& peer : peers) {
+            auto m = peer->Messages();
+            std::string tail;
+            for (std::size_t k = m.size() > 6 ? m.size() - 6 : 0; k < m.size(); ++k) tail += m[k];
+            ADD_FAILURE() << "last messages: " << tail;
+        }
+    }
+    ASSERT_TRUE(over) << "state " << int(form.Game()->FState) << " week "
+                      << int(form.Game()->FTurn);
+    EXPECT_EQ(form.Game()->FState, gsFinished);
+    EXPECT_EQ(form.Game()->FTurn, 11);
+
+    std::string report;
+    form.Game()->MakeResultText(report);
+    std::string sent;
+    for (std::size_t line = 0, start = 0; start <= report.size(); ++line) {
+        std::size_t brk = report.find("\r\n", start);
+        std::string text = report.substr(start, brk == std::string::npos ? brk : brk - start);
+        // The date line may differ by a second; compare the rest.
+        if (line != 2) sent += text;
+        sent += "\r";
+        if (brk == std::string::npos) break;
+        start = brk + 2;
+    }
+    for (auto& peer : peers) {
+        auto messages = peer->Messages();
+        auto end = std::find(messages.begin(), messages.end(), "TS_Gm:Over!\t");
+        ASSERT_TRUE(end != messages.end() && end != messages.begin());
+        std::string sm = *(end - 1);
+        ASSERT_EQ(sm.rfind("TS_SM:*Result of [Net Group]*\r", 0), 0u) << sm;
+        std::size_t d1 = sm.find('\r', sm.find('\r') + 1) + 1;
+        std::size_t d2 = sm.find('\r', d1);
+        sm.erase(d1, d2 - d1);
+        EXPECT_EQ(sm, "TS_SM:" + sent + "\t");
+        EXPECT_NE(sm.find("Total Cost        \x81\x40\x81\x40: " +
+                          MoneyToText(form.Game()->FSumTotalCost) + " \r"),
+                  std::string::npos);
+    }
+    // The game master saw the same report.
+    ASSERT_FALSE(dialogs.Boxes().empty());
+    EXPECT_EQ(dialogs.Boxes().back().text.substr(0, 25), "*Result of [Net Group]*\r\n");
+    EXPECT_EQ(form.StatusBar->SimpleText(), "Finished");
+}
