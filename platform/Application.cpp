@@ -1,5 +1,6 @@
 #include "platform/Application.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <stdexcept>
 
@@ -9,6 +10,16 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {
+        if (onShortCut_ && event->type() == QEvent::KeyPress) {
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key != lastKeyEvent_ || key->timestamp() != lastKeyTime_) {
+                lastKeyEvent_ = key;
+                lastKeyTime_ = key->timestamp();
+                bool handled = false;
+                onShortCut_(key->key(), handled);
+                if (handled) return true;
+            }
+        }
         return QApplication::notify(receiver, event);
     } catch (const std::exception& e) {
         HandleException(e);

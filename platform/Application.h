@@ -20,6 +20,10 @@ public:
     // With no handler installed an escaped exception is shown in an error box.
     void SetOnException(ExceptionHandler handler) { onException_ = std::move(handler); }
     void SetOnMinimize(std::function<void()> handler) { onMinimize_ = std::move(handler); }
+    // Sees every key press of the program once, before the focused control; setting Handled
+    // keeps the key from the control. Key is the widget key code (Qt::Key).
+    using ShortCutHandler = std::function<void(int Key, bool& Handled)>;
+    void SetOnShortCut(ShortCutHandler handler) { onShortCut_ = std::move(handler); }
     // Called by the main window when it is minimised.
     void Minimized() {
         if (onMinimize_) onMinimize_();
@@ -35,6 +39,11 @@ private:
     QString title_;
     ExceptionHandler onException_;
     std::function<void()> onMinimize_;
+    ShortCutHandler onShortCut_;
+    // The key press last shown to the short-cut handler: a key press travels from the
+    // focused control up to its parents, each delivery passing through notify().
+    const QEvent* lastKeyEvent_ = nullptr;
+    unsigned long lastKeyTime_ = 0;
 };
 
 // The one application object, or null before it exists.

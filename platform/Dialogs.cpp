@@ -245,4 +245,12 @@ QStringList NameFilters(const std::string& filter) {
     return result;
 }
 
+TModalResult MessageBox(const std::string& text, const std::string& caption, TBoxButtons buttons) {
+    return Dialogs().MessageBox(text, caption, buttons);
+}
+
+TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
+    return Dialogs().MessageDlg(text, type, buttons);
+}
+
 } // namespace platform

@@ -6,29 +6,14 @@
 // do not beep: a caller that wants a beep first calls platform::Beep(). The real dialogs are modal
 // and run a nested event loop, so socket events, posted messages and timers go on being handled
 // while one is open.
+#include "platform/Boxes.h"
+
 #include <QFont>
 #include <QStringList>
 #include <string>
 #include <vector>
 
 namespace platform {
-
-// The button that closed a box. A typed message dialog closed by its close box (or by Escape when
-// it has no Cancel, No or OK button to take it) answers mrCancel.
-enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
-
-// Buttons of the plain box.
-enum class TBoxButtons { Ok, OkCancel };
-
-// Kinds of the typed message dialog; each has its icon and the platform's title.
-enum class TMsgDlgType { Warning, Error, Information, Confirmation };
-
-// Buttons of the typed message dialog, combined with |.
-enum TMsgDlgBtn : unsigned { mbYes = 1, mbNo = 2, mbOK = 4, mbCancel = 8 };
-using TMsgDlgButtons = unsigned;
-
-// The platform's title of a typed message dialog: "Warning", "Error", "Information", "Confirm".
-std::string MsgDlgTitle(TMsgDlgType type);
 
 // Options of the file dialogs, combined with |.
 enum TOpenOption : unsigned {
@@ -99,14 +84,6 @@ TDialogs& Dialogs();
 // Installs `dialogs` (null: the real ones again) and returns what was installed before (null for
 // the real ones).
 TDialogs* SetDialogs(TDialogs* dialogs);
-
-inline TModalResult MessageBox(const std::string& text, const std::string& caption,
-                               TBoxButtons buttons = TBoxButtons::Ok) {
-    return Dialogs().MessageBox(text, caption, buttons);
-}
-inline TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
-    return Dialogs().MessageDlg(text, type, buttons);
-}
 
 // The name filters of a file dialog in Qt's form ("Text File(*.txt)", "All Files(*.*) (*)"): each
 // description keeps its text and gets its patterns in parentheses unless it already ends with them;

@@ -405,8 +405,8 @@ void TStringGrid::paintEvent(QPaintEvent*) {
             if (!s.empty()) {
                 p.setClipRect(clip.intersected(cell));
                 p.setPen(text);
-                p.drawText(cell.adjusted(kTextIndent, 0, -kTextIndent, 0),
-                           Qt::AlignLeft | Qt::AlignVCenter, FromSjis(s));
+                p.drawText(cell.adjusted(kTextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                           FromSjis(s));
             }
             if (c == col_ && r == row_ && hasFocus() && !editing_) {
                 p.setClipRect(clip);

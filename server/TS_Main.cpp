@@ -1,21 +1,34 @@
 #include "server/TS_Main.h"
 
+#include "platform/Application.h"
+#include "platform/Beep.h"
+#include "platform/Colors.h"
 #include "platform/Label.h"
 #include "platform/ListView.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
+#include "platform/Shell.h"
+#include "platform/SjisText.h"
 #include "platform/Sockets.h"
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
+#include "server/TS_GameFile.h"
+#include "server/TS_IniIO.h"
+#include "shared/PreviewS.h"
+#include "shared/Sub.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -42,6 +55,7 @@ QLabel* NewLabel(const char* name, const char* caption, const char* hint = nullp
 QPushButton* NewButton(const char* name, const char* caption, const char* hint, bool bold = false) {
     auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name, hint);
     if (bold) SetBold(button, true);
+    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
     return button;
 }
 
@@ -82,14 +96,18 @@ TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool ed
 
 } // namespace
 
-TTrovGameServerForm::TTrovGameServerForm(QWidget* parent) : TForm(parent) {
+TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& programPath)
+    : TForm(parent), PageFontColor(clWindowText), TrayIcon(std::make_unique<TTrayIcon>()) {
     setObjectName("TrovGameServerForm");
     setWindowTitle("[Selvane Computer Network]ver 1.00 beta 6E");
     setMinimumSize(640, 480);
     resize(848, 554);
+    setAcceptDrops(true);
     CreateControls();
+    CreateMenus();
     BindEvents();
-    FormCreate();
+    FormCreate(programPath);
+    PreviewForm = std::make_unique<TTrovGameServerPreviewForm>(kServerPreviewFormName, this);
 }
 
 TTrovGameServerForm::~TTrovGameServerForm() {
@@ -302,10 +320,13 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
         range->addWidget(min);
         range->addWidget(to);
         range->addWidget(max);
-        range->addWidget(def);
         range->addStretch();
+        auto* heading = new QHBoxLayout;
+        heading->addWidget(label);
+        heading->addStretch();
+        heading->addWidget(def);
         auto* col = new QVBoxLayout;
-        col->addWidget(label);
+        col->addLayout(heading);
         col->addLayout(range);
         col->addWidget(grid, 1);
         return col;
@@ -314,7 +335,7 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
     columns->addLayout(column(Label_Demand, Button_MarcketRand, SpinEdit_MarcketMin,
                               Label_MarcketTo, SpinEdit_MarcketMax, Button_MarcketDef,
                               StringGrid_Marcket),
-                       2);
+                       1);
     columns->addLayout(column(Label_First, Button_FirstRand, SpinEdit_FirstMin, Label_FirstTo,
                               SpinEdit_FirstMax, Button_FirstDef, StringGrid_First),
                        3);
@@ -367,6 +388,8 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         *stocks[i] = NewLabel(name("Label", "Stock").c_str(), "Inventory : ?", "Current inventory");
         *backlogs[i] = NewLabel(name("Label", "BLCost").c_str(), "Backlog : ?", "Backlog");
         *demands[i] = NewLabel(name("Label", "Demand").c_str(), "Ordered : ?", "Demand volume");
+        // The running texts are longer than a column is wide: they wrap.
+        for (QLabel* label : {*stocks[i], *backlogs[i], *demands[i]}) label->setWordWrap(true);
         *orderLabels[i] = NewLabel(name("Label", "Order").c_str(), "Order :", "Order volume");
         *orders[i] = NewSpinEdit(name("SpinEdit", "Order").c_str(), 0, 99, 2, 5, "Order volume");
         *shipLabels[i] = NewLabel(name("Label", "ShipM").c_str(),
@@ -499,9 +522,40 @@ void TTrovGameServerForm::BindEvents() {
         StringGrid_MarcketSetEditText(s, c, r, v);
     };
     StringGrid_Marcket->OnExit = [this](QObject* s) { StringGrid_MarcketExit(s); };
+    PageControl->OnChange = [this](QObject* s) { PageControlChange(s); };
+    TrayIcon->SetOnPress([this](TTrayButton) { RestoreFromTray(); });
 }
 
-void TTrovGameServerForm::FormCreate() {
+void TTrovGameServerForm::FormCreate(const std::string& programPath) {
+    if (TApplication* app = Application()) {
+        app->SetOnException([this](const std::exception& e) { AppException(this, e); });
+        app->SetOnShortCut([this](int key, bool& handled) { AppShortCut(key, handled); });
+        app->SetOnMinimize([this] { AppMinimize(this); });
+    }
+
+    const std::string program =
+        programPath.empty() ? QCoreApplication::applicationFilePath().toStdString() : programPath;
+    const std::size_t slash = program.rfind('/');
+    ExePath = slash == std::string::npos ? "./" : program.substr(0, slash + 1);
+    const std::size_t dot = program.rfind('.');
+    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                                 ? program.substr(0, dot)
+                                 : program;
+    IniFileName = stem + ".ini";
+    TextFileName = stem + ".txt";
+    HistFileName = stem + ".his";
+    programFile_ = program;
+
+    InitGameFileDialogs(*this);
+    try {
+        LoadServerIni(*this, IniFileName);
+    } catch (const std::exception& e) {
+        // The window is still made, on the defaults for what could not be read.
+        Beep();
+        MessageDlg(e.what(), TMsgDlgType::Error, mbOK);
+    }
+    Label_Host->setText(FromSjis("Server : " + GetLocalHostText()));
+    StartupDir = GetStartupFolder() + "/";
     game_ = std::make_unique<TTrovGame>(Handle());
     InitTables();
     RefreshClientList();
@@ -512,6 +566,97 @@ void TTrovGameServerForm::FormCreate() {
     UpdateDisplay();
 }
 
+// --- Closing, tray, application handlers ------------------------------------------------
+
+void TTrovGameServerForm::FormCloseQuery(QObject*, bool& CanClose) {
+    if (Listening()) {
+        Beep();
+        if (MessageBox("Stop?", "Confirmation", TBoxButtons::OkCancel) != mrOk) {
+            CanClose = false;
+            return;
+        }
+    } else if (MItem_CloseCheck->isChecked()) {
+        Beep();
+        if (MessageBox("End?", "Confirmation", TBoxButtons::OkCancel) != mrOk) {
+            CanClose = false;
+            return;
+        }
+    }
+    game_->Stop();
+    ServerSocket->Close();
+    SaveServerIni(*this, IniFileName);
+}
+
+void TTrovGameServerForm::closeEvent(QCloseEvent* event) {
+    bool canClose = true;
+    try {
+        FormCloseQuery(this, canClose);
+    } catch (const std::exception& e) {
+        // A settings file that cannot be written is reported; the window still closes.
+        if (TApplication* app = Application()) app->HandleException(e);
+    }
+    if (canClose) {
+        if (PreviewForm) PreviewForm->close();
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+void TTrovGameServerForm::AppException(QObject*, const std::exception& E) {
+    Beep();
+    if (game_) Button_StopClick(nullptr);
+    const std::string text = std::string("An ecception has occurred.\r") + E.what() +
+                             "\rDisconnect and initialize all for safety.";
+    if (MessageDlg(text, TMsgDlgType::Warning, mbOK) != mrOk) return;
+    if (CheckBox_Server->isChecked()) CheckBox_Server->setChecked(false);
+    if (!game_) return;
+    RefreshClientList();
+    Button_InitClick(nullptr);
+    UpdateDisplay();
+}
+
+void TTrovGameServerForm::AppShortCut(int Key, bool&) {
+    if (Key != Qt::Key_F5 || !game_) return;
+    RefreshClientList();
+    ShowInitialValues();
+    ShowHistory();
+    UpdateDisplay();
+}
+
+void TTrovGameServerForm::AppMinimize(QObject*) {
+    MinimizeToTray(false);
+}
+
+void TTrovGameServerForm::MinimizeToTray(bool Force) {
+    if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
+    TrayIcon->Show("Selvane Computer Network Trov Game Server in Task-Tray");
+    FInTray = true;
+    hide();
+}
+
+void TTrovGameServerForm::RestoreFromTray() {
+    if (!FInTray) return;
+    TrayIcon->Remove();
+    FInTray = false;
+    BringToFront(this);
+}
+
+void TTrovGameServerForm::changeEvent(QEvent* event) {
+    TForm::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        if (TApplication* app = Application()) app->Minimized();
+}
+
+void TTrovGameServerForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TTrovGameServerForm::dropEvent(QDropEvent* event) {
+    // Dropped files are taken and put aside: dropping has no effect.
+    event->acceptProposedAction();
+}
+
 bool TTrovGameServerForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Edit_GroupName && event->type() == QEvent::FocusOut)
         Edit_GroupNameExit(Edit_GroupName);
@@ -519,6 +664,7 @@ bool TTrovGameServerForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTrovGameServerForm::WndProc(TMessage& Message) {
+    if (!game_) return;
     if (Message.Msg != WM_GAMEFINALWEEK) return;
     if (game_->ProceedTurn() == 1)
         GameOver();

@@ -16,7 +16,9 @@
 #include <memory>
 #include <string>
 
+class QAction;
 class QCheckBox;
+class QMenu;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -38,10 +40,18 @@ struct TConnectionData {
     TReceiveBuffer Buffer;
 };
 
+class TTrovGamePreviewForm;
+
+namespace platform {
+class TTrayIcon;
+}
+
 class TTrovGameServerForm : public platform::TForm {
     Q_OBJECT
 public:
-    explicit TTrovGameServerForm(QWidget* parent = nullptr);
+    // `programPath` names the program file from which the settings, document and history
+    // file names are derived; empty: the running program's.
+    explicit TTrovGameServerForm(QWidget* parent = nullptr, const std::string& programPath = {});
     ~TTrovGameServerForm() override;
 
     // The one game of the server.
@@ -57,6 +67,60 @@ public:
     QWidget* TabSheet_Input;
     QWidget* TabSheet_Game;
     platform::TStatusBar* StatusBar;
+
+    // --- Files beside the program (native names) and the start-up folder ("/" at the end)
+    std::string ExePath, IniFileName, TextFileName, HistFileName, StartupDir;
+
+    // --- Menus
+    QMenu *Menu_Connect, *Menu_Game, *Menu_Edit, *Menu_Help;
+    QAction *MItem_Server, *MItem_Refresh, *MItem_Disconnect, *MItem_SendMsg, *MItem_Exit;
+    QAction *MItem_Start, *MItem_Stop, *MItem_Init, *MItem_Write, *MItem_Save, *MItem_Load;
+    QAction* MItem_Font;
+    QAction *MItem_StartUp, *MItem_StayFront, *MItem_TaskTray, *MItem_CloseCheck;
+    QAction *MItem_Doc, *MItem_History, *MItem_Info;
+    QMenu* PopupMenu_ListView;
+    QAction *L_PItem_SelAll, *L_PItem_Copy, *L_PItem_DisConnect, *L_PItem_SendMsg;
+    QMenu* PopupMenu_StringGrid;
+    QAction *G_PItem_SelAll, *G_PItem_Copy;
+    void Menu_ConnectClick(QObject* Sender);
+    void Menu_GameClick(QObject* Sender);
+    void Menu_EditClick(QObject* Sender);
+    void Menu_HelpClick(QObject* Sender);
+    void PopupMenu_ListViewPopup(QObject* Sender);
+    void PopupMenu_StringGridPopup(QObject* Sender);
+    void MItem_ExitClick(QObject* Sender);
+    void MItem_FontClick(QObject* Sender);
+    void MItem_StartUpClick(QObject* Sender);
+    void MItem_CheckClick(QObject* Sender);
+    void MItem_DocClick(QObject* Sender);
+    void MItem_HistoryClick(QObject* Sender);
+    void MItem_InfoClick(QObject* Sender);
+    void L_PItem_SelAllClick(QObject* Sender);
+    void L_PItem_CopyClick(QObject* Sender);
+    void G_PItem_SelAllClick(QObject* Sender);
+    void G_PItem_CopyClick(QObject* Sender);
+    void PageControlChange(QObject* Sender);
+    // The game data file: save and load through the Game menu.
+    void MItem_SaveClick(QObject* Sender);
+    void MItem_LoadClick(QObject* Sender);
+    platform::TOpenDialog OpenDialog;
+    platform::TSaveDialog SaveDialog_Dat;
+    platform::TFontDialog FontDialog;
+    // The text viewer.
+    std::unique_ptr<TTrovGamePreviewForm> PreviewForm;
+    // Colour of the page font (the font itself has none); the settings keep it.
+    std::int32_t PageFontColor;
+
+    // --- Window shell
+    // Asked before the window closes; CanClose false keeps it open.
+    void FormCloseQuery(QObject* Sender, bool& CanClose);
+    void AppException(QObject* Sender, const std::exception& E);
+    void AppShortCut(int Key, bool& Handled);
+    void AppMinimize(QObject* Sender);
+    void MinimizeToTray(bool Force);
+    void RestoreFromTray();
+    bool FInTray = false;
+    std::unique_ptr<platform::TTrayIcon> TrayIcon;
 
     // --- Network
     platform::TServerSocket* ServerSocket;
@@ -234,6 +298,10 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void CreateControls();
@@ -242,10 +310,12 @@ private:
     QWidget* CreateInitialValuesPage();
     QWidget* CreateManualOperationPage();
     QWidget* CreateStatusPage();
+    void CreateMenus();
     void BindEvents();
-    void FormCreate();
+    void FormCreate(const std::string& programPath);
 
     void OwnerClick(int role);
     void ShipModeClick(int role);
     std::unique_ptr<TTrovGame> game_;
+    std::string programFile_;
 };

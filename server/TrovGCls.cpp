@@ -138,6 +138,12 @@ void TTrovGame::Start() {
         SetFinalTurn(FFinalTurn);
     }
     if (FState == gsPreparing) {
+        // A new game waits for its own decisions: inputs left from an earlier game (the game
+        // master's automatic last ones, a client's final answer) are dropped.
+        for (int r = 1; r <= 4; ++r) {
+            FPlayers[r]->Order = -1;
+            FPlayers[r]->Shipment = -1;
+        }
         CalcCosts(FTurn);
         SendToClientRoles("TS_Gm:Start!\t");
         ++FTurn;

@@ -76,6 +76,15 @@ public:
     // The state block to every client-played role.
     void SendState();
 
+    // The game data file. SaveToStream appends the file's bytes to `Stream`; LoadFromStream
+    // replaces the game's data by the file held in `Stream` (nothing while running).
+    void SaveToStream(std::string* Stream) const;
+    void LoadFromStream(const std::string* Stream);
+    void SaveToFile(const std::string& FileName) const;
+    void LoadFromFile(const std::string& FileName);
+    // Copies another game's data through the data file (nothing while running); null: Init.
+    void Assign(const TTrovGame* Source);
+
     // The result report: 20 lines of totals and averages, each followed by CR LF, then
     // trimmed. Left empty when it cannot be built.
     void MakeResultText(std::string& S) const;

@@ -1,10 +1,20 @@
 #include "platform/Application.h"
 #include "server/TS_Main.h"
 
+#include <QString>
+#include <QSystemTrayIcon>
+
 int main(int argc, char** argv) {
     platform::TApplication app(argc, argv);
     app.SetTitle("Qon's Trov Game Server");
     TTrovGameServerForm form;
-    form.show();
+    // "/TaskTray" as the first argument starts the program as a tray icon only (where the
+    // desktop has a tray: without one the window could never be shown again).
+    if (argc > 1 &&
+        QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0 &&
+        QSystemTrayIcon::isSystemTrayAvailable())
+        form.MinimizeToTray(true);
+    else
+        form.show();
     return app.exec();
 }

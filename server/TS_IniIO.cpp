@@ -1,0 +1,182 @@
+#include "server/TS_IniIO.h"
+
+#include "platform/Colors.h"
+#include "platform/IniFile.h"
+#include "platform/ListView.h"
+#include "platform/PageControl.h"
+#include "platform/Sjis.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "server/TS_Main.h"
+
+#include <QAction>
+#include <QFont>
+#include <QLineEdit>
+#include <QPalette>
+#include <cmath>
+
+using namespace platform;
+
+namespace {
+
+constexpr const char* kFont = "Font";
+constexpr const char* kSystem = "System";
+constexpr const char* kColumnWidth = "Column Width";
+constexpr const char* kGame = "Game";
+
+// The longest face name a font takes, in bytes.
+constexpr std::size_t kMaxFaceName = 31;
+
+// The connection list's columns: User, Wish, Host, IP Address, Port, Start Time.
+constexpr int kListColumns = 6;
+const char* const kWidthKeys[kListColumns] = {"Player Name", "Player Type", "Host Name",
+                                              "IP Address",  "Port Number", "Connect Time"};
+const int kDefaultWidths[kListColumns] = {100, 80, 100, 140, 60, 120};
+
+// A spin edit of the Game section with its key and default. The role words are padded to
+// seven characters ("Whole1  Order" is as long as "Factory Order").
+struct TGameEdit {
+    platform::TSpinEdit* TTrovGameServerForm::*Edit;
+    const char* Key;
+    int Default;
+};
+const TGameEdit kGameEdits[] = {
+    {&TTrovGameServerForm::SpinEdit_MarcketMin, "Marcket Min", 2},
+    {&TTrovGameServerForm::SpinEdit_MarcketMax, "Marcket Max", 6},
+    {&TTrovGameServerForm::SpinEdit_FirstMin, "First Min", 2},
+    {&TTrovGameServerForm::SpinEdit_FirstMax, "First Max", 6},
+    {&TTrovGameServerForm::SpinEdit_FtOrder, "Factory Order", 5},
+    {&TTrovGameServerForm::SpinEdit_W1Order, "Whole1  Order", 5},
+    {&TTrovGameServerForm::SpinEdit_W2Order, "Whole2  Order", 5},
+    {&TTrovGameServerForm::SpinEdit_RtOrder, "Retail  Order", 5},
+    {&TTrovGameServerForm::SpinEdit_FtShipM, "Factory Shipment", 5},
+    {&TTrovGameServerForm::SpinEdit_W1ShipM, "Whole1  Shipment", 5},
+    {&TTrovGameServerForm::SpinEdit_W2ShipM, "Whole2  Shipment", 5},
+    {&TTrovGameServerForm::SpinEdit_RtShipM, "Retail  Shipment", 5},
+};
+
+// The face name as a font takes it: at most kMaxFaceName bytes, never half a double-byte
+// character.
+std::string FaceName(std::string name) {
+    if (name.size() > kMaxFaceName) {
+        std::size_t n = kMaxFaceName;
+        if (IsLeadByteAt(name, n - 1)) --n;
+        name.resize(n);
+    }
+    return name;
+}
+
+// The font's size in points, also for a font sized in pixels.
+int PointSize(const QFont& font) {
+    if (font.pointSize() > 0) return font.pointSize();
+    if (font.pixelSize() > 0) return static_cast<int>(std::lround(font.pixelSize() * 72.0 / 96.0));
+    return 0;
+}
+
+} // namespace
+
+void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
+    const TIniFile ini(FileName);
+    QFont font; // a new font: the platform's defaults until the file says otherwise
+
+    // The whole font is read before anything is applied: a bad colour leaves the window as it is.
+    const bool bold = ini.ReadBool(kFont, "Bold", false);
+    const bool italic = ini.ReadBool(kFont, "Italic", false);
+    const bool underline = ini.ReadBool(kFont, "UnderLine", false);
+    const bool strikeOut = ini.ReadBool(kFont, "StrikeOut", false);
+    const std::string name = FaceName(ini.ReadString(kFont, "Name", "Terminal"));
+    const int size = ini.ReadInteger(kFont, "Size", 13);
+    const TColor color = StringToColor(ini.ReadString(kFont, "Color", "clWindowText"));
+    if (!name.empty()) font.setFamily(FromSjis(name));
+    if (size > 0) font.setPointSize(size);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    if (bold) font.setBold(true);
+    if (italic) font.setItalic(true);
+    if (underline) font.setUnderline(true);
+    if (strikeOut) font.setStrikeOut(true);
+
+    const int left = ini.ReadInteger(kSystem, "Left", 0);
+    const int top = ini.ReadInteger(kSystem, "Top", 0);
+    Form.move(left, top);
+    Form.OpenDialog.FileName = ini.ReadString(kSystem, "Last Path", "./");
+    const int page = ini.ReadInteger(kSystem, "Active Page", 0);
+    Form.PageControl->SetActivePageIndex(page >= 0 && page < Form.PageControl->PageCount() ? page
+                                                                                           : -1);
+    Form.MItem_TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));
+    Form.MItem_StayFront->setChecked(ini.ReadBool(kSystem, "Stay Front", false));
+    Form.MItem_CloseCheck->setChecked(ini.ReadBool(kSystem, "Close Check", true));
+    Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
+    Form.ColumnDiv = ini.ReadString(kSystem, "Column Div", "\t");
+
+    // The pages' controls take their parent's font and colour, so they follow.
+    Form.PageControl->setFont(font);
+    Form.PageFontColor = color;
+    const QColor shown = ColorToQColor(color);
+    if (shown.isValid()) {
+        QPalette palette = Form.PageControl->palette();
+        // Disabled controls keep their greyed text.
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            palette.setColor(group, QPalette::WindowText, shown);
+            palette.setColor(group, QPalette::Text, shown);
+        }
+        Form.PageControl->setPalette(palette);
+    }
+
+    // Lowered only now: a stored port below 1024 has already been raised to 1024.
+    if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
+
+    TListView* list = Form.ListView_Connect;
+    if (list->ColumnCount() > 5)
+        for (int c = 0; c < kListColumns; ++c)
+            list->Column(c)->SetWidth(
+                ini.ReadInteger(kColumnWidth, kWidthKeys[c], kDefaultWidths[c]));
+
+    Form.SpinEdit_FinalTurn->SetValue(ini.ReadInteger(kGame, "Final Turn", 50));
+    Form.Edit_GroupName->setText(FromSjis(ini.ReadString(kGame, "Group Name", "Benvik Group")));
+    Form.SpinEdit_UStkCost->SetValue(ini.ReadInteger(kGame, "Stock Cost", 1));
+    Form.SpinEdit_UBLCost->SetValue(ini.ReadInteger(kGame, "Back Log Cost", 2));
+    for (const TGameEdit& e : kGameEdits)
+        (Form.*e.Edit)->SetValue(ini.ReadInteger(kGame, e.Key, e.Default));
+}
+
+void SaveServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
+    TIniFile ini(FileName);
+
+    const QRect frame = Form.frameGeometry();
+    ini.WriteInteger(kSystem, "Left", frame.x());
+    ini.WriteInteger(kSystem, "Top", frame.y());
+    ini.WriteInteger(kSystem, "Width", frame.width());
+    ini.WriteInteger(kSystem, "Height", frame.height());
+    ini.WriteString(kSystem, "Last Path", Form.OpenDialog.FileName);
+    ini.WriteInteger(kSystem, "Active Page", Form.PageControl->ActivePageIndex());
+    ini.WriteBool(kSystem, "Task-Tray", Form.MItem_TaskTray->isChecked());
+    ini.WriteBool(kSystem, "Stay Front", Form.MItem_StayFront->isChecked());
+    ini.WriteBool(kSystem, "Close Check", Form.MItem_CloseCheck->isChecked());
+
+    const QFont font = Form.PageControl->font();
+    const TColor color = Form.PageFontColor;
+
+    ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
+
+    TListView* list = Form.ListView_Connect;
+    if (list->ColumnCount() > 5)
+        for (int c = 0; c < kListColumns; ++c)
+            ini.WriteInteger(kColumnWidth, kWidthKeys[c], list->Column(c)->Width());
+
+    ini.WriteInteger(kGame, "Final Turn", Form.SpinEdit_FinalTurn->Value());
+    ini.WriteString(kGame, "Group Name", ToSjis(Form.Edit_GroupName->text()));
+    ini.WriteInteger(kGame, "Stock Cost", Form.SpinEdit_UStkCost->Value());
+    ini.WriteInteger(kGame, "Back Log Cost", Form.SpinEdit_UBLCost->Value());
+    for (const TGameEdit& e : kGameEdits) ini.WriteInteger(kGame, e.Key, (Form.*e.Edit)->Value());
+
+    ini.WriteString(kFont, "Name", ToSjis(font.family()));
+    ini.WriteInteger(kFont, "Size", PointSize(font));
+    ini.WriteString(kFont, "Color", ColorToString(color));
+    ini.WriteBool(kFont, "Bold", font.bold());
+    ini.WriteBool(kFont, "Italic", font.italic());
+    ini.WriteBool(kFont, "UnderLine", font.underline());
+    ini.WriteBool(kFont, "StrikeOut", font.strikeOut());
+}
