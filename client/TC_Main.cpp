@@ -1,9 +1,174 @@
+// The client window's creation and closing, its window procedure, the tray, the application's
+// exception and minimise handlers and dropped files.
 #include "client/TC_Main.h"
 
-TTrovGameClientForm::TTrovGameClientForm(QWidget* parent) : platform::TForm(parent) {
+#include "client/TC_IniIO.h"
+#include "platform/Application.h"
+#include "platform/Beep.h"
+#include "platform/RadioGroup.h"
+#include "platform/Shell.h"
+#include "platform/SjisText.h"
+#include "platform/Sockets.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QThread>
+
+using namespace platform;
+
+namespace {
+
+constexpr const char* kTrayTip = "Selvane Computer Network Client in Task-Tray";
+
+// `path` with its extension (the part after the last '.' of its file name) replaced.
+std::string ChangeFileExt(const std::string& path, const char* extension) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExt ? path.substr(0, dot) : path) + extension;
+}
+
+} // namespace
+
+TTrovGameClientForm::TTrovGameClientForm(QWidget* parent, std::string programFile)
+    : TForm(parent), ProgramFile(std::move(programFile)) {
     setObjectName("TrovGameClientForm");
     setWindowTitle("[Selvane Computer Network Trov Game Client]ver 1.00 beta 6E");
     setMinimumSize(640, 480);
     setMaximumSize(800, 600);
     resize(688, 554);
+    // Files dropped on the window are taken and discarded.
+    setAcceptDrops(true);
+    CreateControls();
+    BindEvents();
+    FormCreate();
+}
+
+TTrovGameClientForm::~TTrovGameClientForm() {
+    ClientSocket->OnConnect = nullptr;
+    ClientSocket->OnRead = nullptr;
+    ClientSocket->OnDisconnect = nullptr;
+    ClientSocket->OnError = nullptr;
+    if (TApplication* app = Application()) {
+        app->SetOnException(nullptr);
+        app->SetOnMinimize(nullptr);
+    }
+}
+
+void TTrovGameClientForm::FormCreate() {
+    if (TApplication* app = Application()) {
+        app->SetOnException([this](const std::exception& e) { AppException(e); });
+        app->SetOnMinimize([this] { AppMinimize(); });
+    }
+    if (ProgramFile.empty())
+        ProgramFile = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    ExePath = ProgramFile.substr(0, ProgramFile.find_last_of('/') + 1);
+    IniFileName = ChangeFileExt(ProgramFile, ".ini");
+    TextFileName = ChangeFileExt(ProgramFile, ".txt");
+    HistFileName = ChangeFileExt(ProgramFile, ".his");
+    try {
+        LoadClientIni(*this, IniFileName);
+    } catch (const std::exception& e) {
+        // A settings file that cannot be read is reported; unless the player ends the program
+        // there, the window opens with what was loaded before the fault.
+        AppException(e);
+        if (FTerminated) return;
+    }
+    StartupDir = GetStartupFolder() + "/";
+    ResetGameState();
+    RadioGroup_PlayClick(RadioGroup_Play);
+}
+
+void TTrovGameClientForm::closeEvent(QCloseEvent* event) {
+    bool canClose = true;
+    try {
+        FormCloseQuery(this, canClose);
+    } catch (...) {
+        event->ignore();
+        throw;
+    }
+    if (canClose)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TTrovGameClientForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
+    (void)Sender;
+    if (MItem_CloseCheck->isChecked()) {
+        Beep();
+        if (MessageBox("End?", "Confirmation", TBoxButtons::OkCancel) != mrOk) {
+            CanClose = false;
+            return;
+        }
+    }
+    ClientSocket->Socket()->Close();
+    ClientSocket->SetActive(false);
+    SaveClientIni(*this, IniFileName);
+}
+
+void TTrovGameClientForm::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_TRAYNOTIFY) {
+        if (Message.LParam == WM_LBUTTONDOWN || Message.LParam == WM_RBUTTONDOWN) RestoreFromTray();
+        return;
+    }
+    TForm::WndProc(Message);
+}
+
+void TTrovGameClientForm::AppException(const std::exception& E) {
+    Beep();
+    if (MessageDlg(E.what(), TMsgDlgType::Error, mbOK) != mrOk) return;
+    // The program ends at once: no close question, no settings written.
+    FTerminated = true;
+    if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
+}
+
+void TTrovGameClientForm::AppMinimize() {
+    MinimizeToTray(false);
+}
+
+void TTrovGameClientForm::MinimizeToTray(bool Force) {
+    if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
+    FTrayIconData->Show(kTrayTip);
+    FInTray = true;
+    hide();
+}
+
+void TTrovGameClientForm::RestoreFromTray() {
+    if (!FInTray) return;
+    FTrayIconData->Remove();
+    FInTray = false;
+    show();
+    // Brought to the front, and not kept there even when the Stay Front option is on.
+    SetStayOnTop(this, false);
+    BringToFront(this);
+}
+
+void TTrovGameClientForm::changeEvent(QEvent* event) {
+    TForm::changeEvent(event);
+    // The application's minimise event runs once the minimising is over (hiding the window
+    // in the middle of it would be undone by it).
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!isMinimized()) return;
+                if (TApplication* app = Application()) app->Minimized();
+            },
+            Qt::QueuedConnection);
+}
+
+void TTrovGameClientForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TTrovGameClientForm::dropEvent(QDropEvent* event) {
+    // WMDropFiles: every dropped file name is fetched and discarded.
+    for (const QUrl& url : event->mimeData()->urls()) (void)url.toLocalFile();
+    event->acceptProposedAction();
 }

@@ -1,9 +1,269 @@
 #pragma once
-// One player's main window.
+// One player's main window: the connection, the chain's state and the week-by-week history on
+// three pages. The implementation is split by concern: TC_Main.cpp (creation, closing, tray,
+// window procedure, exceptions), TC_Layout.cpp (the controls and their events),
+// TC_Connection.cpp (socket events and server messages), TC_Actions.cpp (the player's actions),
+// TC_Display.cpp (refresh and history), TC_Menus.cpp (menus and options), TC_IniIO.cpp
+// (settings).
+#include "platform/Dialogs.h"
 #include "platform/Form.h"
+#include "platform/KeyEvents.h"
+#include "platform/Sockets.h"
+#include "shared/PreviewS.h"
+#include "shared/Wire.h"
+
+#include <QFont>
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace platform {
+class TListView;
+class TPageControl;
+class TRadioGroup;
+class TSpinEdit;
+class TStatusBar;
+class TTrayIcon;
+} // namespace platform
+
+// One week of this client: the four inventories, the own backlog and incoming order, and the
+// own order and shipment as the server confirmed them.
+struct THistoryRec {
+    std::uint8_t Stock[4] = {0, 0, 0, 0}; // Factory, Distributor, Wholesaler, Retailer
+    std::uint8_t Backlog = 0;
+    std::uint8_t Demand = 0;
+    std::int8_t OrderSent = 0;
+    std::int8_t ShipSent = 0;
+};
+
+// Client states.
+enum : std::uint8_t {
+    csDisconnected = 1, // no connection
+    csWaitAccept = 2,   // connecting or connected, waiting for the game master's acceptance
+    csAccepted = 3,     // accepted, waiting for the start
+    csPlaying = 4,      // a week is open, own decision not sent yet
+    csPaused = 5,       // paused by the game master
+    csDecided = 6,      // own decision sent, waiting for the other roles
+    csFinished = 7,     // game over, connection closed
+};
+
+// The tray icon's notice to the window; the second parameter holds the mouse message.
+constexpr unsigned WM_TRAYNOTIFY = platform::WM_USER + 100;
+constexpr std::intptr_t WM_LBUTTONDOWN = 0x201;
+constexpr std::intptr_t WM_RBUTTONDOWN = 0x204;
 
 class TTrovGameClientForm : public platform::TForm {
     Q_OBJECT
 public:
-    explicit TTrovGameClientForm(QWidget* parent = nullptr);
+    // `programFile` is the program's full path, from which the settings, help and history
+    // file names are made (empty: the running program's own path).
+    explicit TTrovGameClientForm(QWidget* parent = nullptr, std::string programFile = {});
+    ~TTrovGameClientForm() override;
+
+    // --- File names made from the program's path
+    std::string ProgramFile;  // the program file
+    std::string ExePath;      // its folder, with the trailing '/'
+    std::string IniFileName;  // settings
+    std::string TextFileName; // help text
+    std::string HistFileName; // change history
+    std::string StartupDir;   // the start-up folder, with the trailing '/'
+
+    // --- Frame
+    QMenuBar* MainMenu;
+    platform::TPageControl* PageControl;
+    QWidget* TabSheet_Connect;
+    QWidget* TabSheet_Game;
+    QWidget* TabSheet_History;
+    platform::TStatusBar* StatusBar;
+    platform::TClientSocket* ClientSocket;
+    platform::TSaveDialog SaveDialog;
+    platform::TFontDialog FontDialog;
+    // The text viewer for the help and history documents (set by the program start).
+    TTrovGameClientPreviewForm* PreviewForm = nullptr;
+
+    // --- Connection page
+    QLabel* Label_Server;
+    QLineEdit* Edit_Server;
+    QLabel* Label_Port;
+    platform::TSpinEdit* SpinEdit_Port;
+    QLabel* Label_Name;
+    QLineEdit* Edit_Name;
+    platform::TRadioGroup* RadioGroup_Play;
+    QCheckBox* CheckBox_Connect;
+    QGroupBox* GroupBox_Join;
+    QLabel *Label_FtJoin, *Label_W1Join, *Label_W2Join, *Label_RtJoin;
+    QLabel* Label_Msg;
+    QPlainTextEdit* Memo_Msg;
+    platform::TRadioGroup* RadioGroup_Target;
+    QPushButton* Button_SendMsg;
+
+    // --- Status page
+    QGroupBox* GroupBox_Game;
+    QLabel *Label_Factory, *Label_Whole1, *Label_Whole2, *Label_Retail, *Label_Marcket;
+    QLabel *Label_Cursor1, *Label_Cursor2, *Label_Cursor3, *Label_Cursor4;
+    QLabel *Label_FtStock, *Label_W1Stock, *Label_W2Stock, *Label_RtStock;
+    QLabel *Label_FtBLCost, *Label_W1BLCost, *Label_W2BLCost, *Label_RtBLCost;
+    QLabel *Label_FtDemand, *Label_W1Demand, *Label_W2Demand, *Label_RtDemand;
+    QLabel *Label_FtOrder, *Label_W1Order, *Label_W2Order, *Label_RtOrder;
+    platform::TSpinEdit *SpinEdit_FtOrder, *SpinEdit_W1Order, *SpinEdit_W2Order, *SpinEdit_RtOrder;
+    QLabel *Label_FtShipM, *Label_W1ShipM, *Label_W2ShipM, *Label_RtShipM;
+    platform::TSpinEdit *SpinEdit_FtShipM, *SpinEdit_W1ShipM, *SpinEdit_W2ShipM, *SpinEdit_RtShipM;
+    QPushButton *Button_FtOrder, *Button_W1Order, *Button_W2Order, *Button_RtOrder;
+    QGroupBox* GroupBox_Input;
+    QLabel *Label_FtInput, *Label_W1Input, *Label_W2Input, *Label_RtInput;
+
+    // --- History page
+    platform::TListView* ListView_History;
+    QMenu* PopupMenu_ListView;
+    QAction *PItem_Copy, *PItem_SelAll, *PItem_Save;
+
+    // --- Main menu
+    QMenu* Menu_Game;
+    QAction *MItem_Connect, *MItem_Order, *MItem_SendMsg, *MItem_Save, *MItem_Exit;
+    QMenu* Menu_Edit;
+    QAction *MItem_Copy, *MItem_SelAll, *MItem_Font;
+    QMenu* Menu_Help;
+    QAction *MItem_StartUp, *MItem_StayFront, *MItem_TaskTray, *MItem_CloseCheck;
+    QAction *MItem_Doc, *MItem_History, *MItem_Info;
+
+    // The controls of each role column, index 0 (Factory) to 3 (Retailer).
+    struct TRoleControls {
+        QLabel* Join;
+        QLabel* Input;
+        QLabel* Stock;
+        QLabel* BLCost;
+        QLabel* Demand;
+        QLabel* OrderLabel;
+        platform::TSpinEdit* Order;
+        QLabel* ShipMLabel;
+        platform::TSpinEdit* ShipM;
+        QPushButton* OrderButton;
+    };
+    std::array<TRoleControls, 4> Roles;
+
+    // --- Tray
+    bool FInTray = false;
+    platform::TTrayIcon* FTrayIconData;
+
+    // --- Game state (fields zero until the window's creation resets them)
+    std::vector<THistoryRec> FHistory; // index = week - 1
+    std::uint8_t FState = 0;
+    bool FNotifyAccept = false; // the next "Let's Play!" shows the acceptance box
+    bool FShipManual = false;   // the server asks this player for the shipment
+    std::int8_t FWeek = 0;      // -1: no week received yet
+    std::string FGroupName;
+    TReceiveBuffer FRecvBuf;
+    std::uint8_t FStock[4] = {0, 0, 0, 0};
+    std::uint8_t FBacklog = 0;
+    std::uint8_t FDemand = 0;
+    std::int8_t FOrderSent = 0; // -1: none this week
+    std::int8_t FShipSent = 0;  // -1: none this week
+    bool FJoined[4] = {false, false, false, false};
+    bool FDecided[4] = {false, false, false, false};
+    // Column separator of copied and saved history text.
+    std::string FColumnSep = "\t";
+    // The window's own font with its colour (what the settings file keeps).
+    QFont FFont;
+    std::int32_t FFontColor = 0;
+
+    // A receive buffer that grows past this without a message end is dropped.
+    static constexpr std::size_t kMaxRecvBuf = std::size_t(1) << 20;
+
+    // The own role (0 Factory .. 3 Retailer), -1 for none; read from RadioGroup_Play.
+    int OwnRole() const;
+    void ResetGameState();
+
+    // --- Connection and server messages
+    void ClientSocketConnect(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ClientSocketDisconnect(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ClientSocketRead(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ClientSocketError(QObject* Sender, platform::TCustomWinSocket* Socket,
+                           platform::TErrorEvent ErrorEvent, int& ErrorCode);
+    void ParseServerLine(const std::string& Line);
+    void HandleServerMessage(const std::string& Code, const std::string& Value);
+
+    // --- Player actions
+    void CheckBox_ConnectClick(QObject* Sender);
+    void RadioGroup_PlayClick(QObject* Sender);
+    void Button_SendMsgClick(QObject* Sender);
+    void Button_OrderClick(QObject* Sender);
+    void SpinEdit_Exit(QObject* Sender);
+
+    // --- Display and history
+    void UpdateView();
+    void ShowJoinStatus();
+    void ShowInputStatus();
+    void ClearStatusBold();
+    void ShowRoleControls();
+    void EnableControls();
+    void FillHistoryList();
+    void AddTotalRows();
+    void CopyListViewRows(platform::TListView* ListView, const std::string& Separator,
+                          std::string& Text, bool ToText);
+    void ListView_KeyDown(QObject* Sender, std::uint16_t& Key, platform::TShiftState Shift);
+    void MItem_SelAllClick(QObject* Sender);
+    void MItem_CopyClick(QObject* Sender);
+    void MItem_SaveClick(QObject* Sender);
+
+    // --- Window shell
+    void FormCreate();
+    void FormCloseQuery(QObject* Sender, bool& CanClose);
+    void WndProc(platform::TMessage& Message) override;
+    void AppException(const std::exception& E);
+    void AppMinimize();
+    void MinimizeToTray(bool Force);
+    void RestoreFromTray();
+    // True once an exception has been answered with OK: the program is to end.
+    bool Terminated() const { return FTerminated; }
+
+    // --- Menus
+    void Menu_GameClick(QObject* Sender);
+    void Menu_EditClick(QObject* Sender);
+    void Menu_HelpClick(QObject* Sender);
+    void PopupMenu_ListViewPopup(QObject* Sender);
+    void MItem_ConnectClick(QObject* Sender);
+    void MItem_ExitClick(QObject* Sender);
+    void MItem_FontClick(QObject* Sender);
+    void MItem_StartUpClick(QObject* Sender);
+    void MItem_CheckClick(QObject* Sender);
+    void MItem_DocClick(QObject* Sender);
+    void MItem_HistoryClick(QObject* Sender);
+    void MItem_InfoClick(QObject* Sender);
+    // The start-up entry's file name.
+    std::string StartupLinkName() const;
+
+    // The window's own font (with its colour) in use: the status bar follows it, the pages keep
+    // their own.
+    void ApplyFont(const QFont& font, std::int32_t color);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls();
+    QWidget* CreateConnectionPage();
+    QWidget* CreateStatusPage();
+    QWidget* CreateHistoryPage();
+    void CreateMenus();
+    void BindEvents();
+    void Send(const std::string& bytes);
+    void StoreHistory(const std::function<void(THistoryRec&)>& store);
+
+    bool FTerminated = false;
 };

@@ -1,10 +1,20 @@
 #include "client/TC_Main.h"
 #include "platform/Application.h"
+#include "shared/PreviewS.h"
 
 int main(int argc, char** argv) {
     platform::TApplication app(argc, argv);
     app.SetTitle("Qon's Trov Game Client");
     TTrovGameClientForm form;
-    form.show();
-    return app.exec();
+    if (form.Terminated()) return 0; // the settings could not be read and the player ended
+    TTrovGameClientPreviewForm preview(kClientPreviewFormName, &form);
+    form.PreviewForm = &preview;
+    // "/TaskTray" as the first argument starts the program as a tray icon.
+    if (argc > 1 && QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0)
+        form.MinimizeToTray(true);
+    else
+        form.show();
+    const int result = app.exec();
+    form.PreviewForm = nullptr;
+    return result;
 }

@@ -1,0 +1,117 @@
+// The player's actions: connecting and leaving, the role and message target, chat, the week's
+// decision and the spin edits' ranges.
+#include "client/TC_Main.h"
+
+#include "platform/Beep.h"
+#include "platform/RadioGroup.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "shared/Text.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace platform;
+
+namespace {
+
+const char* const kRoleCodes[] = {"Ft", "W1", "W2", "Rt"};
+const char* const kTargetCodes[] = {"Ft", "W1", "W2", "Rt", "Sv"};
+
+} // namespace
+
+void TTrovGameClientForm::CheckBox_ConnectClick(QObject* Sender) {
+    (void)Sender;
+    if (CheckBox_Connect->isChecked()) {
+        if (ClientSocket->Active()) ClientSocket->Close();
+        try {
+            ClientSocket->SetHost(ToSjis(Edit_Server->text()));
+            ClientSocket->SetPort(SpinEdit_Port->Value());
+            ClientSocket->Open();
+        } catch (const std::exception&) {
+            // The box stays ticked: a new attempt takes unticking and ticking it again.
+            FState = csDisconnected;
+            MessageBox("Error! Can't Establish Connection..", "Error", TBoxButtons::Ok);
+            UpdateView();
+            return;
+        }
+        CheckBox_Connect->setEnabled(false);
+        FState = csWaitAccept;
+        UpdateView();
+    } else {
+        FState = csDisconnected;
+        UpdateView();
+        SpinEdit_Port->setEnabled(true);
+        ClientSocket->Close();
+    }
+}
+
+void TTrovGameClientForm::RadioGroup_PlayClick(QObject* Sender) {
+    (void)Sender;
+    UpdateView();
+}
+
+void TTrovGameClientForm::Button_SendMsgClick(QObject* Sender) {
+    (void)Sender;
+    // The memo's lines joined by CR LF, as typed.
+    std::string text = ToSjis(Memo_Msg->toPlainText());
+    std::string memo;
+    for (char c : text) {
+        if (c == '\n')
+            memo += "\r\n";
+        else
+            memo += c;
+    }
+    const int own = OwnRole();
+    const int target = RadioGroup_Target->ItemIndex();
+    if (!ClientSocket->Active() || Trim(memo).empty() || own < 0 || target < 0 || target > 4)
+        return;
+    SendTextInPieces(ClientSocket->Socket(),
+                     "TC_SM:" + std::string(kRoleCodes[own]) + ":" + kTargetCodes[target] + ":" +
+                         memo,
+                     10, kTerminator);
+    Beep();
+    MessageBox("Send a Message.", "Information", TBoxButtons::Ok);
+    Memo_Msg->clear();
+}
+
+void TTrovGameClientForm::Button_OrderClick(QObject* Sender) {
+    (void)Sender;
+    if (!ClientSocket->Active()) return;
+    const int own = OwnRole();
+    // The column of the button; the menu command stands for the own role's button.
+    int column = -1;
+    for (int i = 0; i < 4; ++i)
+        if (Sender == Roles[i].OrderButton) column = i;
+    if (Sender == MItem_Order) column = own;
+    if (column >= 0) {
+        FOrderSent = static_cast<std::int8_t>(Roles[column].Order->Value());
+        FShipSent = static_cast<std::int8_t>(Roles[column].ShipM->Value());
+    }
+    if (own < 0) return;
+    const std::string head = "T" + NumToHex(FWeek) + ":";
+    Send("TC_PO:" + std::string(kRoleCodes[own]) + ":" + head + NumToHex(FOrderSent) + kTerminator);
+    if (FShipManual)
+        Send("TC_PS:" + std::string(kRoleCodes[own]) + ":" + head + NumToHex(FShipSent) +
+             kTerminator);
+    FState = csDecided;
+    UpdateView();
+}
+
+void TTrovGameClientForm::SpinEdit_Exit(QObject* Sender) {
+    auto* edit = qobject_cast<TSpinEdit*>(Sender);
+    if (!edit) return;
+    const std::string text = edit->Text();
+    if (text.empty())
+        edit->SetValue(edit->MinValue());
+    else if (static_cast<int>(text.size()) > edit->MaxLength())
+        edit->SetValue(edit->MaxValue());
+    else if (edit->Value() < edit->MinValue())
+        edit->SetValue(edit->MinValue());
+    else if (edit->Value() > edit->MaxValue())
+        edit->SetValue(edit->MaxValue());
+    if (edit == SpinEdit_Port) ClientSocket->SetPort(SpinEdit_Port->Value());
+}

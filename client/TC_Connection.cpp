@@ -1,0 +1,314 @@
+// The client's side of the conversation: the socket events, the framing of received text into
+// messages and the reaction to every server message.
+#include "client/TC_Main.h"
+
+#include "platform/Beep.h"
+#include "platform/PageControl.h"
+#include "platform/RadioGroup.h"
+#include "platform/SjisText.h"
+#include "platform/StatusBar.h"
+#include "shared/Text.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+
+using namespace platform;
+
+namespace {
+
+const char* const kRoleCodes[] = {"Ft", "W1", "W2", "Rt"};
+
+// Beep, then the plain information box.
+void InfoBox(const std::string& text) {
+    Beep();
+    MessageBox(text, "Information", TBoxButtons::Ok);
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int TTrovGameClientForm::OwnRole() const {
+    const int index = RadioGroup_Play->ItemIndex();
+    return index >= 0 && index <= 3 ? index : -1;
+}
+
+void TTrovGameClientForm::ResetGameState() {
+    FState = csDisconnected;
+    FShipManual = false;
+    FWeek = -1;
+    FGroupName.clear();
+    FRecvBuf.Clear();
+    for (auto& stock : FStock) stock = 0;
+    FBacklog = 0;
+    FDemand = 0;
+    FOrderSent = -1;
+    FShipSent = -1;
+    for (int i = 0; i < 4; ++i) FJoined[i] = FDecided[i] = false;
+}
+
+void TTrovGameClientForm::Send(const std::string& bytes) {
+    ClientSocket->Socket()->SendText(bytes);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Socket events
+
+void TTrovGameClientForm::ClientSocketConnect(QObject* Sender, TCustomWinSocket* Socket) {
+    (void)Sender;
+    (void)Socket;
+    Beep();
+    FRecvBuf.Clear();
+    const int role = OwnRole();
+    const std::string code = role >= 0 ? kRoleCodes[role] : "UK";
+    Send("TC_PN:" + ToSjis(Edit_Name->text()) + kTerminator);
+    Send("TC_PT:" + code + kTerminator);
+    FState = csWaitAccept;
+    FNotifyAccept = true;
+    UpdateView();
+    ClearStatusBold();
+}
+
+void TTrovGameClientForm::ClientSocketDisconnect(QObject* Sender, TCustomWinSocket* Socket) {
+    (void)Sender;
+    (void)Socket;
+    Beep();
+    ResetGameState();
+    CheckBox_Connect->setChecked(false); // runs CheckBox_ConnectClick when it was ticked
+    UpdateView();
+    ClearStatusBold();
+}
+
+void TTrovGameClientForm::ClientSocketError(QObject* Sender, TCustomWinSocket* Socket,
+                                            TErrorEvent ErrorEvent, int& ErrorCode) {
+    (void)Sender;
+    (void)Socket;
+    Beep();
+    std::string text;
+    switch (ErrorEvent) {
+    case eeGeneral:
+        text = "Socket Error";
+        break;
+    case eeSend:
+        text = "Socket writing error";
+        break;
+    case eeReceive:
+        text = "Socket reading error";
+        break;
+    case eeConnect:
+        text = "Could not connect to the server";
+        break;
+    case eeDisconnect:
+        text = "Socket disconnection error";
+        break;
+    case eeAccept:
+        text = "Waiting error";
+        break;
+    case eeLookup:
+        text = "Could not find the server";
+        break;
+    }
+    StatusBar->SetSimpleText("ErrMsg");
+    if (MessageDlg(text, TMsgDlgType::Error, mbOK) != mrOk) return; // the code is raised
+    ErrorCode = 0;
+    FState = csDisconnected;
+    CheckBox_Connect->setChecked(false);
+    CheckBox_ConnectClick(CheckBox_Connect);
+    UpdateView();
+}
+
+void TTrovGameClientForm::ClientSocketRead(QObject* Sender, TCustomWinSocket* Socket) {
+    (void)Sender;
+    // The buffer is emptied before the lines are handled: a read event nested in a message's
+    // box starts afresh.
+    TReceiveBuffer::Flush flush = FRecvBuf.Receive(Socket->ReceiveText());
+    if (!flush.flushed) {
+        // A peer that never ends its message cannot make us hold more than this.
+        if (FRecvBuf.Size() > kMaxRecvBuf) FRecvBuf.Clear();
+        return;
+    }
+    for (const std::string& line : flush.lines) {
+        ParseServerLine(line);
+        // The game's end closes the connection: what the server sent after it is not read
+        // (it would take a finished player back to "accepted").
+        if (!Socket->Connected()) break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Messages
+
+void TTrovGameClientForm::ParseServerLine(const std::string& Line) {
+    const std::optional<TEnvelope> envelope = ParseServerEnvelope(Line);
+    if (!envelope) return;
+    HandleServerMessage(envelope->code, envelope->value);
+}
+
+// Stores a week's value in the record of the current week, when that record exists.
+void TTrovGameClientForm::StoreHistory(const std::function<void(THistoryRec&)>& store) {
+    if (FWeek < 1 || FHistory.size() != static_cast<std::size_t>(FWeek)) return;
+    store(FHistory[static_cast<std::size_t>(FWeek - 1)]);
+    UpdateView();
+}
+
+void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std::string& Value) {
+    try {
+        const int own = OwnRole();
+        // The two-digit number of a value, -1 when it does not read.
+        auto number = [&] { return HexToNum(Value); };
+
+        if (Code == "Cl") {
+            if (Value == "Close") InfoBox("Disconnected by server.");
+        } else if (Code == "Du") {
+            if (Value == "Name") InfoBox("That name has been already used.");
+        } else if (Code == "Cn") {
+            if (Value == "Welcome!") {
+                FState = csWaitAccept;
+                InfoBox("Connected. Waiting for acceptance.");
+                UpdateView();
+                FNotifyAccept = true;
+            }
+        } else if (Code == "Pl") {
+            if (Value == "Let's Play!") {
+                FState = csAccepted;
+                if (FNotifyAccept) {
+                    InfoBox("Accepted. Waiting for the start.");
+                    FNotifyAccept = false;
+                }
+                UpdateView();
+            } else if (Value == "Deny") {
+                FState = csWaitAccept;
+                FShipManual = false;
+                UpdateView();
+                InfoBox("Cancelled");
+                StatusBar->SetSimpleText("Cancelled");
+                FNotifyAccept = true;
+            }
+        } else if (Code == "MS") {
+            if (Value.size() == 1) {
+                if (Value == "T")
+                    FShipManual = true;
+                else if (Value == "F")
+                    FShipManual = false;
+                UpdateView();
+            }
+        } else if (Code == "GN") {
+            FGroupName = Value;
+            UpdateView();
+        } else if (Code == "Gm") {
+            if (Value == "Start!") {
+                FState = csPlaying;
+                for (bool& decided : FDecided) decided = false;
+                UpdateView();
+                InfoBox("Start !");
+                StatusBar->SetSimpleText("Start !");
+                PageControl->SetActivePageIndex(1);
+            } else if (Value == "ReStart!") {
+                FState = csPlaying;
+                UpdateView();
+                InfoBox("Resumed");
+                StatusBar->SetSimpleText("Resumed");
+                PageControl->SetActivePageIndex(1);
+            } else if (Value == "Pause!") {
+                InfoBox("Paused");
+                FState = csPaused;
+                UpdateView();
+            } else if (Value == "Over!") {
+                // Unticking closes the connection; its disconnect event resets the game
+                // fields before the end is shown.
+                if (ClientSocket->Socket()->Connected()) CheckBox_Connect->setChecked(false);
+                FState = csFinished;
+                for (bool& decided : FDecided) decided = false;
+                UpdateView();
+                InfoBox("Finished and Disconnected");
+                PageControl->SetActivePageIndex(2);
+                FNotifyAccept = true;
+            }
+        } else if (Code == "Tn") {
+            if (Value.size() != 2) return;
+            FState = csPlaying;
+            FOrderSent = -1;
+            FShipSent = -1;
+            for (bool& decided : FDecided) decided = false;
+            FillHistoryList();
+            if (Value == "Fn") {
+                // The last week has been played: the client answers with an empty order and
+                // shipment for the week after it.
+                FNotifyAccept = false;
+                FWeek = static_cast<std::int8_t>(FWeek + 1);
+                if (FWeek < 0) return;
+                FHistory.resize(static_cast<std::size_t>(FWeek));
+                if (!ClientSocket->Socket()->Connected()) return;
+                if (own >= 0) {
+                    const std::string head =
+                        std::string(kRoleCodes[own]) + ":T" + NumToHex(FWeek) + ":00";
+                    Send("TC_PO:" + head + kTerminator);
+                    Send("TC_PS:" + head + kTerminator);
+                }
+                UpdateView();
+                GroupBox_Game->setTitle(FromSjis("[" + FGroupName + "] - Status : Finished"));
+                StatusBar->SetSimpleText("Finished");
+            } else {
+                FWeek = static_cast<std::int8_t>(number());
+                UpdateView();
+                if (FWeek < 0) return;
+                FHistory.resize(static_cast<std::size_t>(FWeek));
+            }
+        } else if (Code == "Ft" || Code == "W1" || Code == "W2" || Code == "Rt") {
+            if (Value.size() != 2) return;
+            const int role = Code == "Ft" ? 0 : Code == "W1" ? 1 : Code == "W2" ? 2 : 3;
+            const auto value = static_cast<std::uint8_t>(number());
+            FStock[role] = value;
+            StoreHistory([&](THistoryRec& rec) { rec.Stock[role] = value; });
+        } else if (Code.size() == 3 && (Code.starts_with("BC") || Code.starts_with("Dm")) &&
+                   Code[2] >= '0' && Code[2] <= '3') {
+            if (Code[2] - '0' != own || Value.size() != 2) return;
+            const auto value = static_cast<std::uint8_t>(number());
+            if (Code.starts_with("BC")) {
+                FBacklog = value;
+                StoreHistory([&](THistoryRec& rec) { rec.Backlog = value; });
+            } else {
+                FDemand = value;
+                StoreHistory([&](THistoryRec& rec) { rec.Demand = value; });
+            }
+        } else if (Code == "PO" || Code == "PS") {
+            if (Value.size() != 12 || Value.compare(0, 10, "Received!:") != 0 || own < 0) return;
+            const int value = HexToNum(Value.substr(10, 2));
+            if (Code == "PO") {
+                // Only the receipt of the order sent this week counts.
+                if (value != FOrderSent) return;
+                StoreHistory([&](THistoryRec& rec) { rec.OrderSent = FOrderSent; });
+            } else {
+                FShipSent = static_cast<std::int8_t>(value);
+                StoreHistory([&](THistoryRec& rec) { rec.ShipSent = FShipSent; });
+            }
+        } else if (Code == "Jn" || Code == "Od") {
+            if (Value.size() != 4 || Value[2] != ':') return;
+            bool* flags = Code == "Jn" ? FJoined : FDecided;
+            for (int role = 0; role < 4; ++role) {
+                if (!SameTextAscii(Value.substr(0, 2), kRoleCodes[role])) continue;
+                if (Value[3] == 'T')
+                    flags[role] = true;
+                else if (Value[3] == 'F')
+                    flags[role] = false;
+            }
+            if (Code == "Jn")
+                ShowJoinStatus();
+            else
+                ShowInputStatus();
+        } else if (Code == "SM") {
+            Beep();
+            MessageDlg(Trim(Value), TMsgDlgType::Information, mbOK);
+        }
+    } catch (...) {
+        // A message that cannot be handled is dropped; what it changed before stays.
+    }
+}

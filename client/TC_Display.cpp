@@ -1,0 +1,299 @@
+// The client window's refresh: labels, captions, the role column, enabled controls, the history
+// list with its totals, and copying and saving the history.
+#include "client/TC_Main.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/Label.h"
+#include "platform/ListView.h"
+#include "platform/PageControl.h"
+#include "platform/RadioGroup.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "platform/StatusBar.h"
+#include "shared/Money.h"
+#include "shared/Text.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+using namespace platform;
+
+namespace {
+
+// Full-width brackets and exclamation mark.
+const std::string kOpenBracket = "\x81\x75";
+const std::string kCloseBracket = "\x81\x76";
+const std::string kExclamation = "\x81\x49";
+
+struct TRoleTexts {
+    const char* Free;
+    const char* Taken;
+    const char* Undecided;
+    const char* Decided;
+    const char* Demand;
+    const char* Stock;
+};
+
+const TRoleTexts kRoleTexts[] = {
+    {"Factory : Waiting", "Factory : Fulfilled", "Factory : Notyet", "Factory : Ordered",
+     "Receive an order from Distributor: ", "Factorys current inventory     : "},
+    {"Distributor : Waiting", "Distributor : Fulfilled", "Distributor : Notyet",
+     "Distributor : Ordered",
+     "Receive an order from Wholesaler: ", "Distributors current inventory : "},
+    {"Wholesaler : Waiting", "Wholesaler : Fulfilled", "Wholesaler : Notyet",
+     "Wholesaler : Ordered",
+     "Receive an order from Retailer: ", "Wholesalers current inventory  : "},
+    {"Retailer : Waiting", "Retailer : Fulfilled", "Retailer : Notyet", "Retailer : Ordered",
+     "Demand in market : ", "Retailers current inventory    : "},
+};
+
+void SetCaption(QLabel* label, const std::string& sjis) {
+    label->setText(FromSjis(sjis));
+}
+
+void SetCaption(QGroupBox* box, const std::string& sjis) {
+    box->setTitle(FromSjis(sjis));
+}
+
+// A history cell in ten-thousandths; a cell that does not read counts as 0.
+TMoney CellValue(const std::string& text) {
+    TMoney value = 0;
+    return MoneyFromText(text, value) ? value : 0;
+}
+
+// Bracket of the list's redrawing that is closed on every path.
+class TUpdateBracket {
+public:
+    explicit TUpdateBracket(TListView* list) : list_(list) { list_->BeginUpdate(); }
+    ~TUpdateBracket() { list_->EndUpdate(); }
+    TUpdateBracket(const TUpdateBracket&) = delete;
+    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
+
+private:
+    TListView* list_;
+};
+
+} // namespace
+
+void TTrovGameClientForm::UpdateView() {
+    ShowJoinStatus();
+    ShowInputStatus();
+    ShowRoleControls();
+    EnableControls();
+    FillHistoryList();
+
+    const std::string week = std::to_string(FWeek);
+    const int own = OwnRole();
+    switch (FState) {
+    case csDisconnected:
+        StatusBar->SetSimpleText("disconnected.");
+        break;
+    case csWaitAccept:
+        StatusBar->SetSimpleText("Connected. Waiting for acceptance.");
+        break;
+    case csAccepted:
+        StatusBar->SetSimpleText("Accepted. Waiting for the start.");
+        break;
+    case csPlaying:
+        StatusBar->SetSimpleText(" (" + week + "Week)");
+        SetCaption(GroupBox_Game,
+                   kOpenBracket + FGroupName + kCloseBracket + " - Status : " + week + " Week");
+        for (int i = 0; i < 4; ++i)
+            SetCaption(Roles[i].Stock, kRoleTexts[i].Stock + std::to_string(FStock[i]));
+        if (own >= 0) {
+            SetCaption(Roles[own].BLCost, "Lastweek backlog : " + std::to_string(FBacklog));
+            SetCaption(Roles[own].Demand, kRoleTexts[own].Demand + std::to_string(FDemand));
+        }
+        break;
+    case csPaused:
+        StatusBar->SetSimpleText("Paused");
+        break;
+    case csDecided:
+        StatusBar->SetSimpleText(" (" + week + "Week) - Waiting for another player.");
+        break;
+    case csFinished:
+        AddTotalRows();
+        StatusBar->SetSimpleText("Finished" + kExclamation);
+        SetCaption(GroupBox_Game, kOpenBracket + FGroupName + kCloseBracket +
+                                      " - Status : Finished" + kExclamation);
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrovGameClientForm::ShowJoinStatus() {
+    for (int i = 0; i < 4; ++i) {
+        SetCaption(Roles[i].Join, FJoined[i] ? kRoleTexts[i].Taken : kRoleTexts[i].Free);
+        SetBold(Roles[i].Join, FJoined[i]);
+    }
+}
+
+void TTrovGameClientForm::ShowInputStatus() {
+    for (int i = 0; i < 4; ++i) {
+        SetCaption(Roles[i].Input, FDecided[i] ? kRoleTexts[i].Decided : kRoleTexts[i].Undecided);
+        SetBold(Roles[i].Input, FDecided[i]);
+    }
+}
+
+void TTrovGameClientForm::ClearStatusBold() {
+    for (auto& role : Roles) SetBold(role.Input, false);
+    for (auto& role : Roles) SetBold(role.Join, false);
+}
+
+void TTrovGameClientForm::ShowRoleControls() {
+    const int own = OwnRole();
+    for (int i = 0; i < 4; ++i) {
+        const bool mine = i == own;
+        Roles[i].Demand->setVisible(mine);
+        Roles[i].BLCost->setVisible(mine);
+        Roles[i].OrderLabel->setVisible(mine);
+        Roles[i].ShipMLabel->setVisible(mine);
+    }
+    for (int i = 0; i < 4; ++i) Roles[i].Order->setVisible(i == own);
+    for (int i = 0; i < 4; ++i) Roles[i].ShipM->setVisible(i == own);
+    for (int i = 0; i < 4; ++i) Roles[i].OrderButton->setVisible(i == own);
+}
+
+void TTrovGameClientForm::EnableControls() {
+    const int s = FState;
+    const int own = OwnRole();
+    const bool settings = s <= 1 || s == csFinished;
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Edit_Server, SpinEdit_Port, Edit_Name, RadioGroup_Play})
+        w->setEnabled(settings);
+    CheckBox_Connect->setEnabled(s <= 2 || s == csFinished);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             GroupBox_Join, Label_FtJoin, Label_W1Join, Label_W2Join, Label_RtJoin, Label_Msg,
+             Memo_Msg, RadioGroup_Target, Button_SendMsg, GroupBox_Game, Label_Factory,
+             Label_Whole1, Label_Whole2, Label_Retail, Label_Marcket, Label_Cursor1, Label_Cursor2,
+             Label_Cursor3, Label_Cursor4})
+        w->setEnabled(s >= 2);
+    for (auto& role : Roles) role.Stock->setEnabled(s >= 3);
+    for (int i = 0; i < 4; ++i) {
+        const bool mine = i == own;
+        Roles[i].Demand->setEnabled(s >= 3 && mine);
+        Roles[i].BLCost->setEnabled(s >= 3 && mine);
+        Roles[i].OrderLabel->setEnabled(s >= 3 && mine);
+        Roles[i].ShipMLabel->setEnabled(FShipManual && s >= 3 && mine);
+        Roles[i].Order->setEnabled(s >= 3 && s <= 6 && mine);
+        Roles[i].ShipM->setEnabled(FShipManual && s >= 3 && s <= 6 && mine);
+        Roles[i].OrderButton->setEnabled(s == csPlaying && mine);
+    }
+    GroupBox_Input->setEnabled(s >= 4);
+    for (auto& role : Roles) role.Input->setEnabled(s >= 4);
+}
+
+void TTrovGameClientForm::FillHistoryList() {
+    if (FHistory.size() < 2) return;
+    TUpdateBracket bracket(ListView_History);
+    ListView_History->Clear();
+    for (std::size_t i = 0; i + 1 < FHistory.size(); ++i) {
+        const THistoryRec& rec = FHistory[i];
+        TListItem* item = ListView_History->Add();
+        item->SetCaption(std::to_string(i + 1));
+        for (std::uint8_t stock : rec.Stock) item->AddSubItem(std::to_string(stock));
+        item->AddSubItem(std::to_string(rec.Backlog));
+        item->AddSubItem(std::to_string(rec.Demand));
+        item->AddSubItem(std::to_string(rec.OrderSent));
+        item->AddSubItem(std::to_string(rec.ShipSent));
+    }
+}
+
+void TTrovGameClientForm::AddTotalRows() {
+    TListView* list = ListView_History;
+    if (FState != csFinished || list->Count() < 1 || list->ColumnCount() < 2) return;
+    TUpdateBracket bracket(list);
+    const int n = list->Count();
+    const int values = list->ColumnCount() - 1;
+    std::vector<TMoney> sums(static_cast<std::size_t>(values), 0);
+    for (int r = 0; r < n; ++r) {
+        const auto& cells = list->Item(r)->SubItems();
+        for (int c = 0; c < values && c < static_cast<int>(cells.size()); ++c)
+            sums[static_cast<std::size_t>(c)] += CellValue(cells[static_cast<std::size_t>(c)]);
+    }
+    TListItem* total = list->Add();
+    total->SetCaption("Total");
+    for (TMoney sum : sums) total->AddSubItem(MoneyToText(sum));
+    TListItem* average = list->Add();
+    average->SetCaption("Average");
+    for (int c = 0; c < values; ++c) {
+        const TMoney sum = CellValue(total->SubItems()[static_cast<std::size_t>(c)]);
+        average->AddSubItem(MoneyToText(MoneyDivide(sum, n)));
+    }
+}
+
+void TTrovGameClientForm::CopyListViewRows(TListView* ListView, const std::string& Separator,
+                                           std::string& Text, bool ToText) {
+    if (!ListView || ListView->Count() < 1 || ListView->SelCount() < 1) return;
+    std::vector<std::string> lines;
+    for (int r = 0; r < ListView->Count(); ++r) {
+        TListItem* item = ListView->Item(r);
+        if (!item->Selected()) continue;
+        std::string line = item->Caption();
+        for (const std::string& cell : item->SubItems()) line += Separator + cell;
+        lines.push_back(std::move(line));
+    }
+    if (lines.empty()) return;
+    const std::string text = JoinLines(lines);
+    if (ToText)
+        Text = text;
+    else
+        QGuiApplication::clipboard()->setText(FromSjis(text));
+}
+
+void TTrovGameClientForm::ListView_KeyDown(QObject* Sender, std::uint16_t& Key, TShiftState Shift) {
+    auto* list = qobject_cast<TListView*>(Sender);
+    if (!list || list->Count() < 1 || Key == VK_RETURN || Key == VK_DELETE) return;
+    if (!Shift.Contains(ssCtrl)) return;
+    if (Key == 'A') {
+        MItem_SelAllClick(Sender);
+    } else if (Key == 'C') {
+        std::string unused;
+        CopyListViewRows(list, FColumnSep, unused, false);
+    }
+}
+
+void TTrovGameClientForm::MItem_SelAllClick(QObject* Sender) {
+    (void)Sender;
+    for (int r = 0; r < ListView_History->Count(); ++r)
+        ListView_History->Item(r)->SetSelected(true);
+}
+
+void TTrovGameClientForm::MItem_CopyClick(QObject* Sender) {
+    (void)Sender;
+    std::string unused;
+    CopyListViewRows(ListView_History, FColumnSep, unused, false);
+}
+
+void TTrovGameClientForm::MItem_SaveClick(QObject* Sender) {
+    PageControl->SetActivePageIndex(2);
+    if (!SaveDialog.Execute()) return;
+    try {
+        MItem_SelAllClick(Sender);
+        std::string text;
+        CopyListViewRows(ListView_History, FColumnSep, text, true);
+        std::vector<std::string> lines = SplitLines(text);
+        std::string header;
+        for (int c = 0; c < ListView_History->ColumnCount(); ++c) {
+            if (c > 0) header += FColumnSep;
+            header += ListView_History->Column(c)->Caption();
+        }
+        std::string bare = header;
+        if (!FColumnSep.empty())
+            for (std::size_t p; (p = bare.find(FColumnSep)) != std::string::npos;)
+                bare.erase(p, FColumnSep.size());
+        if (!bare.empty()) lines.insert(lines.begin(), header);
+        // Written to a temporary file and renamed into place: an old file is never left
+        // half-written.
+        WriteFileAtomic(SaveDialog.FileName, JoinLines(lines));
+    } catch (...) {
+        // Saving fails silently.
+    }
+}

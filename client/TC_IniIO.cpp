@@ -1,0 +1,142 @@
+#include "client/TC_IniIO.h"
+
+#include "client/TC_Main.h"
+#include "platform/Colors.h"
+#include "platform/IniFile.h"
+#include "platform/ListView.h"
+#include "platform/PageControl.h"
+#include "platform/RadioGroup.h"
+#include "platform/Sjis.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <cmath>
+
+using namespace platform;
+
+namespace {
+
+constexpr const char* kFont = "Font";
+constexpr const char* kSystem = "System";
+constexpr const char* kGame = "Game";
+constexpr const char* kColumnWidth = "Column Width";
+
+// The longest face name a font takes, in bytes.
+constexpr std::size_t kMaxFaceName = 31;
+
+const char* const kOrderKeys[] = {"Factory Order", "Whole1  Order", "Whole2  Order",
+                                  "Retail  Order"};
+const char* const kShipmentKeys[] = {"Factory Shipment", "Whole1  Shipment", "Whole2  Shipment",
+                                     "Retail  Shipment"};
+const char* const kWidthKeys[] = {"Turn",          "Factory Stock", "Whole1  Stock",
+                                  "Whole2  Stock", "Retail  Stock", "BackLog",
+                                  "Demand",        "Order",         "Shipment"};
+const int kDefaultWidths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
+
+std::string FaceName(std::string name) {
+    if (name.size() > kMaxFaceName) {
+        std::size_t n = kMaxFaceName;
+        // A double-byte character that does not fit entirely is left out.
+        if (IsLeadByteAt(name, n - 1)) --n;
+        name.resize(n);
+    }
+    return name;
+}
+
+int PointSize(const QFont& font) {
+    if (font.pointSize() > 0) return font.pointSize();
+    if (font.pixelSize() > 0) return static_cast<int>(std::lround(font.pixelSize() * 72.0 / 96.0));
+    return 0;
+}
+
+} // namespace
+
+void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
+    const TIniFile ini(FileName);
+    QFont font; // a new font: the platform's defaults until the file says otherwise
+
+    const bool bold = ini.ReadBool(kFont, "Bold", false);
+    const bool italic = ini.ReadBool(kFont, "Italic", false);
+    const bool underline = ini.ReadBool(kFont, "UnderLine", false);
+    const bool strikeOut = ini.ReadBool(kFont, "StrikeOut", false);
+    const std::string name = FaceName(ini.ReadString(kFont, "Name", "Terminal"));
+    const int size = ini.ReadInteger(kFont, "Size", 14);
+    const TColor color = StringToColor(ini.ReadString(kFont, "Color", "clWindowText"));
+    if (!name.empty()) font.setFamily(FromSjis(name));
+    if (size > 0) font.setPointSize(size);
+    font.setBold(false);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    if (bold) font.setBold(true);
+    if (italic) font.setItalic(true);
+    if (underline) font.setUnderline(true);
+    if (strikeOut) font.setStrikeOut(true);
+
+    Form.move(ini.ReadInteger(kSystem, "Left", 0), ini.ReadInteger(kSystem, "Top", 0));
+    Form.SaveDialog.FileName = ini.ReadString(kSystem, "Last Path", "./");
+    Form.PageControl->SetActivePageIndex(ini.ReadInteger(kSystem, "Active Page", 0));
+    Form.MItem_TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));
+    Form.MItem_StayFront->setChecked(ini.ReadBool(kSystem, "Stay Front", false));
+    Form.MItem_CloseCheck->setChecked(ini.ReadBool(kSystem, "Close Check", true));
+    Form.FColumnSep = ini.ReadString(kSystem, "Column Div", "\t");
+    Form.Edit_Name->setText(FromSjis(ini.ReadString(kSystem, "Player Name", "Client A")));
+    Form.Edit_Server->setText(FromSjis(ini.ReadString(kSystem, "Server Host", "LocalHost")));
+    Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
+    Form.RadioGroup_Play->SetItemIndex(ini.ReadInteger(kSystem, "Play Style", 0));
+    Form.RadioGroup_Target->SetItemIndex(ini.ReadInteger(kSystem, "Send Target", 0));
+    if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
+
+    for (int i = 0; i < 4; ++i)
+        Form.Roles[i].Order->SetValue(ini.ReadInteger(kGame, kOrderKeys[i], 5));
+    for (int i = 0; i < 4; ++i)
+        Form.Roles[i].ShipM->SetValue(ini.ReadInteger(kGame, kShipmentKeys[i], 5));
+
+    TListView* list = Form.ListView_History;
+    if (list->ColumnCount() > 8)
+        for (int c = 0; c < 9; ++c)
+            list->Column(c)->SetWidth(
+                ini.ReadInteger(kColumnWidth, kWidthKeys[c], kDefaultWidths[c]));
+
+    Form.ApplyFont(font, color);
+}
+
+void SaveClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
+    TIniFile ini(FileName);
+    const QRect frame = Form.frameGeometry();
+    ini.WriteInteger(kSystem, "Left", frame.x());
+    ini.WriteInteger(kSystem, "Top", frame.y());
+    ini.WriteInteger(kSystem, "Width", frame.width());
+    ini.WriteInteger(kSystem, "Height", frame.height());
+    ini.WriteString(kSystem, "Last Path", Form.SaveDialog.FileName);
+    ini.WriteInteger(kSystem, "Active Page", Form.PageControl->ActivePageIndex());
+    ini.WriteBool(kSystem, "Task-Tray", Form.MItem_TaskTray->isChecked());
+    ini.WriteBool(kSystem, "Stay Front", Form.MItem_StayFront->isChecked());
+    ini.WriteBool(kSystem, "Close Check", Form.MItem_CloseCheck->isChecked());
+    ini.WriteString(kSystem, "Player Name", ToSjis(Form.Edit_Name->text()));
+    ini.WriteString(kSystem, "Server Host", ToSjis(Form.Edit_Server->text()));
+    ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
+    ini.WriteInteger(kSystem, "Play Style", Form.RadioGroup_Play->ItemIndex());
+    ini.WriteInteger(kSystem, "Send Target", Form.RadioGroup_Target->ItemIndex());
+
+    for (int i = 0; i < 4; ++i)
+        ini.WriteInteger(kGame, kOrderKeys[i], Form.Roles[i].Order->Value());
+    for (int i = 0; i < 4; ++i)
+        ini.WriteInteger(kGame, kShipmentKeys[i], Form.Roles[i].ShipM->Value());
+
+    TListView* list = Form.ListView_History;
+    if (list->ColumnCount() > 8)
+        for (int c = 0; c < 9; ++c)
+            ini.WriteInteger(kColumnWidth, kWidthKeys[c], list->Column(c)->Width());
+
+    const QFont& font = Form.FFont;
+    ini.WriteString(kFont, "Name", ToSjis(font.family()));
+    ini.WriteInteger(kFont, "Size", PointSize(font));
+    ini.WriteString(kFont, "Color", ColorToString(Form.FFontColor));
+    ini.WriteBool(kFont, "Bold", font.bold());
+    ini.WriteBool(kFont, "Italic", font.italic());
+    ini.WriteBool(kFont, "UnderLine", font.underline());
+    ini.WriteBool(kFont, "StrikeOut", font.strikeOut());
+}

@@ -1,0 +1,446 @@
+// The client window's controls, pages and menus, and the binding of their events.
+#include "client/TC_Main.h"
+
+#include "platform/Colors.h"
+#include "platform/Label.h"
+#include "platform/ListView.h"
+#include "platform/PageControl.h"
+#include "platform/RadioGroup.h"
+#include "platform/Shell.h"
+#include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "platform/StatusBar.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QStyleOption>
+#include <QVBoxLayout>
+
+using namespace platform;
+
+namespace {
+
+// Gives a widget its name (as object name) and its hint (tool tip) and returns it.
+template <class W> W* Named(W* widget, const char* name, const char* hint = nullptr) {
+    widget->setObjectName(name);
+    if (hint) widget->setToolTip(QString::fromUtf8(hint));
+    return widget;
+}
+
+QLabel* NewLabel(const std::string& name, const char* caption, const char* hint = nullptr) {
+    auto* label = Named(new QLabel(QString::fromUtf8(caption)), name.c_str(), hint);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+QPushButton* NewButton(const std::string& name, const char* caption, const char* hint) {
+    auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name.c_str(), hint);
+    SetBold(button, true);
+    return button;
+}
+
+TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
+                       const char* hint) {
+    auto* edit = Named(new TSpinEdit, name.c_str(), hint);
+    edit->SetMinValue(min);
+    edit->SetMaxValue(max);
+    edit->SetMaxLength(maxLength);
+    edit->SetValue(value);
+    edit->setMaximumWidth(maxLength > 2 ? 96 : 64);
+    return edit;
+}
+
+TRadioGroup* NewRadioGroup(const char* name, const char* caption, std::vector<std::string> items,
+                           int index) {
+    auto* group = Named(new TRadioGroup, name);
+    group->SetCaption(caption);
+    group->SetItems(items);
+    group->SetColumns(static_cast<int>(items.size()));
+    group->SetItemIndex(index); // no handler is attached yet
+    return group;
+}
+
+QAction* NewItem(QMenu* menu, const char* name, const char* caption, bool checkable = false) {
+    auto* item = menu->addAction(QString::fromUtf8(caption));
+    item->setObjectName(name);
+    item->setCheckable(checkable);
+    return item;
+}
+
+// A font that takes nothing from its parent.
+QFont OwnFont(QFont font) {
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
+}
+
+QFont SystemFont16() {
+    QFont font(QStringLiteral("system"));
+    font.setPixelSize(16);
+    return font;
+}
+
+// Group box titles whose full width is drawn: the style measures a title by its glyphs' bounding
+// box, which leaves out the width of characters taken from a fallback font (a full-width "！" at
+// the end of the title would be cut off).
+class TWholeTitleStyle : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control == CC_GroupBox && part == SC_GroupBoxLabel)
+            if (const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option)) {
+                const int width = box->fontMetrics.horizontalAdvance(box->text) + 2;
+                if (rect.width() < width) rect.setWidth(width);
+            }
+        return rect;
+    }
+};
+
+} // namespace
+
+void TTrovGameClientForm::CreateControls() {
+    setFont(SystemFont16());
+    FFont = SystemFont16();
+    FFontColor = clWindowText;
+    ClientSocket = new TClientSocket(this);
+    ClientSocket->setObjectName("ClientSocket");
+    FTrayIconData = new TTrayIcon(this);
+
+    PageControl = Named(new TPageControl, "PageControl");
+    // The pages keep their own font whatever the window's font becomes.
+    PageControl->setFont(OwnFont(SystemFont16()));
+    setCentralWidget(PageControl);
+    TabSheet_Connect = CreateConnectionPage();
+    TabSheet_Game = CreateStatusPage();
+    TabSheet_History = CreateHistoryPage();
+    PageControl->SetActivePageIndex(0);
+
+    StatusBar = Named(new TStatusBar, "StatusBar");
+    setStatusBar(StatusBar);
+    StatusBar->SetSimpleText("not connected");
+
+    CreateMenus();
+
+    SaveDialog.DefaultExt = "txt";
+    SaveDialog.Filter = "Text File(*.txt)|*.txt";
+    SaveDialog.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
+
+    Roles = {{
+        {Label_FtJoin, Label_FtInput, Label_FtStock, Label_FtBLCost, Label_FtDemand, Label_FtOrder,
+         SpinEdit_FtOrder, Label_FtShipM, SpinEdit_FtShipM, Button_FtOrder},
+        {Label_W1Join, Label_W1Input, Label_W1Stock, Label_W1BLCost, Label_W1Demand, Label_W1Order,
+         SpinEdit_W1Order, Label_W1ShipM, SpinEdit_W1ShipM, Button_W1Order},
+        {Label_W2Join, Label_W2Input, Label_W2Stock, Label_W2BLCost, Label_W2Demand, Label_W2Order,
+         SpinEdit_W2Order, Label_W2ShipM, SpinEdit_W2ShipM, Button_W2Order},
+        {Label_RtJoin, Label_RtInput, Label_RtStock, Label_RtBLCost, Label_RtDemand, Label_RtOrder,
+         SpinEdit_RtOrder, Label_RtShipM, SpinEdit_RtShipM, Button_RtOrder},
+    }};
+    CheckBox_Connect->setFocus();
+}
+
+QWidget* TTrovGameClientForm::CreateConnectionPage() {
+    QWidget* page = PageControl->AddPage("Connection");
+    page->setObjectName("TabSheet_Connect");
+
+    Label_Server = NewLabel("Label_Server", "Server :");
+    Edit_Server = Named(new QLineEdit("LocalHost"), "Edit_Server", "Server name or IP address");
+    Label_Port = NewLabel("Label_Port", "Port :");
+    SpinEdit_Port = NewSpinEdit("SpinEdit_Port", 1024, 49151, 5, 49145, "Server port");
+    Label_Name = NewLabel("Label_Name", "Name :");
+    Edit_Name = Named(new QLineEdit("qon"), "Edit_Name");
+    CheckBox_Connect = Named(new QCheckBox("Connect :"), "CheckBox_Connect");
+    CheckBox_Connect->setLayoutDirection(Qt::RightToLeft); // caption left of the box
+
+    auto* address = new QGridLayout;
+    address->addWidget(Label_Server, 0, 0);
+    address->addWidget(Edit_Server, 0, 1);
+    address->addWidget(Label_Port, 0, 2);
+    address->addWidget(SpinEdit_Port, 0, 3);
+    address->addWidget(Label_Name, 1, 0);
+    address->addWidget(Edit_Name, 1, 1);
+    address->addWidget(CheckBox_Connect, 1, 2, 1, 2, Qt::AlignLeft);
+    address->setColumnStretch(1, 1);
+
+    RadioGroup_Play = NewRadioGroup("RadioGroup_Play", "Role",
+                                    {"Factory", "Distributor", "Wholesaler", "Retailer"}, 0);
+
+    GroupBox_Join = Named(new QGroupBox("All players status"), "GroupBox_Join");
+    Label_FtJoin = NewLabel("Label_FtJoin", "Factory : Waiting");
+    Label_W1Join = NewLabel("Label_W1Join", "Distributor : Waiting");
+    Label_W2Join = NewLabel("Label_W2Join", "Wholesaler : Waiting");
+    Label_RtJoin = NewLabel("Label_RtJoin", "Retailer : Waiting");
+    auto* joins = new QGridLayout(GroupBox_Join);
+    joins->addWidget(Label_FtJoin, 0, 0);
+    joins->addWidget(Label_W1Join, 0, 1);
+    joins->addWidget(Label_W2Join, 1, 0);
+    joins->addWidget(Label_RtJoin, 1, 1);
+
+    Label_Msg = NewLabel("Label_Msg", "Message");
+    Memo_Msg =
+        Named(new QPlainTextEdit, "Memo_Msg", "Write your message and push the send button below.");
+    RadioGroup_Target =
+        NewRadioGroup("RadioGroup_Target", "Send to",
+                      {"Factory", "Distributor", "Wholesaler", "Retailer", "Server"}, 0);
+    Button_SendMsg = NewButton("Button_SendMsg", "Send", nullptr);
+    auto* target = new QHBoxLayout;
+    target->addWidget(RadioGroup_Target, 1);
+    target->addWidget(Button_SendMsg, 0, Qt::AlignBottom);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addLayout(address);
+    layout->addWidget(RadioGroup_Play);
+    layout->addWidget(GroupBox_Join);
+    layout->addWidget(Label_Msg);
+    layout->addWidget(Memo_Msg, 1);
+    layout->addLayout(target);
+    return page;
+}
+
+QWidget* TTrovGameClientForm::CreateStatusPage() {
+    QWidget* page = PageControl->AddPage("Status");
+    page->setObjectName("TabSheet_Game");
+
+    GroupBox_Game =
+        Named(new QGroupBox("[Group name undecided] - Status : Week ? "), "GroupBox_Game");
+    auto* titleStyle = new TWholeTitleStyle;
+    titleStyle->setParent(this);
+    GroupBox_Game->setStyle(titleStyle);
+    Label_Factory = NewLabel("Label_Factory", "Factory");
+    Label_Whole1 = NewLabel("Label_Whole1", "Distributor");
+    Label_Whole2 = NewLabel("Label_Whole2", "Wholesaler");
+    Label_Retail = NewLabel("Label_Retail", "Retailer");
+    Label_Marcket = NewLabel("Label_Marcket", "Market");
+    Label_Cursor1 = NewLabel("Label_Cursor1", "->");
+    Label_Cursor2 = NewLabel("Label_Cursor2", "->");
+    Label_Cursor3 = NewLabel("Label_Cursor3", "->");
+    Label_Cursor4 = NewLabel("Label_Cursor4", "->");
+    QLabel* headings[] = {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
+    QLabel* cursors[] = {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
+    for (QLabel* label : headings) SetBold(label, true);
+    SetBold(Label_Marcket, true);
+
+    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
+    const char* stockCaptions[] = {"Factory Inventory", "Distributor Inventory",
+                                   "Wholesaler Inventory", "Retailer Inventory"};
+    const char* orderCaptions[] = {"Order", "Order ", "Order ", "Order"};
+    const char* inputCaptions[] = {"Factory : Notyet", "Distributor : Notyet",
+                                   "Wholesaler : Notyet", "Retailer : Notyet"};
+    QLabel** stocks[] = {&Label_FtStock, &Label_W1Stock, &Label_W2Stock, &Label_RtStock};
+    QLabel** backlogs[] = {&Label_FtBLCost, &Label_W1BLCost, &Label_W2BLCost, &Label_RtBLCost};
+    QLabel** demands[] = {&Label_FtDemand, &Label_W1Demand, &Label_W2Demand, &Label_RtDemand};
+    QLabel** orderLabels[] = {&Label_FtOrder, &Label_W1Order, &Label_W2Order, &Label_RtOrder};
+    TSpinEdit** orders[] = {&SpinEdit_FtOrder, &SpinEdit_W1Order, &SpinEdit_W2Order,
+                            &SpinEdit_RtOrder};
+    QLabel** shipLabels[] = {&Label_FtShipM, &Label_W1ShipM, &Label_W2ShipM, &Label_RtShipM};
+    TSpinEdit** ships[] = {&SpinEdit_FtShipM, &SpinEdit_W1ShipM, &SpinEdit_W2ShipM,
+                           &SpinEdit_RtShipM};
+    QPushButton** buttons[] = {&Button_FtOrder, &Button_W1Order, &Button_W2Order, &Button_RtOrder};
+    QLabel** inputs[] = {&Label_FtInput, &Label_W1Input, &Label_W2Input, &Label_RtInput};
+
+    GroupBox_Input = Named(new QGroupBox("Other players"), "GroupBox_Input");
+    auto* inputRow = new QGridLayout(GroupBox_Input);
+    auto* grid = new QGridLayout(GroupBox_Game);
+    for (int i = 0; i < 4; ++i) {
+        const std::string code = codes[i];
+        *stocks[i] = NewLabel("Label_" + code + "Stock", stockCaptions[i]);
+        *backlogs[i] = NewLabel("Label_" + code + "BLCost", "Lastweek backlog : ?");
+        *demands[i] = NewLabel("Label_" + code + "Demand", "Ordered : ?");
+        *orderLabels[i] = NewLabel("Label_" + code + "Order", orderCaptions[i]);
+        *orders[i] = NewSpinEdit("SpinEdit_" + code + "Order", 0, 99, 2, 5, "Order volume");
+        *shipLabels[i] = NewLabel("Label_" + code + "ShipM", "Shipment");
+        *ships[i] = NewSpinEdit("SpinEdit_" + code + "ShipM", 0, 99, 2, 5, "Set shipment volume");
+        *buttons[i] = NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.");
+        *inputs[i] = NewLabel("Label_" + code + "Input", inputCaptions[i]);
+        inputRow->addWidget(*inputs[i], i / 2, i % 2);
+
+        const int col = i * 2;
+        grid->addWidget(headings[i], 0, col);
+        grid->addWidget(cursors[i], 0, col + 1, Qt::AlignHCenter);
+        grid->addWidget(*stocks[i], 1, col, Qt::AlignTop);
+        grid->addWidget(*backlogs[i], 2, col);
+        grid->addWidget(*demands[i], 3, col);
+        auto* order = new QHBoxLayout;
+        order->addWidget(*orderLabels[i]);
+        order->addWidget(*orders[i]);
+        order->addStretch();
+        grid->addLayout(order, 4, col);
+        auto* ship = new QHBoxLayout;
+        ship->addWidget(*shipLabels[i]);
+        ship->addWidget(*ships[i]);
+        ship->addStretch();
+        grid->addLayout(ship, 5, col);
+        grid->addWidget(*buttons[i], 6, col, Qt::AlignLeft);
+    }
+    grid->addWidget(Label_Marcket, 0, 8, Qt::AlignHCenter);
+    // The four role columns share the width equally; long texts wrap inside their column.
+    for (int i = 0; i < 4; ++i) {
+        for (QLabel* label : {headings[i], *stocks[i], *backlogs[i], *demands[i]}) {
+            label->setWordWrap(true);
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        }
+        headings[i]->setAlignment(Qt::AlignHCenter);
+    }
+    for (int c = 0; c < 8; c += 2) grid->setColumnStretch(c, 1);
+    grid->setRowStretch(7, 1);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(GroupBox_Game, 1);
+    layout->addWidget(GroupBox_Input);
+    return page;
+}
+
+QWidget* TTrovGameClientForm::CreateHistoryPage() {
+    QWidget* page = PageControl->AddPage("History");
+    page->setObjectName("TabSheet_History");
+    ListView_History = Named(new TListView, "ListView_History");
+    ListView_History->SetMultiSelect(true);
+    const std::pair<const char*, int> columns[] = {{"Week", 50},
+                                                   {"Factory Inventory", 115},
+                                                   {"Distributor Inventory", 130},
+                                                   {"Wholesaler Inventory", 140},
+                                                   {"Retailer Inventory", 115},
+                                                   {"Backlog", 65},
+                                                   {"Ordered", 65},
+                                                   {"Order", 55},
+                                                   {"Shipment", 100}};
+    for (const auto& [caption, width] : columns) ListView_History->AddColumn(caption, width);
+
+    PopupMenu_ListView = Named(new QMenu(this), "PopupMenu_ListView");
+    PItem_Copy = NewItem(PopupMenu_ListView, "PItem_Copy", "Partial copy of the history(&C)");
+    PItem_SelAll = NewItem(PopupMenu_ListView, "PItem_SelAll", "Select all of the history(&A)");
+    PopupMenu_ListView->addSeparator();
+    PItem_Save = NewItem(PopupMenu_ListView, "PItem_Save", "Save(&W)");
+    ListView_History->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(ListView_History);
+    return page;
+}
+
+void TTrovGameClientForm::CreateMenus() {
+    MainMenu = menuBar();
+    MainMenu->setObjectName("MainMenu");
+    // Menus keep the desktop's font; only the window's own text follows the settings font.
+    MainMenu->setFont(OwnFont(QApplication::font()));
+
+    Menu_Game = Named(MainMenu->addMenu("Game(&G)"), "Menu_Game");
+    MItem_Connect = NewItem(Menu_Game, "MItem_Connect", "Connect to(&C)", true);
+    Menu_Game->addSeparator();
+    MItem_Order = NewItem(Menu_Game, "MItem_Order", "Decision(&E)");
+    MItem_SendMsg = NewItem(Menu_Game, "MItem_SendMsg", "Message(&S)");
+    Menu_Game->addSeparator();
+    MItem_Save = NewItem(Menu_Game, "MItem_Save", "Save(&W)");
+    Menu_Game->addSeparator();
+    MItem_Exit = NewItem(Menu_Game, "MItem_Exit", "Exit(&E)");
+
+    Menu_Edit = Named(MainMenu->addMenu("Edit(&E)"), "Menu_Edit");
+    MItem_Copy = NewItem(Menu_Edit, "MItem_Copy", "Copy the history(&C)");
+    MItem_SelAll = NewItem(Menu_Edit, "MItem_SelAll", "Select all of the history(&A)");
+    Menu_Edit->addSeparator();
+    MItem_Font = NewItem(Menu_Edit, "MItem_Font", "Change fonts(&F)");
+
+    Menu_Help = Named(MainMenu->addMenu("Help(&H)"), "Menu_Help");
+    MItem_StartUp = NewItem(Menu_Help, "MItem_StartUp", "Start up(&S)", true);
+    MItem_StayFront = NewItem(Menu_Help, "MItem_StayFront", "Display in front anytime(&F)", true);
+    MItem_TaskTray =
+        NewItem(Menu_Help, "MItem_TaskTray", "Put on the task tray when minimized(&M)", true);
+    MItem_CloseCheck = NewItem(Menu_Help, "MItem_CloseCheck", "Confirm when it finishes(&C)", true);
+    Menu_Help->addSeparator();
+    MItem_Doc = NewItem(Menu_Help, "MItem_Doc", "Complement text(&T)");
+    MItem_History = NewItem(Menu_Help, "MItem_History", "History(&H)");
+    Menu_Help->addSeparator();
+    MItem_Info = NewItem(Menu_Help, "MItem_Info", "Version(&V)");
+}
+
+void TTrovGameClientForm::BindEvents() {
+    using Handler = void (TTrovGameClientForm::*)(QObject*);
+    auto click = [this](QPushButton* button, Handler handler) {
+        connect(button, &QPushButton::clicked, this,
+                [this, button, handler] { (this->*handler)(button); });
+    };
+    // A menu item runs its handler with itself as the sender.
+    auto item = [this](QAction* action, Handler handler) {
+        connect(action, &QAction::triggered, this,
+                [this, action, handler] { (this->*handler)(action); });
+    };
+    // Check marks of these items are the handlers' business: the menu's own toggle is undone
+    // before the handler runs.
+    auto checkItem = [this](QAction* action, Handler handler) {
+        connect(action, &QAction::triggered, this, [this, action, handler] {
+            action->setChecked(!action->isChecked());
+            (this->*handler)(action);
+        });
+    };
+    auto opening = [this](QMenu* menu, Handler handler) {
+        connect(menu, &QMenu::aboutToShow, this, [this, menu, handler] { (this->*handler)(menu); });
+    };
+
+    connect(CheckBox_Connect, &QCheckBox::toggled, this,
+            [this] { CheckBox_ConnectClick(CheckBox_Connect); });
+    RadioGroup_Play->OnClick = [this](QObject* s) { RadioGroup_PlayClick(s); };
+    RadioGroup_Target->OnClick = [this](QObject* s) { RadioGroup_PlayClick(s); };
+    click(Button_SendMsg, &TTrovGameClientForm::Button_SendMsgClick);
+    for (auto& role : Roles) {
+        click(role.OrderButton, &TTrovGameClientForm::Button_OrderClick);
+        role.Order->OnExit = [this](QObject* s) { SpinEdit_Exit(s); };
+        role.ShipM->OnExit = [this](QObject* s) { SpinEdit_Exit(s); };
+    }
+    SpinEdit_Port->OnExit = [this](QObject* s) { SpinEdit_Exit(s); };
+    ListView_History->OnKeyDown = [this](QObject* s, std::uint16_t& k, TShiftState sh) {
+        ListView_KeyDown(s, k, sh);
+    };
+    connect(ListView_History, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+        PopupMenu_ListView->popup(ListView_History->viewport()->mapToGlobal(pos));
+    });
+
+    ClientSocket->OnConnect = [this](QObject* s, TCustomWinSocket* c) {
+        ClientSocketConnect(s, c);
+    };
+    ClientSocket->OnDisconnect = [this](QObject* s, TCustomWinSocket* c) {
+        ClientSocketDisconnect(s, c);
+    };
+    ClientSocket->OnRead = [this](QObject* s, TCustomWinSocket* c) { ClientSocketRead(s, c); };
+    ClientSocket->OnError = [this](QObject* s, TCustomWinSocket* c, TErrorEvent e, int& code) {
+        ClientSocketError(s, c, e, code);
+    };
+
+    opening(Menu_Game, &TTrovGameClientForm::Menu_GameClick);
+    opening(Menu_Edit, &TTrovGameClientForm::Menu_EditClick);
+    opening(Menu_Help, &TTrovGameClientForm::Menu_HelpClick);
+    opening(PopupMenu_ListView, &TTrovGameClientForm::PopupMenu_ListViewPopup);
+    item(MItem_Connect, &TTrovGameClientForm::MItem_ConnectClick);
+    item(MItem_Order, &TTrovGameClientForm::Button_OrderClick);
+    item(MItem_SendMsg, &TTrovGameClientForm::Button_SendMsgClick);
+    item(MItem_Save, &TTrovGameClientForm::MItem_SaveClick);
+    item(MItem_Exit, &TTrovGameClientForm::MItem_ExitClick);
+    item(MItem_Copy, &TTrovGameClientForm::MItem_CopyClick);
+    item(MItem_SelAll, &TTrovGameClientForm::MItem_SelAllClick);
+    item(MItem_Font, &TTrovGameClientForm::MItem_FontClick);
+    checkItem(MItem_StartUp, &TTrovGameClientForm::MItem_StartUpClick);
+    checkItem(MItem_StayFront, &TTrovGameClientForm::MItem_CheckClick);
+    checkItem(MItem_TaskTray, &TTrovGameClientForm::MItem_CheckClick);
+    checkItem(MItem_CloseCheck, &TTrovGameClientForm::MItem_CheckClick);
+    item(MItem_Doc, &TTrovGameClientForm::MItem_DocClick);
+    item(MItem_History, &TTrovGameClientForm::MItem_HistoryClick);
+    item(MItem_Info, &TTrovGameClientForm::MItem_InfoClick);
+    item(PItem_Copy, &TTrovGameClientForm::MItem_CopyClick);
+    item(PItem_SelAll, &TTrovGameClientForm::MItem_SelAllClick);
+    item(PItem_Save, &TTrovGameClientForm::MItem_SaveClick);
+
+    FTrayIconData->SetOnPress([this](TTrayButton button) {
+        TMessage message{WM_TRAYNOTIFY, 1,
+                         button == TTrayButton::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, 0};
+        WndProc(message);
+    });
+}
