@@ -1,6 +1,7 @@
 // The client's side of the conversation: the socket events, the framing of received text into
 // messages and the reaction to every server message.
 #include "client/TC_Main.h"
+#include "shared/SocketErrorText.h"
 
 #include "platform/Beep.h"
 #include "platform/PageControl.h"
@@ -92,30 +93,9 @@ void TTrovGameClientForm::ClientSocketError(QObject* Sender, TCustomWinSocket* S
     (void)Sender;
     (void)Socket;
     Beep();
-    std::string text;
-    switch (ErrorEvent) {
-    case eeGeneral:
-        text = "Socket Error";
-        break;
-    case eeSend:
-        text = "Socket writing error";
-        break;
-    case eeReceive:
-        text = "Socket reading error";
-        break;
-    case eeConnect:
-        text = "Could not connect to the server";
-        break;
-    case eeDisconnect:
-        text = "Socket disconnection error";
-        break;
-    case eeAccept:
-        text = "Waiting error";
-        break;
-    case eeLookup:
-        text = "Could not find the server";
-        break;
-    }
+    // The lookup has no text of its own: the player is told the server was not found.
+    const std::string text =
+        ErrorEvent == eeLookup ? "Could not find the server" : SocketErrorText(ErrorEvent);
     StatusBar->SetSimpleText("ErrMsg");
     if (MessageDlg(text, TMsgDlgType::Error, mbOK) != mrOk) return; // the code is raised
     ErrorCode = 0;

@@ -9,6 +9,7 @@
 #include "platform/Sjis.h"
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
+#include "shared/IniFont.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -18,13 +19,9 @@ using namespace platform;
 
 namespace {
 
-constexpr const char* kFont = "Font";
 constexpr const char* kSystem = "System";
 constexpr const char* kGame = "Game";
 constexpr const char* kColumnWidth = "Column Width";
-
-// The longest face name a font takes, in bytes.
-constexpr std::size_t kMaxFaceName = 31;
 
 const char* const kOrderKeys[] = {"Factory Order", "Whole1  Order", "Whole2  Order",
                                   "Retail  Order"};
@@ -35,45 +32,14 @@ const char* const kWidthKeys[] = {"Turn",          "Factory Stock", "Whole1  Sto
                                   "Demand",        "Order",         "Shipment"};
 const int kDefaultWidths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
 
-std::string FaceName(std::string name) {
-    if (name.size() > kMaxFaceName) {
-        std::size_t n = kMaxFaceName;
-        // A double-byte character that does not fit entirely is left out.
-        if (IsLeadByteAt(name, n - 1)) --n;
-        name.resize(n);
-    }
-    return name;
-}
-
-int PointSize(const QFont& font) {
-    if (font.pointSize() > 0) return font.pointSize();
-    if (font.pixelSize() > 0) return static_cast<int>(std::lround(font.pixelSize() * 72.0 / 96.0));
-    return 0;
-}
-
 } // namespace
 
 void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     const TIniFile ini(FileName);
-    QFont font; // a new font: the platform's defaults until the file says otherwise
 
-    const bool bold = ini.ReadBool(kFont, "Bold", false);
-    const bool italic = ini.ReadBool(kFont, "Italic", false);
-    const bool underline = ini.ReadBool(kFont, "UnderLine", false);
-    const bool strikeOut = ini.ReadBool(kFont, "StrikeOut", false);
-    const std::string name = FaceName(ini.ReadString(kFont, "Name", "Terminal"));
-    const int size = ini.ReadInteger(kFont, "Size", 14);
-    const TColor color = StringToColor(ini.ReadString(kFont, "Color", "clWindowText"));
-    if (!name.empty()) font.setFamily(FromSjis(name));
-    if (size > 0) font.setPointSize(size);
-    font.setBold(false);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    if (bold) font.setBold(true);
-    if (italic) font.setItalic(true);
-    if (underline) font.setUnderline(true);
-    if (strikeOut) font.setStrikeOut(true);
+    const TIniFont iniFont = ReadIniFont(ini, 14);
+    const QFont& font = iniFont.Font;
+    const TColor color = iniFont.Color;
 
     Form.move(ini.ReadInteger(kSystem, "Left", 0), ini.ReadInteger(kSystem, "Top", 0));
     Form.SaveDialog.FileName = ini.ReadString(kSystem, "Last Path", "./");
@@ -132,11 +98,5 @@ void SaveClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
             ini.WriteInteger(kColumnWidth, kWidthKeys[c], list->Column(c)->Width());
 
     const QFont& font = Form.FFont;
-    ini.WriteString(kFont, "Name", ToSjis(font.family()));
-    ini.WriteInteger(kFont, "Size", PointSize(font));
-    ini.WriteString(kFont, "Color", ColorToString(Form.FFontColor));
-    ini.WriteBool(kFont, "Bold", font.bold());
-    ini.WriteBool(kFont, "Italic", font.italic());
-    ini.WriteBool(kFont, "UnderLine", font.underline());
-    ini.WriteBool(kFont, "StrikeOut", font.strikeOut());
+    WriteIniFont(ini, font, Form.FFontColor);
 }

@@ -1,5 +1,6 @@
 // The client window's controls, pages and menus, and the binding of their events.
 #include "client/TC_Main.h"
+#include "platform/Widgets.h"
 
 #include "platform/Colors.h"
 #include "platform/Label.h"
@@ -30,46 +31,6 @@
 using namespace platform;
 
 namespace {
-
-// Gives a widget its name (as object name) and its hint (tool tip) and returns it.
-template <class W> W* Named(W* widget, const char* name, const char* hint = nullptr) {
-    widget->setObjectName(name);
-    if (hint) widget->setToolTip(QString::fromUtf8(hint));
-    return widget;
-}
-
-QLabel* NewLabel(const std::string& name, const char* caption, const char* hint = nullptr) {
-    auto* label = Named(new QLabel(QString::fromUtf8(caption)), name.c_str(), hint);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QPushButton* NewButton(const std::string& name, const char* caption, const char* hint) {
-    auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name.c_str(), hint);
-    SetBold(button, true);
-    return button;
-}
-
-TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
-                       const char* hint) {
-    auto* edit = Named(new TSpinEdit, name.c_str(), hint);
-    edit->SetMinValue(min);
-    edit->SetMaxValue(max);
-    edit->SetMaxLength(maxLength);
-    edit->SetValue(value);
-    edit->setMaximumWidth(maxLength > 2 ? 96 : 64);
-    return edit;
-}
-
-TRadioGroup* NewRadioGroup(const char* name, const char* caption, std::vector<std::string> items,
-                           int index) {
-    auto* group = Named(new TRadioGroup, name);
-    group->SetCaption(caption);
-    group->SetItems(items);
-    group->SetColumns(static_cast<int>(items.size()));
-    group->SetItemIndex(index); // no handler is attached yet
-    return group;
-}
 
 QAction* NewItem(QMenu* menu, const char* name, const char* caption, bool checkable = false) {
     auto* item = menu->addAction(QString::fromUtf8(caption));
@@ -192,7 +153,7 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
     RadioGroup_Target =
         NewRadioGroup("RadioGroup_Target", "Send to",
                       {"Factory", "Distributor", "Wholesaler", "Retailer", "Server"}, 0);
-    Button_SendMsg = NewButton("Button_SendMsg", "Send", nullptr);
+    Button_SendMsg = NewButton("Button_SendMsg", "Send", nullptr, true);
     auto* target = new QHBoxLayout;
     target->addWidget(RadioGroup_Target, 1);
     target->addWidget(Button_SendMsg, 0, Qt::AlignBottom);
@@ -260,7 +221,7 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
         *orders[i] = NewSpinEdit("SpinEdit_" + code + "Order", 0, 99, 2, 5, "Order volume");
         *shipLabels[i] = NewLabel("Label_" + code + "ShipM", "Shipment");
         *ships[i] = NewSpinEdit("SpinEdit_" + code + "ShipM", 0, 99, 2, 5, "Set shipment volume");
-        *buttons[i] = NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.");
+        *buttons[i] = NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.", true);
         *inputs[i] = NewLabel("Label_" + code + "Input", inputCaptions[i]);
         inputRow->addWidget(*inputs[i], i / 2, i % 2);
 

@@ -10,6 +10,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemInfo.h"
+#include "shared/SocketErrorText.h"
 #include "shared/Text.h"
 
 #include <QCheckBox>
@@ -166,30 +167,7 @@ void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Soc
 
 void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
                                                   TErrorEvent ErrorEvent, int& ErrorCode) {
-    const char* text = "";
-    switch (ErrorEvent) {
-    case eeGeneral:
-        text = "Socket Error";
-        break;
-    case eeSend:
-        text = "Socket writing error";
-        break;
-    case eeReceive:
-        text = "Socket reading error";
-        break;
-    case eeConnect:
-        text = "Could not connect to the server";
-        break;
-    case eeDisconnect:
-        text = "Socket disconnection error";
-        break;
-    case eeAccept:
-        text = "Waiting error";
-        break;
-    case eeLookup:
-        text = "";
-        break;
-    }
+    const char* text = SocketErrorText(ErrorEvent);
     if (MessageDlg(text, TMsgDlgType::Warning, mbYes) != mrYes) return;
     ErrorCode = 0;
     StatusBar->SetSimpleText("ErrMsg");
@@ -246,16 +224,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             if (amount < 0) return;
             Socket->SendText(std::string(order ? "TS_PO" : "TS_PS") +
                              ":Received!:" + NumToHex(amount) + "\t");
-            switch (g.ProceedTurn()) {
-            case 0:
-                UpdateDisplay();
-                break;
-            case 1:
-                GameOver();
-                break;
-            default:
-                break;
-            }
+            ProceedGame();
             ShowInputStatus();
         } else if (Code == "SM") {
             if (Body.size() < 7 || Body[2] != ':' || Body[5] != ':') return;

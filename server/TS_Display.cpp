@@ -115,16 +115,7 @@ void TTrovGameServerForm::UpdateDisplay() {
             for (int i = 0; i < 4; ++i)
                 SetCaption(Roles[i].Demand, demandTexts[i] + std::to_string((*demands[i])[t]));
         }
-        switch (g.ProceedTurn()) {
-        case 0:
-            UpdateDisplay();
-            break;
-        case 1:
-            GameOver();
-            break;
-        default:
-            break;
-        }
+        ProceedGame();
         break;
     }
     case gsPaused:
@@ -143,6 +134,19 @@ void TTrovGameServerForm::UpdateDisplay() {
         SetCaption(Label_NowTurn, "Finished");
         StatusBar->SetSimpleText("Finished");
         GroupBox_Game->setTitle(FromSjis("[" + g.FGroupName + "] - Status : Finished"));
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrovGameServerForm::ProceedGame() {
+    switch (game_->ProceedTurn()) {
+    case 0:
+        UpdateDisplay();
+        break;
+    case 1:
+        GameOver();
         break;
     default:
         break;

@@ -8,6 +8,7 @@
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "server/TS_Main.h"
+#include "shared/IniFont.h"
 
 #include <QAction>
 #include <QFont>
@@ -19,13 +20,9 @@ using namespace platform;
 
 namespace {
 
-constexpr const char* kFont = "Font";
 constexpr const char* kSystem = "System";
 constexpr const char* kColumnWidth = "Column Width";
 constexpr const char* kGame = "Game";
-
-// The longest face name a font takes, in bytes.
-constexpr std::size_t kMaxFaceName = 31;
 
 // The connection list's columns: User, Wish, Host, IP Address, Port, Start Time.
 constexpr int kListColumns = 6;
@@ -55,48 +52,15 @@ const TGameEdit kGameEdits[] = {
     {&TTrovGameServerForm::SpinEdit_RtShipM, "Retail  Shipment", 5},
 };
 
-// The face name as a font takes it: at most kMaxFaceName bytes, never half a double-byte
-// character.
-std::string FaceName(std::string name) {
-    if (name.size() > kMaxFaceName) {
-        std::size_t n = kMaxFaceName;
-        if (IsLeadByteAt(name, n - 1)) --n;
-        name.resize(n);
-    }
-    return name;
-}
-
-// The font's size in points, also for a font sized in pixels.
-int PointSize(const QFont& font) {
-    if (font.pointSize() > 0) return font.pointSize();
-    if (font.pixelSize() > 0) return static_cast<int>(std::lround(font.pixelSize() * 72.0 / 96.0));
-    return 0;
-}
-
 } // namespace
 
 void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     const TIniFile ini(FileName);
-    QFont font; // a new font: the platform's defaults until the file says otherwise
 
     // The whole font is read before anything is applied: a bad colour leaves the window as it is.
-    const bool bold = ini.ReadBool(kFont, "Bold", false);
-    const bool italic = ini.ReadBool(kFont, "Italic", false);
-    const bool underline = ini.ReadBool(kFont, "UnderLine", false);
-    const bool strikeOut = ini.ReadBool(kFont, "StrikeOut", false);
-    const std::string name = FaceName(ini.ReadString(kFont, "Name", "Terminal"));
-    const int size = ini.ReadInteger(kFont, "Size", 13);
-    const TColor color = StringToColor(ini.ReadString(kFont, "Color", "clWindowText"));
-    if (!name.empty()) font.setFamily(FromSjis(name));
-    if (size > 0) font.setPointSize(size);
-    font.setBold(false);
-    font.setItalic(false);
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-    if (bold) font.setBold(true);
-    if (italic) font.setItalic(true);
-    if (underline) font.setUnderline(true);
-    if (strikeOut) font.setStrikeOut(true);
+    const TIniFont iniFont = ReadIniFont(ini, 13);
+    const QFont& font = iniFont.Font;
+    const TColor color = iniFont.Color;
 
     const int left = ini.ReadInteger(kSystem, "Left", 0);
     const int top = ini.ReadInteger(kSystem, "Top", 0);
@@ -172,11 +136,5 @@ void SaveServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     ini.WriteInteger(kGame, "Back Log Cost", Form.SpinEdit_UBLCost->Value());
     for (const TGameEdit& e : kGameEdits) ini.WriteInteger(kGame, e.Key, (Form.*e.Edit)->Value());
 
-    ini.WriteString(kFont, "Name", ToSjis(font.family()));
-    ini.WriteInteger(kFont, "Size", PointSize(font));
-    ini.WriteString(kFont, "Color", ColorToString(color));
-    ini.WriteBool(kFont, "Bold", font.bold());
-    ini.WriteBool(kFont, "Italic", font.italic());
-    ini.WriteBool(kFont, "UnderLine", font.underline());
-    ini.WriteBool(kFont, "StrikeOut", font.strikeOut());
+    WriteIniFont(ini, font, color);
 }

@@ -13,6 +13,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
+#include "platform/Widgets.h"
 #include "server/TS_GameFile.h"
 #include "server/TS_IniIO.h"
 #include "shared/PreviewS.h"
@@ -37,48 +38,6 @@
 using namespace platform;
 
 namespace {
-
-// Gives a widget its name (as object name), its hint (tool tip) and returns it.
-template <class W> W* Named(W* widget, const char* name, const char* hint = nullptr) {
-    widget->setObjectName(name);
-    if (hint) widget->setToolTip(QString::fromUtf8(hint));
-    return widget;
-}
-
-QLabel* NewLabel(const char* name, const char* caption, const char* hint = nullptr,
-                 bool bold = false) {
-    auto* label = Named(new QLabel(QString::fromUtf8(caption)), name, hint);
-    if (bold) SetBold(label, true);
-    return label;
-}
-
-QPushButton* NewButton(const char* name, const char* caption, const char* hint, bool bold = false) {
-    auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name, hint);
-    if (bold) SetBold(button, true);
-    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
-    return button;
-}
-
-TSpinEdit* NewSpinEdit(const char* name, int min, int max, int maxLength, int value,
-                       const char* hint = nullptr) {
-    auto* edit = Named(new TSpinEdit, name, hint);
-    edit->SetMinValue(min);
-    edit->SetMaxValue(max);
-    edit->SetMaxLength(maxLength);
-    edit->SetValue(value);
-    edit->setMaximumWidth(maxLength > 2 ? 90 : 64);
-    return edit;
-}
-
-TRadioGroup* NewRadioGroup(const char* name, const char* caption, std::vector<std::string> items,
-                           int index, const char* hint) {
-    auto* group = Named(new TRadioGroup, name, hint);
-    group->SetCaption(caption);
-    group->SetItems(items);
-    group->SetColumns(static_cast<int>(items.size()));
-    group->SetItemIndex(index); // no handler is attached yet
-    return group;
-}
 
 TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool editing,
                      const char* hint) {

@@ -260,6 +260,9 @@ public:
     void ShowInputStatus();
     void Button_StopClick(QObject* Sender);
     void GameOver();
+    // Asks the game to go on: a processed week refreshes the display, the game's end runs
+    // GameOver, missing inputs change nothing.
+    void ProceedGame();
 
     // --- Game control, operator input, role owners and shipping modes
     void Button_StartClick(QObject* Sender);

@@ -1,0 +1,42 @@
+#include "platform/Widgets.h"
+
+#include "platform/Label.h"
+
+namespace platform {
+
+QLabel* NewLabel(const std::string& name, const char* caption, const char* hint, bool bold) {
+    auto* label = Named(new QLabel(QString::fromUtf8(caption)), name, hint);
+    label->setTextFormat(Qt::PlainText);
+    if (bold) SetBold(label, true);
+    return label;
+}
+
+QPushButton* NewButton(const std::string& name, const char* caption, const char* hint, bool bold) {
+    auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name, hint);
+    if (bold) SetBold(button, true);
+    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
+    return button;
+}
+
+TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
+                       const char* hint) {
+    auto* edit = Named(new TSpinEdit, name, hint);
+    edit->SetMinValue(min);
+    edit->SetMaxValue(max);
+    edit->SetMaxLength(maxLength);
+    edit->SetValue(value);
+    edit->setMaximumWidth(maxLength > 2 ? 96 : 64);
+    return edit;
+}
+
+TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
+                           const std::vector<std::string>& items, int index, const char* hint) {
+    auto* group = Named(new TRadioGroup, name, hint);
+    group->SetCaption(caption);
+    group->SetItems(items);
+    group->SetColumns(static_cast<int>(items.size()));
+    group->SetItemIndex(index);
+    return group;
+}
+
+} // namespace platform

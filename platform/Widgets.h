@@ -1,0 +1,32 @@
+#pragma once
+// Making the windows' controls: each gets its name (as object name, so tests and tools find
+// it), its caption and its hint (tool tip). Captions and hints are UTF-8 source texts.
+#include "platform/RadioGroup.h"
+#include "platform/SpinEdit.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+template <class W> W* Named(W* widget, const std::string& name, const char* hint = nullptr) {
+    widget->setObjectName(QString::fromStdString(name));
+    if (hint) widget->setToolTip(QString::fromUtf8(hint));
+    return widget;
+}
+
+QLabel* NewLabel(const std::string& name, const char* caption, const char* hint = nullptr,
+                 bool bold = false);
+// A button as wide as its caption needs, bold or not.
+QPushButton* NewButton(const std::string& name, const char* caption, const char* hint,
+                       bool bold = false);
+TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
+                       const char* hint = nullptr);
+// A radio group with its items side by side; selecting `index` runs no handler yet.
+TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
+                           const std::vector<std::string>& items, int index,
+                           const char* hint = nullptr);
+
+} // namespace platform
