@@ -115,11 +115,12 @@ void TTrovGameClientForm::ClientSocketRead(QObject* Sender, TCustomWinSocket* So
         if (FRecvBuf.Size() > kMaxRecvBuf) FRecvBuf.Clear();
         return;
     }
+    FOverRead = false;
     for (const std::string& line : flush.lines) {
         ParseServerLine(line);
         // The game's end closes the connection: what the server sent after it is not read
         // (it would take a finished player back to "accepted").
-        if (!Socket->Connected()) break;
+        if (FOverRead) break;
     }
 }
 
@@ -202,6 +203,7 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
                 FState = csPaused;
                 UpdateView();
             } else if (Value == "Over!") {
+                FOverRead = true;
                 // Unticking closes the connection; its disconnect event resets the game
                 // fields before the end is shown.
                 if (ClientSocket->Socket()->Connected()) CheckBox_Connect->setChecked(false);
@@ -264,7 +266,7 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
             const int value = HexToNum(Value.substr(10, 2));
             if (Code == "PO") {
                 // Only the receipt of the order sent this week counts.
-                if (value != FOrderSent) return;
+                if (static_cast<std::int8_t>(value) != FOrderSent) return;
                 StoreHistory([&](THistoryRec& rec) { rec.OrderSent = FOrderSent; });
             } else {
                 FShipSent = static_cast<std::int8_t>(value);

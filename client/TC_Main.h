@@ -162,6 +162,7 @@ public:
     std::vector<THistoryRec> FHistory; // index = week - 1
     std::uint8_t FState = 0;
     bool FNotifyAccept = false; // the next "Let's Play!" shows the acceptance box
+    bool FOverRead = false;     // "Over!" was handled: the rest of its batch is not read
     bool FShipManual = false;   // the server asks this player for the shipment
     std::int8_t FWeek = 0;      // -1: no week received yet
     std::string FGroupName;

@@ -1,6 +1,10 @@
 #include "client/TC_Main.h"
 #include "platform/Application.h"
+#include "platform/Colors.h"
+
 #include "shared/PreviewS.h"
+#include <QPalette>
+#include <QPlainTextEdit>
 
 int main(int argc, char** argv) {
     platform::TApplication app(argc, argv);
@@ -8,6 +12,12 @@ int main(int argc, char** argv) {
     TTrovGameClientForm form;
     if (form.Terminated()) return 0; // the settings could not be read and the player ended
     TTrovGameClientPreviewForm preview(kClientPreviewFormName, &form);
+    // The viewer takes the settings font whole, its colour included.
+    if (const QColor color = platform::ColorToQColor(form.FFontColor); color.isValid()) {
+        QPalette palette = preview.Memo->palette();
+        palette.setColor(QPalette::Text, color);
+        preview.Memo->setPalette(palette);
+    }
     form.PreviewForm = &preview;
     // "/TaskTray" as the first argument starts the program as a tray icon.
     if (argc > 1 && QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0)

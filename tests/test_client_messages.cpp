@@ -657,3 +657,26 @@ TEST_F(ClientTest, ALowerCaseShippingModeChangesNothingButRefreshes) {
     form->ParseServerLine("TS_MS:F");
     EXPECT_FALSE(form->FShipManual);
 }
+
+TEST_F(ClientTest, GameEndsAlsoWhenTheServerClosesDuringTheReport) {
+    CreateForm();
+    StartGame(0, false);
+    // The report and the end come in one batch; the server goes away while the player reads
+    // the report.
+    dialogs.Answer(platform::mrOk, [&] {
+        peer->Close();
+        Settle(50);
+    });
+    peer->Send("TS_SM:Result\r\tTS_Gm:Over!\t");
+    ASSERT_TRUE(WaitUntil([&] { return form->FState == csFinished; }));
+    EXPECT_EQ(form->PageControl->ActivePageIndex(), 2);
+}
+
+TEST_F(ClientTest, OrderReceiptIsComparedAsASignedNumber) {
+    CreateForm();
+    StartGame(0, false);
+    // After a week message no order is sent (-1): a receipt of FF matches it.
+    peer->Send("TS_PO:Received!:FF\t");
+    ASSERT_TRUE(Sync());
+    EXPECT_EQ(form->FHistory.back().OrderSent, -1);
+}
