@@ -133,6 +133,7 @@ void TTrovGameClientForm::AppMinimize() {
 }
 
 void TTrovGameClientForm::MinimizeToTray(bool Force) {
+    if (!TTrayIcon::Available()) return; // without a tray the window stays reachable
     if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
     FTrayIconData->Show(kTrayTip);
     FInTray = true;

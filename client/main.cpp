@@ -1,6 +1,7 @@
 #include "client/TC_Main.h"
 #include "platform/Application.h"
 #include "platform/Colors.h"
+#include "platform/Shell.h"
 
 #include "shared/PreviewS.h"
 #include <QPalette>
@@ -19,8 +20,11 @@ int main(int argc, char** argv) {
         preview.Memo->setPalette(palette);
     }
     form.PreviewForm = &preview;
-    // "/TaskTray" as the first argument starts the program as a tray icon.
-    if (argc > 1 && QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0)
+    // "/TaskTray" as the first argument starts the program as a tray icon only (where the
+    // desktop has a tray: without one the window could never be shown again).
+    if (argc > 1 &&
+        QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0 &&
+        platform::TTrayIcon::Available())
         form.MinimizeToTray(true);
     else
         form.show();

@@ -182,4 +182,16 @@ void TTrayIcon::Remove() {
     icon_.hide();
 }
 
+namespace {
+bool pretendTray = false;
+} // namespace
+
+bool TTrayIcon::Available() {
+    return pretendTray || QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void TTrayIcon::PretendAvailable(bool on) {
+    pretendTray = on;
+}
+
 } // namespace platform

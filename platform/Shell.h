@@ -64,6 +64,11 @@ public:
     // Runs on a left press (activation) or a right press (context request) on the icon.
     void SetOnPress(std::function<void(TTrayButton)> handler) { onPress_ = std::move(handler); }
 
+    // Whether the desktop shows tray icons. A window that would hide itself in the tray must
+    // not do so without one: it could never be shown again. Tests may pretend there is one.
+    static bool Available();
+    static void PretendAvailable(bool on);
+
     // The underlying icon, for tests that play the user's clicks through its signal.
     QSystemTrayIcon* Icon() { return &icon_; }
 

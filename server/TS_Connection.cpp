@@ -208,7 +208,10 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             player->Entered = true;
             Socket->SendText("TS_Cn:Welcome!\t");
         } else if (Code == "PT") {
-            if (int role = RoleOfCode(Body)) player->Role = static_cast<std::uint8_t>(role);
+            // An admitted player keeps its role until refused: a new wish would let the list's
+            // re-admission move it into another player's role.
+            if (int role = RoleOfCode(Body); role && !player->Accepted)
+                player->Role = static_cast<std::uint8_t>(role);
         } else if (Code == "PO" || Code == "PS") {
             const bool order = Code == "PO";
             if (g.FState != gsRunning) return;

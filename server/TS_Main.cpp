@@ -588,6 +588,7 @@ void TTrovGameServerForm::AppMinimize(QObject*) {
 }
 
 void TTrovGameServerForm::MinimizeToTray(bool Force) {
+    if (!TTrayIcon::Available()) return; // without a tray the window stays reachable
     if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
     TrayIcon->Show("Selvane Computer Network Trov Game Server in Task-Tray");
     FInTray = true;

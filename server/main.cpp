@@ -1,8 +1,8 @@
 #include "platform/Application.h"
+#include "platform/Shell.h"
 #include "server/TS_Main.h"
 
 #include <QString>
-#include <QSystemTrayIcon>
 
 int main(int argc, char** argv) {
     platform::TApplication app(argc, argv);
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     // desktop has a tray: without one the window could never be shown again).
     if (argc > 1 &&
         QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0 &&
-        QSystemTrayIcon::isSystemTrayAvailable())
+        platform::TTrayIcon::Available())
         form.MinimizeToTray(true);
     else
         form.show();

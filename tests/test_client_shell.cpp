@@ -166,7 +166,14 @@ TEST_F(ClientShellTest, AnExceptionDialogClosedOtherwiseReturnsToTheProgram) {
 
 // ---- Tray -----------------------------------------------------------------------------------
 
+// A desktop with a tray, for the tests of going into it.
+struct PretendTray {
+    PretendTray() { platform::TTrayIcon::PretendAvailable(true); }
+    ~PretendTray() { platform::TTrayIcon::PretendAvailable(false); }
+};
+
 TEST_F(ClientShellTest, MinimisingGoesToTheTrayOnlyWithTheOptionAndAPressBringsItBack) {
+    PretendTray tray;
     CreateForm();
     form->show();
     form->showMinimized();
@@ -197,6 +204,7 @@ TEST_F(ClientShellTest, MinimisingGoesToTheTrayOnlyWithTheOptionAndAPressBringsI
 }
 
 TEST_F(ClientShellTest, AForcedTrayIgnoresTheOption) {
+    PretendTray tray;
     CreateForm();
     form->show();
     form->MinimizeToTray(false);

@@ -211,6 +211,24 @@ TEST_F(ServerNetwork, RoleWishKeepsTheLastKnownRole) {
     EXPECT_EQ(Row("Anna")->SubItems()[3], std::to_string(peer->Socket()->localPort()));
 }
 
+TEST_F(ServerNetwork, AnAdmittedPlayerCannotWishItselfIntoAnotherRole) {
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    Admit("Anna");
+    Admit("Bert");
+    anna->Send("TC_PT:W1\t");
+    Settle(100);
+    EXPECT_EQ(form.Game()->FPlayers[1]->Name, "Anna");
+    EXPECT_EQ(form.Game()->FPlayers[2]->Name, "Bert");
+    EXPECT_EQ(Row("Anna")->SubItems()[0], "Factory");
+
+    // Once refused, the player may wish again.
+    Row("Anna")->SetChecked(false);
+    anna->Send("TC_PT:W2\t");
+    Settle(100);
+    EXPECT_EQ(Row("Anna")->SubItems()[0], "Wholesaler");
+}
+
 TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
     ComputerPlays({2, 3, 4});
     form.RadioGroup_FtShipM->SetItemIndex(0); // the week waits for the Factory's shipment

@@ -260,7 +260,18 @@ TEST_F(ServerShell, StayInFrontIsAWindowFlagToggledByTheItem) {
     EXPECT_TRUE(form->MItem_TaskTray->isChecked());
 }
 
+TEST_F(ServerShell, WithoutATrayMinimisingKeepsTheWindow) {
+    auto form = Open();
+    form->show();
+    form->MItem_TaskTray->setChecked(true);
+    form->AppMinimize(nullptr);
+    form->MinimizeToTray(true);
+    EXPECT_FALSE(form->FInTray);
+    EXPECT_TRUE(form->isVisible());
+}
+
 TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
+    TTrayIcon::PretendAvailable(true);
     auto form = Open();
     form->show();
     form->AppMinimize(nullptr); // the option is off: nothing
@@ -276,6 +287,7 @@ TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
     form->AppMinimize(nullptr);
     EXPECT_TRUE(form->FInTray);
     form->RestoreFromTray();
+    TTrayIcon::PretendAvailable(false);
 }
 
 TEST_F(ServerShell, ExceptionPausesAndOkSwitchesTheServerOffAndInitialises) {
