@@ -54,14 +54,12 @@ TTrovGameClientForm::~TTrovGameClientForm() {
     ClientSocket->OnRead = nullptr;
     ClientSocket->OnDisconnect = nullptr;
     ClientSocket->OnError = nullptr;
-    if (TApplication* app = Application()) {
-        app->SetOnException(nullptr);
-        app->SetOnMinimize(nullptr);
-    }
+    if (TApplication* app = Application()) app->RestoreHandlers(std::move(savedHandlers_));
 }
 
 void TTrovGameClientForm::FormCreate() {
     if (TApplication* app = Application()) {
+        savedHandlers_ = app->CurrentHandlers();
         app->SetOnException([this](const std::exception& e) { AppException(e); });
         app->SetOnMinimize([this] { AppMinimize(); });
     }

@@ -5,6 +5,7 @@
 // TC_Connection.cpp (socket events and server messages), TC_Actions.cpp (the player's actions),
 // TC_Display.cpp (refresh and history), TC_Menus.cpp (menus and options), TC_IniIO.cpp
 // (settings).
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/KeyEvents.h"
@@ -257,6 +258,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The application's handlers before this window installed its own.
+    platform::TApplication::Handlers savedHandlers_;
     void CreateControls();
     QWidget* CreateConnectionPage();
     QWidget* CreateStatusPage();

@@ -31,6 +31,20 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
+    // The handlers installed now: a window that installs its own keeps these and puts them
+    // back when it goes.
+    struct Handlers {
+        ExceptionHandler onException;
+        std::function<void()> onMinimize;
+        ShortCutHandler onShortCut;
+    };
+    Handlers CurrentHandlers() const { return {onException_, onMinimize_, onShortCut_}; }
+    void RestoreHandlers(Handlers handlers) {
+        onException_ = std::move(handlers.onException);
+        onMinimize_ = std::move(handlers.onMinimize);
+        onShortCut_ = std::move(handlers.onShortCut);
+    }
+
     // Passes an exception to the installed handler (also used by code that catches an
     // exception and wants the application's reaction to it).
     void HandleException(const std::exception& e);

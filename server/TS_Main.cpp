@@ -76,6 +76,7 @@ TTrovGameServerForm::~TTrovGameServerForm() {
     ClientSocket->OnDisconnect = nullptr;
     ServerSocket->Close();
     ClientSocket->Close();
+    if (TApplication* app = Application()) app->RestoreHandlers(std::move(savedHandlers_));
 }
 
 bool TTrovGameServerForm::Listening() const {
@@ -487,6 +488,7 @@ void TTrovGameServerForm::BindEvents() {
 
 void TTrovGameServerForm::FormCreate(const std::string& programPath) {
     if (TApplication* app = Application()) {
+        savedHandlers_ = app->CurrentHandlers();
         app->SetOnException([this](const std::exception& e) { AppException(this, e); });
         app->SetOnShortCut([this](int key, bool& handled) { AppShortCut(key, handled); });
         app->SetOnMinimize([this] { AppMinimize(this); });

@@ -4,6 +4,7 @@
 // TS_Main.cpp (creation and layout), TS_Tables.cpp (grids), TS_Display.cpp (refresh, role
 // labels, pause, game over), TS_Control.cpp (game control, operator input, role owners and
 // shipping modes).
+#include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/KeyEvents.h"
@@ -321,4 +322,6 @@ private:
     void ShipModeClick(int role);
     std::unique_ptr<TTrovGame> game_;
     std::string programFile_;
+    // The application's handlers before this window installed its own.
+    platform::TApplication::Handlers savedHandlers_;
 };
