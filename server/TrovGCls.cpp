@@ -67,7 +67,9 @@ void TTrovGame::Init() {
 
 void TTrovGame::SetFinalTurn(std::int8_t N) {
     if (FFinalTurn < 1 || N < 1) return;
-    if (FState == gsRunning && N < FTurn) N = FTurn;
+    // A game under way (running, or paused and to be resumed) can be shortened at the soonest
+    // to the week it has reached: its histories must still hold every week it has played.
+    if ((FState == gsRunning || FState == gsPaused) && N < FTurn) N = FTurn;
     FFinalTurn = N;
     for (auto history : kHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);
     for (auto history : kMoneyHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);

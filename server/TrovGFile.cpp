@@ -129,6 +129,10 @@ void ReadGame(TTrovGame& game, std::string_view data) {
     const std::uint8_t state = in.U8();
     if (weeks < 1) throw TDamagedData();
 
+    // The file's week count as it stands, whatever the game held before (Init below resets
+    // the week and state anyway).
+    game.FTurn = 0;
+    game.FState = gsPreparing;
     game.FFinalTurn = weeks;
     game.SetFinalTurn(weeks);
     game.Init();

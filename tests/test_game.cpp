@@ -165,6 +165,19 @@ TEST_F(GameTest, RunningGameIsShortenedAtMostToItsWeek) {
     game.SetFinalTurn(8);
     EXPECT_EQ(game.FFinalTurn, 12);
     EXPECT_EQ(game.StockF.size(), 12u);
+
+    // Paused, the same: the resumed game ends at once with a summary over its 12 weeks.
+    game.SetFinalTurn(20);
+    game.Stop();
+    ASSERT_EQ(game.FState, gsPaused);
+    game.SetFinalTurn(5);
+    EXPECT_EQ(game.FFinalTurn, 12);
+    game.Start();
+    Decide(game, 4, 0);
+    EXPECT_EQ(game.ProceedTurn(), 1);
+    TMoney stocks = 0;
+    for (int w = 0; w < 12; ++w) stocks += MoneyFromUnits(game.StockF[w]);
+    EXPECT_EQ(game.FAvgStockF, MoneyDivide(stocks, 12));
 }
 
 TEST_F(GameTest, InitKeepsNamesCostsSummaryAndSlots) {

@@ -245,19 +245,19 @@ TEST_F(ServerTablesTest, ChangingTheWeeksOfAStartedGame) {
     EXPECT_EQ(game().FState, gsRunning);
     EXPECT_EQ(Caption(form.Label_NowTurn), "Week 15 ");
 
-    // Paused, a game can be cut below the week it has reached; it then ends at once.
+    // Paused, the same: resumed, the game ends at once at the week it has reached.
     Leave(form.SpinEdit_FinalTurn, "20");
     form.Button_StopClick(form.Button_Stop);
     ASSERT_EQ(game().FState, gsPaused);
     Leave(form.SpinEdit_FinalTurn, "10");
-    EXPECT_EQ(game().FFinalTurn, 11);
-    EXPECT_EQ(form.StringGrid_Game->ColCount(), 12);
-    EXPECT_EQ(form.StringGrid_Game->Cells(11, 4), std::to_string(game().StockF[10]));
+    EXPECT_EQ(game().FFinalTurn, 15);
+    EXPECT_EQ(form.StringGrid_Game->ColCount(), 16);
+    EXPECT_EQ(form.StringGrid_Game->Cells(15, 4), std::to_string(game().StockF[14]));
     form.Button_StartClick(form.Button_Start);
     form.Button_OrderClick(form.Button_FtOrder);
     EXPECT_EQ(game().FState, gsFinished);
     EXPECT_EQ(dialogs.Boxes().size(), 1u);
-    EXPECT_EQ(form.StringGrid_Game->ColCount(), 14);
+    EXPECT_EQ(form.StringGrid_Game->ColCount(), 18);
 }
 
 // --- Copying and the result text export -----------------------------------------------------
