@@ -10,6 +10,7 @@
 #include "platform/Sockets.h"
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
+#include "shared/Wire.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 
@@ -19,7 +20,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <array>
-#include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
@@ -78,11 +78,7 @@ protected:
     // order (when given, -1 = not sent) and the backlog.
     static std::string StateBlock(const std::string& week, std::array<int, 4> stock,
                                   std::array<int, 4> demand, std::array<int, 4> backlog) {
-        auto hex = [](int v) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "%02X", v);
-            return std::string(buf);
-        };
+        auto hex = [](int v) { return NumToHex(v); };
         std::string s = "TS_Tn:" + week + "\t";
         const char* codes[] = {"Ft", "W1", "W2", "Rt"};
         for (int i = 0; i < 4; ++i) s += "TS_" + std::string(codes[i]) + ":" + hex(stock[i]) + "\t";
