@@ -6,6 +6,11 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# Qt wants a private runtime folder; a machine without a desktop session has none.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  XDG_RUNTIME_DIR=$(mktemp -d)
+  export XDG_RUNTIME_DIR
+fi
 
 echo "== Normal build"
 bash scripts/build.sh build
