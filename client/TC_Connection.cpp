@@ -188,6 +188,8 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
             if (Value == "Start!") {
                 FState = csPlaying;
                 for (bool& decided : FDecided) decided = false;
+                // A new game: its first week message starts the history from an empty record.
+                FHistory.clear();
                 UpdateView();
                 InfoBox("Start !");
                 StatusBar->SetSimpleText("Start !");

@@ -39,16 +39,8 @@ QAction* NewItem(QMenu* menu, const char* name, const char* caption, bool checka
     return item;
 }
 
-// A font that takes nothing from its parent.
-QFont OwnFont(QFont font) {
-    font.setResolveMask(QFont::AllPropertiesResolved);
-    return font;
-}
-
 QFont SystemFont16() {
-    QFont font(QStringLiteral("system"));
-    font.setPixelSize(16);
-    return font;
+    return PixelFont("system", 16);
 }
 
 // Group box titles whose full width is drawn: the style measures a title by its glyphs' bounding
@@ -77,6 +69,8 @@ void TTrovGameClientForm::CreateControls() {
     ClientSocket = new TClientSocket(this);
     ClientSocket->setObjectName("ClientSocket");
     FTrayIconData = new TTrayIcon(this);
+    setWindowIcon(ProgramIcon("client"));
+    FTrayIconData->SetIcon(windowIcon());
 
     PageControl = Named(new TPageControl, "PageControl");
     // The pages keep their own font whatever the window's font becomes.

@@ -39,9 +39,7 @@ TTrovGameClientForm::TTrovGameClientForm(QWidget* parent, std::string programFil
     : TForm(parent), ProgramFile(std::move(programFile)) {
     setObjectName("TrovGameClientForm");
     setWindowTitle("[Selvane Computer Network Trov Game Client]ver 1.00 beta 6E");
-    setMinimumSize(640, 480);
-    setMaximumSize(800, 600);
-    resize(688, 554);
+    SetOuterSize(QSize(688, 554), QSize(640, 480), QSize(800, 600));
     // Files dropped on the window are taken and discarded.
     setAcceptDrops(true);
     CreateControls();
@@ -142,9 +140,7 @@ void TTrovGameClientForm::RestoreFromTray() {
     if (!FInTray) return;
     FTrayIconData->Remove();
     FInTray = false;
-    show();
-    // Brought to the front, and not kept there even when the Stay Front option is on.
-    SetStayOnTop(this, false);
+    // Brought to the front; the Stay Front option keeps it there.
     BringToFront(this);
 }
 

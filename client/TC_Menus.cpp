@@ -91,7 +91,8 @@ void TTrovGameClientForm::MItem_ExitClick(QObject* Sender) {
 void TTrovGameClientForm::MItem_FontClick(QObject* Sender) {
     (void)Sender;
     FontDialog.Font = FFont;
-    if (FontDialog.Execute()) ApplyFont(FontDialog.Font, FFontColor);
+    FontDialog.Color = FFontColor;
+    if (FontDialog.Execute()) ApplyFont(FontDialog.Font, FontDialog.Color);
 }
 
 void TTrovGameClientForm::MItem_StartUpClick(QObject* Sender) {

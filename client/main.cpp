@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     form.PreviewForm = &preview;
     // "/TaskTray" as the first argument starts the program as a tray icon only (where the
     // desktop has a tray: without one the window could never be shown again).
+    app.setWindowIcon(form.windowIcon());
     if (argc > 1 &&
         QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0 &&
         platform::TTrayIcon::Available())

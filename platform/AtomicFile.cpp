@@ -35,6 +35,15 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
+// Writes the whole file in place: for a file that may be written in a folder that may not.
+bool WriteInPlace(const std::string& target, std::string_view bytes) {
+    int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
+    if (close(fd) != 0) ok = false;
+    return ok;
+}
+
 } // namespace
 
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
@@ -57,7 +66,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
 
     std::string temporary;
     int fd = CreateTemporary(target, mode, temporary);
-    if (fd < 0) return false;
+    if (fd < 0) return exists && WriteInPlace(target, bytes);
     bool ok = WriteAll(fd, bytes);
     if (ok && exists) ok = fchmod(fd, mode) == 0;
     if (ok) ok = fsync(fd) == 0;

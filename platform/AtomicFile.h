@@ -1,7 +1,7 @@
 #pragma once
 // Replacing a file whole: the new contents go to a temporary file in the same folder, which is
 // then renamed over the old one, so a crash leaves either the old file or the new one, never
-// half of either.
+// half of either. A writable file in a folder that takes no new files is written in place.
 #include <string>
 #include <string_view>
 
@@ -9,8 +9,9 @@ namespace platform {
 
 // Writes `bytes` as the whole file `path` (a native file name). An existing file keeps its
 // permission bits; a symbolic link is followed and its target replaced. Returns false when the
-// file cannot be written (missing or read-only folder, read-only file, disk full); then the
-// old file is unchanged and no temporary file is left behind.
+// file cannot be written (missing folder, read-only file, a new file in a read-only folder,
+// disk full); then no temporary file is left behind and, unless the file was being written in
+// place, the old file is unchanged.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
 } // namespace platform

@@ -13,21 +13,16 @@ int HexDigit(char c) {
     return -1;
 }
 
-} // namespace
-
-ConvertError::ConvertError(std::string_view text)
-    : std::runtime_error("'" + std::string(text) + Utf8ToSjis("' は整数ではありません")) {}
-
-std::optional<std::int32_t> TryStrToInt(std::string_view text) {
+std::optional<std::int32_t> ReadInteger(std::string_view text, bool hexAllowed) {
     std::size_t i = 0;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
 
     bool hex = false;
-    if (i < text.size() && text[i] == '$') {
+    if (hexAllowed && i < text.size() && text[i] == '$') {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' &&
+    } else if (hexAllowed && i + 1 < text.size() && text[i] == '0' &&
                (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         hex = true;
         i += 2;
@@ -55,6 +50,19 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text) {
     if (negative) return static_cast<std::int32_t>(-static_cast<std::int64_t>(value));
     if (value > 0x7FFFFFFFu) return std::nullopt;
     return static_cast<std::int32_t>(value);
+}
+
+} // namespace
+
+ConvertError::ConvertError(std::string_view text)
+    : std::runtime_error("'" + std::string(text) + Utf8ToSjis("' は整数ではありません")) {}
+
+std::optional<std::int32_t> TryStrToInt(std::string_view text) {
+    return ReadInteger(text, true);
+}
+
+std::optional<std::int32_t> TryDecimalToInt(std::string_view text) {
+    return ReadInteger(text, false);
 }
 
 std::int32_t StrToIntDef(std::string_view text, std::int32_t def) {

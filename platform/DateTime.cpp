@@ -24,11 +24,14 @@ double Now() {
 
 TDateParts DecodeDateTime(double dateTime) {
     double days = std::floor(dateTime);
-    long long secs = std::llround((dateTime - days) * 86400.0);
-    if (secs >= 86400) {
+    // Whole seconds elapsed: the time of day is taken to the millisecond (a double holds no
+    // more), then cut, so a time never shows a second that has not begun.
+    long long ms = std::llround((dateTime - days) * 86400000.0);
+    if (ms >= 86400000) {
         days += 1;
-        secs -= 86400;
+        ms -= 86400000;
     }
+    const long long secs = ms / 1000;
     std::time_t t = static_cast<std::time_t>((days - kUnixEpochDays) * 86400.0);
     std::tm utc{};
     gmtime_r(&t, &utc);

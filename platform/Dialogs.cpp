@@ -4,13 +4,20 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFormLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 namespace platform {
@@ -179,11 +186,42 @@ public:
         return Finish(dlg, d);
     }
 
-    bool ExecuteFont(QFont& font) override {
-        bool ok = false;
-        const QFont chosen = QFontDialog::getFont(&ok, font, DialogParent());
-        if (ok) font = chosen;
-        return ok;
+    bool ExecuteFont(QFont& font, TColor& color) override {
+        QDialog dlg(DialogParent());
+        dlg.setWindowTitle(QStringLiteral("Font"));
+        auto* fonts = new QFontDialog(font, &dlg);
+        fonts->setObjectName(QStringLiteral("FontChoice"));
+        fonts->setWindowFlags(Qt::Widget);
+        fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        auto* colors = new QComboBox(&dlg);
+        colors->setObjectName(QStringLiteral("ColorChoice"));
+        const std::vector<TColorChoice> choices = FontColorChoices(color);
+        for (const TColorChoice& choice : choices) {
+            QPixmap swatch(16, 16);
+            swatch.fill(Qt::transparent);
+            QPainter painter(&swatch);
+            painter.setPen(Qt::black);
+            painter.setBrush(ColorToQColor(choice.Value));
+            painter.drawRect(0, 0, 15, 15);
+            painter.end();
+            colors->addItem(QIcon(swatch), QString::fromStdString(choice.Name));
+        }
+        colors->setCurrentIndex(0);
+        for (std::size_t i = 0; i < choices.size(); ++i)
+            if (choices[i].Value == color) colors->setCurrentIndex(static_cast<int>(i));
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dlg);
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dlg, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dlg, &QDialog::reject);
+        auto* colorRow = new QFormLayout;
+        colorRow->addRow(QStringLiteral("Color:"), colors);
+        auto* layout = new QVBoxLayout(&dlg);
+        layout->addWidget(fonts);
+        layout->addLayout(colorRow);
+        layout->addWidget(buttons);
+        if (dlg.exec() != QDialog::Accepted) return false;
+        font = fonts->currentFont();
+        color = choices[static_cast<std::size_t>(std::max(colors->currentIndex(), 0))].Value;
+        return true;
     }
 };
 
@@ -224,7 +262,22 @@ bool TSaveDialog::Execute() {
     return Dialogs().ExecuteSave(*this);
 }
 bool TFontDialog::Execute() {
-    return Dialogs().ExecuteFont(Font);
+    return Dialogs().ExecuteFont(Font, Color);
+}
+
+std::vector<TColorChoice> FontColorChoices(TColor current) {
+    static constexpr TColor kStandard[] = {clBlack, clMaroon,  clGreen,  clOlive, clNavy, clPurple,
+                                           clTeal,  clGray,    clSilver, clRed,   clLime, clYellow,
+                                           clBlue,  clFuchsia, clAqua,   clWhite};
+    auto name = [](TColor color) {
+        const std::string text = ColorToString(color);
+        return text.rfind("cl", 0) == 0 ? text.substr(2) : text;
+    };
+    std::vector<TColorChoice> choices;
+    if (std::find(std::begin(kStandard), std::end(kStandard), current) == std::end(kStandard))
+        choices.push_back({current, name(current)});
+    for (TColor color : kStandard) choices.push_back({color, name(color)});
+    return choices;
 }
 
 QStringList NameFilters(const std::string& filter) {

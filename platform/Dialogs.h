@@ -7,6 +7,7 @@
 // and run a nested event loop, so socket events, posted messages and timers go on being handled
 // while one is open.
 #include "platform/Boxes.h"
+#include "platform/Colors.h"
 
 #include <QFont>
 #include <QStringList>
@@ -58,10 +59,20 @@ public:
 
 class TFontDialog {
 public:
-    // Shows the dialog starting with Font; true with Font changed when the user chose one.
+    // Shows the dialog starting with Font and Color; true with both as chosen when the user
+    // chose a font.
     bool Execute();
     QFont Font;
+    TColor Color = clWindowText;
 };
+
+// The colours a font dialog offers: the 16 standard colours by name ("Black" to "White"),
+// and first the colour given when it is none of them, so that it can be kept.
+struct TColorChoice {
+    TColor Value;
+    std::string Name;
+};
+std::vector<TColorChoice> FontColorChoices(TColor current);
 
 class TDialogs {
 public:
@@ -76,7 +87,8 @@ public:
                                     TMsgDlgButtons buttons) = 0;
     virtual bool ExecuteOpen(TFileDialog& dialog) = 0;
     virtual bool ExecuteSave(TFileDialog& dialog) = 0;
-    virtual bool ExecuteFont(QFont& font) = 0;
+    // The font dialog, with its colour choice; true with both as chosen.
+    virtual bool ExecuteFont(QFont& font, TColor& color) = 0;
 };
 
 // The dialogs in use: the real ones unless others have been installed.

@@ -1,6 +1,6 @@
 #pragma once
 // Base of the main windows: a QMainWindow with a window procedure that receives posted
-// messages.
+// messages, sized by its outer size (frame included) as the windows are designed.
 #include "platform/Messages.h"
 
 #include <QMainWindow>
@@ -14,6 +14,20 @@ public:
     HWND Handle() { return this; }
     // Receives the messages posted with PostMessage.
     virtual void WndProc(TMessage& msg) { (void)msg; }
+
+    // The outer size as designed, and the least and largest outer sizes. The frame's width is
+    // known once the window is shown: until then the sizes are those of the inside, and then
+    // the inside is made smaller by the frame (unless it has been resized meanwhile).
+    void SetOuterSize(QSize size, QSize least,
+                      QSize most = QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void FitToFrame();
+    QSize outer_, least_, most_;
+    bool fitted_ = false;
 };
 
 } // namespace platform

@@ -165,13 +165,25 @@ TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent) {
                      });
 }
 
+QIcon ProgramIcon(const char* name) {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/%1-%2.png").arg(QLatin1String(name)).arg(size),
+                     QSize(size, size));
+    return icon;
+}
+
+QIcon TTrayIcon::Image() const {
+    QIcon image = image_.isNull() ? QApplication::windowIcon() : image_;
+    if (image.isNull() && QApplication::style() != nullptr)
+        image = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
+    return image;
+}
+
 void TTrayIcon::Show(const std::string& tip) {
     icon_.setToolTip(FromSjis(tip));
     if (shown_) return;
-    QIcon image = QApplication::windowIcon();
-    if (image.isNull() && QApplication::style() != nullptr)
-        image = QApplication::style()->standardIcon(QStyle::SP_ComputerIcon);
-    icon_.setIcon(image);
+    icon_.setIcon(Image());
     shown_ = true;
     if (QSystemTrayIcon::isSystemTrayAvailable()) icon_.show();
 }

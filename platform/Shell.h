@@ -1,6 +1,7 @@
 #pragma once
 // The desktop shell: the start-up entry that starts a program at log-in, keeping a window in
 // front of the others, and the notification-area (tray) icon.
+#include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <functional>
@@ -44,6 +45,10 @@ bool IsStayOnTop(const QWidget* window);
 // Shows the window un-minimised, raises it above the others and gives it the keyboard focus.
 void BringToFront(QWidget* window);
 
+// A program's icon from its resources: the pictures ":/icons/<name>-<size>.png" of the sizes
+// 16, 32, 48 and 64.
+QIcon ProgramIcon(const char* name);
+
 // ---- Tray icon ------------------------------------------------------------------------------
 
 enum class TTrayButton { Left, Right };
@@ -55,6 +60,9 @@ class TTrayIcon : public QObject {
 public:
     explicit TTrayIcon(QObject* parent = nullptr);
 
+    // The picture shown (the program's icon); without one, the application's window icon.
+    void SetIcon(const QIcon& icon) { image_ = icon; }
+    QIcon Image() const;
     // Adds the icon with the tip (Shift-JIS); while shown, only the tip changes.
     void Show(const std::string& tip);
     // Takes the icon away; nothing when it is not shown.
@@ -74,6 +82,7 @@ public:
 
 private:
     QSystemTrayIcon icon_;
+    QIcon image_;
     bool shown_ = false;
     std::function<void(TTrayButton)> onPress_;
 };

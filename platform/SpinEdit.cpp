@@ -1,5 +1,6 @@
 #include "platform/SpinEdit.h"
 
+#include "platform/Focus.h"
 #include "platform/SjisText.h"
 
 #include <QEvent>
@@ -144,10 +145,8 @@ bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            const auto reason = static_cast<QFocusEvent*>(event)->reason();
-            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            if (LeavesControl(static_cast<QFocusEvent*>(event)))
                 if (auto handler = OnExit) handler(this);
-            }
         }
     }
     return QWidget::eventFilter(watched, event);

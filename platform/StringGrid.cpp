@@ -1,5 +1,6 @@
 #include "platform/StringGrid.h"
 
+#include "platform/Focus.h"
 #include "platform/SjisText.h"
 
 #include <QApplication>
@@ -45,6 +46,9 @@ TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
     // Every typed character has to pass the key-press event, so no input method composes
     // text behind its back.
     editor_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    // Nor does pasting by mouse: no context menu, no dropped text, no middle-button paste.
+    editor_->setContextMenuPolicy(Qt::NoContextMenu);
+    editor_->setAcceptDrops(false);
     editor_->installEventFilter(this);
     connect(editor_, &QLineEdit::textEdited, this, &TStringGrid::EditorTextEdited);
     UpdateScrollBars();
@@ -668,6 +672,9 @@ bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
         if (QApplication::focusWidget() != this) LeftFocus(focus);
         return false;
     }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+        return static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton;
     default:
         return false;
     }
@@ -687,9 +694,7 @@ void TStringGrid::focusOutEvent(QFocusEvent* event) {
 }
 
 void TStringGrid::LeftFocus(QFocusEvent* event) {
-    // A deactivated window or an opened menu leaves the focus with the grid.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason)
-        return;
+    if (!LeavesControl(event)) return;
     HideEditor();
     if (auto handler = OnExit) handler(this);
 }

@@ -29,6 +29,17 @@ TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength,
     return edit;
 }
 
+QFont PixelFont(const char* family, int pixels) {
+    QFont font(QString::fromUtf8(family));
+    font.setPixelSize(pixels);
+    return font;
+}
+
+QFont OwnFont(QFont font) {
+    font.setResolveMask(QFont::AllPropertiesResolved);
+    return font;
+}
+
 TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
                            const std::vector<std::string>& items, int index, const char* hint) {
     auto* group = Named(new TRadioGroup, name, hint);

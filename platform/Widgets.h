@@ -4,6 +4,7 @@
 #include "platform/RadioGroup.h"
 #include "platform/SpinEdit.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QPushButton>
 #include <string>
@@ -25,6 +26,12 @@ QPushButton* NewButton(const std::string& name, const char* caption, const char*
 TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
                        const char* hint = nullptr);
 // A radio group with its items side by side; selecting `index` runs no handler yet.
+// A font of a face and a height in pixels ("system" 16 is the windows' design font).
+QFont PixelFont(const char* family, int pixels);
+// The font with every property its own, so that a control given it takes nothing from its
+// parent's font.
+QFont OwnFont(QFont font);
+
 TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
                            const std::vector<std::string>& items, int index,
                            const char* hint = nullptr);

@@ -249,6 +249,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             }
         }
         RefreshClientList();
+        UpdateDisplay();
     } catch (...) {
         // The message is lost; the connection stays.
     }

@@ -75,19 +75,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
     Form.ColumnDiv = ini.ReadString(kSystem, "Column Div", "\t");
 
-    // The pages' controls take their parent's font and colour, so they follow.
-    Form.PageControl->setFont(font);
-    Form.PageFontColor = color;
-    const QColor shown = ColorToQColor(color);
-    if (shown.isValid()) {
-        QPalette palette = Form.PageControl->palette();
-        // Disabled controls keep their greyed text.
-        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
-            palette.setColor(group, QPalette::WindowText, shown);
-            palette.setColor(group, QPalette::Text, shown);
-        }
-        Form.PageControl->setPalette(palette);
-    }
+    Form.ApplyPageFont(font, color);
 
     // Lowered only now: a stored port below 1024 has already been raised to 1024.
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);

@@ -3,6 +3,7 @@
 #include "platform/Application.h"
 #include "platform/Beep.h"
 #include "platform/Colors.h"
+#include "platform/Focus.h"
 #include "platform/Label.h"
 #include "platform/ListView.h"
 #include "platform/PageControl.h"
@@ -59,8 +60,10 @@ TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& pro
     : TForm(parent), PageFontColor(clWindowText), TrayIcon(std::make_unique<TTrayIcon>()) {
     setObjectName("TrovGameServerForm");
     setWindowTitle("[Selvane Computer Network]ver 1.00 beta 6E");
-    setMinimumSize(640, 480);
-    resize(848, 554);
+    setFont(PixelFont("system", 16));
+    setWindowIcon(ProgramIcon("server"));
+    TrayIcon->SetIcon(windowIcon());
+    SetOuterSize(QSize(848, 554), QSize(640, 480));
     setAcceptDrops(true);
     CreateControls();
     CreateMenus();
@@ -185,7 +188,7 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     Button_Start = NewButton("Button_Start", "Start/Resume", "Start/restart", true);
     Button_Stop = NewButton("Button_Stop", "Stop", "Pause", true);
     Button_Init = NewButton("Button_Init", "Initialize", "Restart", true);
-    Edit_GroupName = Named(new QLineEdit, "Edit_GroupName", "Team name");
+    Edit_GroupName = Named(new QLineEdit("Benvik Co."), "Edit_GroupName", "Team name");
     SpinEdit_FinalTurn = NewSpinEdit("SpinEdit_FinalTurn", 10, 99, 2, 50, "Game term");
 
     GroupBox_UnitCost = Named(new QGroupBox("Unit Cost"), "GroupBox_UnitCost");
@@ -620,7 +623,8 @@ void TTrovGameServerForm::dropEvent(QDropEvent* event) {
 }
 
 bool TTrovGameServerForm::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Edit_GroupName && event->type() == QEvent::FocusOut)
+    if (watched == Edit_GroupName && event->type() == QEvent::FocusOut &&
+        LeavesControl(static_cast<QFocusEvent*>(event)))
         Edit_GroupNameExit(Edit_GroupName);
     return TForm::eventFilter(watched, event);
 }

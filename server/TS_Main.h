@@ -18,6 +18,7 @@
 #include <string>
 
 class QAction;
+class QFont;
 class QCheckBox;
 class QMenu;
 class QGroupBox;
@@ -111,6 +112,8 @@ public:
     std::unique_ptr<TTrovGamePreviewForm> PreviewForm;
     // Colour of the page font (the font itself has none); the settings keep it.
     std::int32_t PageFontColor;
+    // Gives the pages their font and its colour.
+    void ApplyPageFont(const QFont& Font, std::int32_t Color);
 
     // --- Window shell
     // Asked before the window closes; CanClose false keeps it open.

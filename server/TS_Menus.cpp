@@ -2,19 +2,23 @@
 #include "server/TS_Main.h"
 
 #include "platform/Beep.h"
+#include "platform/Colors.h"
 #include "platform/PageControl.h"
 #include "platform/Shell.h"
 #include "platform/SjisText.h"
 #include "platform/StringGrid.h"
+#include "platform/Widgets.h"
 #include "shared/PreviewS.h"
 #include "shared/Sub.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QSignalBlocker>
 
 using namespace platform;
@@ -30,6 +34,8 @@ bool FileExists(const std::string& name) {
 } // namespace
 
 void TTrovGameServerForm::CreateMenus() {
+    // Menus keep the desktop's font; the window's design font is for its own text.
+    menuBar()->setFont(OwnFont(QApplication::font()));
     auto item = [this](QMenu* menu, const char* name, const char* caption,
                        void (TTrovGameServerForm::*handler)(QObject*), bool check = false) {
         QAction* action = menu->addAction(QString::fromUtf8(caption));
@@ -175,7 +181,26 @@ void TTrovGameServerForm::MItem_ExitClick(QObject*) {
 
 void TTrovGameServerForm::MItem_FontClick(QObject*) {
     FontDialog.Font = PageControl->font();
-    if (Dialogs().ExecuteFont(FontDialog.Font)) PageControl->setFont(FontDialog.Font);
+    FontDialog.Color = PageFontColor;
+    if (FontDialog.Execute()) ApplyPageFont(FontDialog.Font, FontDialog.Color);
+}
+
+void TTrovGameServerForm::ApplyPageFont(const QFont& Font, std::int32_t Color) {
+    // The pages' controls take their parent's font and colour, so they follow; nothing comes
+    // from the window's own font.
+    PageControl->setFont(OwnFont(Font));
+    PageFontColor = Color;
+    const QColor shown = ColorToQColor(Color);
+    QPalette palette = PageControl->palette();
+    // Disabled controls keep their greyed text.
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::WindowText,
+                         shown.isValid() ? shown
+                                         : this->palette().color(group, QPalette::WindowText));
+        palette.setColor(group, QPalette::Text,
+                         shown.isValid() ? shown : this->palette().color(group, QPalette::Text));
+    }
+    PageControl->setPalette(palette);
 }
 
 void TTrovGameServerForm::MItem_StartUpClick(QObject*) {

@@ -126,7 +126,7 @@ private:
 
 // A cell's number as a byte (its low eight bits), or `fallback` when it holds no integer.
 std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fallback) {
-    auto value = TryStrToInt(grid->Cells(col, row));
+    auto value = TryDecimalToInt(grid->Cells(col, row));
     return value ? static_cast<std::uint8_t>(*value) : fallback;
 }
 
@@ -228,7 +228,7 @@ void TTrovGameServerForm::StringGrid_MarcketSetEditText(QObject* Sender, int ACo
                                                         const std::string& Value) {
     auto* grid = qobject_cast<TStringGrid*>(Sender);
     if (!grid) return;
-    const int value = TryStrToInt(Value).value_or(-1);
+    const int value = TryDecimalToInt(Value).value_or(-1);
     if (value < 1)
         grid->SetCells(ACol, ARow, "0");
     else if (value > 99)

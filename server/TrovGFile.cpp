@@ -111,10 +111,11 @@ std::int32_t TrailerOf(std::string_view data) {
     return TReader(data.substr(data.size() - kTrailerSize)).I32();
 }
 
-// Week and state as the game can hold them: week 0 while preparing, from week 1 otherwise.
-// Any other pair would let a resumed game step from week 0, which it cannot.
-bool IsValidWeekAndState(std::int8_t week, std::uint8_t state) {
-    if (state < gsPreparing || state > gsFinished) return false;
+// Week and state as the game can hold them: week 0 while preparing, from week 1 otherwise,
+// and never past the week count. Any other pair would let a resumed game step from week 0,
+// which it cannot, or read past the weeks it has.
+bool IsValidWeekAndState(std::int8_t week, std::int8_t weeks, std::uint8_t state) {
+    if (state < gsPreparing || state > gsFinished || week > weeks) return false;
     return state == gsPreparing ? week == 0 : week >= 1;
 }
 
@@ -250,10 +251,11 @@ void TTrovGame::LoadFromStream(const std::string* Stream) {
     }
     if (data.substr(0, kMarker.size()) != kMarker) return;
     const auto week = static_cast<std::int8_t>(data[kMarker.size()]);
+    const auto weeks = static_cast<std::int8_t>(data[kMarker.size() + 1]);
     const auto state = static_cast<std::uint8_t>(data[kMarker.size() + 2]);
 
     try {
-        if (!IsValidWeekAndState(week, state)) throw TDamagedData();
+        if (!IsValidWeekAndState(week, weeks, state)) throw TDamagedData();
         ReadGame(*this, data.substr(0, data.size() - kTrailerSize));
     } catch (const std::exception&) {
         try {

@@ -4,6 +4,7 @@
 #include "platform/Beep.h"
 #include "platform/Dialogs.h"
 #include "platform/SjisText.h"
+#include "platform/Widgets.h"
 #include "shared/Text.h"
 
 #include <QFile>
@@ -49,9 +50,7 @@ TTrovGamePreviewForm::TTrovGamePreviewForm(const char* name, QWidget* mainWindow
     setObjectName(name);
     setWindowTitle("Preview Window");
     resize(640, 480);
-    QFont font("system");
-    font.setPixelSize(15);
-    setFont(font);
+    setFont(platform::PixelFont("system", 15));
 
     Memo = new QPlainTextEdit;
     Memo->setObjectName("Memo");
@@ -81,9 +80,7 @@ TTrovGamePreviewForm::TTrovGamePreviewForm(const char* name, QWidget* mainWindow
 void TTrovGamePreviewForm::FormCreate(QWidget* mainWindow) {
     if (mainWindow) {
         // A copy of every property, so the memo does not follow the viewer's own font.
-        QFont font = mainWindow->font();
-        font.setResolveMask(QFont::AllPropertiesResolved);
-        Memo->setFont(font);
+        Memo->setFont(platform::OwnFont(mainWindow->font()));
     }
     if (seeThrough_) {
         TrackBarChange();

@@ -672,6 +672,25 @@ TEST_F(ClientTest, GameEndsAlsoWhenTheServerClosesDuringTheReport) {
     EXPECT_EQ(form->PageControl->ActivePageIndex(), 2);
 }
 
+TEST_F(ClientTest, ANewGameStartsItsHistoryEmptyAndAResumedGameKeepsIt) {
+    CreateForm();
+    StartGame(0, false);
+    form->FHistory[0].OrderSent = 8;
+    form->FHistory[0].ShipSent = 9;
+    const std::string week1 = StateBlock("01", {12, 12, 12, 12}, {4, -1, -1, -1}, {0, 0, 0, 0});
+    peer->Send("TS_Gm:ReStart!\t" + week1);
+    ASSERT_TRUE(Sync());
+    ASSERT_EQ(form->FHistory.size(), 1u);
+    EXPECT_EQ(form->FHistory[0].ShipSent, 9);
+
+    peer->Send("TS_Gm:Start!\t" + week1);
+    ASSERT_TRUE(Sync());
+    ASSERT_EQ(form->FHistory.size(), 1u);
+    EXPECT_EQ(form->FHistory[0].OrderSent, 0);
+    EXPECT_EQ(form->FHistory[0].ShipSent, 0);
+    EXPECT_EQ(form->FHistory[0].Stock[0], 12);
+}
+
 TEST_F(ClientTest, OrderReceiptIsComparedAsASignedNumber) {
     CreateForm();
     StartGame(0, false);

@@ -261,16 +261,19 @@ TEST_F(ClientSettingsTest, ChangingTheFontChangesWhatIsSaved) {
     QFont chosen("Courier");
     chosen.setPointSize(9);
     chosen.setStrikeOut(true);
-    dialogs.ChooseFont(chosen);
+    dialogs.ChooseFont(chosen, clMaroon);
     form->MItem_Font->trigger();
     ASSERT_EQ(dialogs.Log().size(), 1u);
     EXPECT_EQ(dialogs.Log()[0].font.family(), "Terminal");
+    EXPECT_EQ(dialogs.Log()[0].color, clWindowText) << "the dialog starts with the font's colour";
+    EXPECT_EQ(form->FFontColor, clMaroon);
     EXPECT_EQ(form->font().family(), "Courier");
     EXPECT_EQ(form->PageControl->font().family(), "system");
     CloseWindow();
     EXPECT_EQ(Read("Font", "Name"), "Courier");
     EXPECT_EQ(Read("Font", "Size"), "9");
     EXPECT_EQ(Read("Font", "StrikeOut"), "1");
+    EXPECT_EQ(Read("Font", "Color"), "clMaroon");
 }
 
 TEST_F(ClientSettingsTest, ValuesAsTheyStandAreSavedAndReadBack) {

@@ -207,6 +207,7 @@ TEST_F(ClientShellTest, AForcedTrayIgnoresTheOption) {
     PretendTray tray;
     CreateForm();
     form->show();
+    form->MItem_StayFront->trigger();
     form->MinimizeToTray(false);
     EXPECT_FALSE(form->FInTray);
     form->MinimizeToTray(true);
@@ -216,6 +217,21 @@ TEST_F(ClientShellTest, AForcedTrayIgnoresTheOption) {
     form->WndProc(press);
     EXPECT_FALSE(form->FInTray);
     EXPECT_FALSE(form->isHidden());
+    EXPECT_TRUE(IsStayOnTop(form.get())) << "the option keeps the window in front";
+}
+
+TEST_F(ClientShellTest, TheWindowHasItsOuterSizeAndAnIconOfItsOwn) {
+    CreateForm();
+    form->show();
+    const QSize frame = form->frameGeometry().size() - form->size();
+    EXPECT_EQ(form->frameGeometry().size(), QSize(688, 554));
+    EXPECT_EQ(form->minimumSize() + frame, QSize(640, 480));
+    EXPECT_EQ(form->maximumSize() + frame, QSize(800, 600));
+    const QImage own = form->windowIcon().pixmap(32).toImage();
+    EXPECT_FALSE(own.isNull());
+    EXPECT_EQ(own, ProgramIcon("client").pixmap(32).toImage());
+    EXPECT_NE(own, ProgramIcon("server").pixmap(32).toImage());
+    EXPECT_EQ(form->FTrayIconData->Image().cacheKey(), form->windowIcon().cacheKey());
 }
 
 // ---- Options --------------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -119,6 +121,40 @@ TEST(ScriptedDialogs, AnswersFileAndFontDialogs) {
     EXPECT_TRUE(shown.Options & ofOverwritePrompt);
     EXPECT_TRUE(dialogs.Log()[1].accepted);
     EXPECT_EQ(dialogs.Log()[5].font.pointSize(), 12);
+}
+
+TEST(FontDialog, OffersTheStandardColoursByNameAndKeepsAnyOther) {
+    std::vector<TColorChoice> choices = FontColorChoices(clRed);
+    ASSERT_EQ(choices.size(), 16u);
+    EXPECT_EQ(choices.front().Name, "Black");
+    EXPECT_EQ(choices.back().Name, "White");
+    choices = FontColorChoices(clWindowText);
+    ASSERT_EQ(choices.size(), 17u);
+    EXPECT_EQ(choices.front().Value, clWindowText);
+    EXPECT_EQ(choices.front().Name, "WindowText");
+    EXPECT_EQ(FontColorChoices(RGBColor(1, 2, 3)).front().Name, "$00030201");
+}
+
+TEST(FontDialog, TheRealDialogReturnsTheChosenFontAndColour) {
+    TDialogs* scripted = SetDialogs(nullptr); // the real dialogs
+    TFontDialog dialog;
+    dialog.Font = QFont("Sans", 12);
+    dialog.Color = clWindowText;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box) return;
+        auto* colors = box->findChild<QComboBox*>("ColorChoice");
+        seen = colors && colors->currentText() == "WindowText";
+        if (colors) colors->setCurrentIndex(colors->findText("Teal"));
+        static_cast<QDialog*>(box)->accept();
+    });
+    const bool chosen = dialog.Execute();
+    SetDialogs(scripted);
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(chosen);
+    EXPECT_EQ(dialog.Color, clTeal);
+    EXPECT_EQ(dialog.Font.pointSize(), 12);
 }
 
 TEST(ScriptedDialogs, ReportsAnswersThatDoNotFitTheDialog) {

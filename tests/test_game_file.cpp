@@ -421,11 +421,17 @@ TEST_F(RefusedFileTest, WeekThatDoesNotFitTheStateIsRefused) {
         EXPECT_EQ(Load(bad), kLoaded) << int(week) << "/" << int(state);
         ExpectUnchanged();
     }
-    std::string paused = file; // a paused game past its shortened end is a real one
-    paused[35] = 60;
+    // No game gets past its week count: a paused game is shortened at the soonest to its week.
+    std::string past = file;
+    past[35] = 52;
+    past[37] = gsPaused;
+    EXPECT_EQ(Load(past), kLoaded);
+    ExpectUnchanged();
+    std::string paused = file;
+    paused[35] = 51;
     paused[37] = gsPaused;
     EXPECT_EQ(Load(paused), kLoaded);
-    EXPECT_EQ(game.FTurn, 60);
+    EXPECT_EQ(game.FTurn, 51);
     EXPECT_EQ(game.FState, gsPaused);
 }
 

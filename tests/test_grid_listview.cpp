@@ -667,6 +667,8 @@ TEST_F(ListViewTest, ColumnsKeysAndTheClipboard) {
     EXPECT_EQ(view.Column(1)->Width(), 90);
     view.Column(1)->SetWidth(80);
     EXPECT_EQ(view.Column(1)->Width(), 80);
+    view.Column(2)->SetWidth(5); // as narrow as a stored width
+    EXPECT_EQ(view.Column(2)->Width(), 5);
     EXPECT_EQ(view.Column(3), nullptr);
     EXPECT_EQ(view.model()->headerData(2, Qt::Horizontal).toString(), QStringLiteral("Port"));
 

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -218,6 +219,40 @@ TEST_F(IniFileTest, AReadOnlyFileRefusesTheWriteAndKeepsWhatWasWrittenBefore) {
     EXPECT_THROW(ini.WriteInteger("System", "Top", 2), IniWriteError);
     EXPECT_EQ(Contents(ini.FileName()), "[System]\r\nLeft=1\r\n");
     EXPECT_EQ(Entries(), QStringList{"a.ini"});
+}
+
+TEST_F(IniFileTest, AWritableFileInAFolderThatTakesNoNewFilesIsWrittenInPlace) {
+    // A shared installation: the folder is read-only, its prepared settings file is not.
+    ASSERT_TRUE(QDir(QString::fromStdString(Path(""))).mkdir("shared"));
+    const std::string folder = Path("shared");
+    const std::string path = MakeFile("shared/a.ini", "[S]\r\nA=1\r\n");
+    ASSERT_EQ(chmod(path.c_str(), 0666), 0);
+    ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+    ASSERT_EQ(chmod(Path("").c_str(), 0755), 0);
+    auto write = [&] {
+        bool ok = !WriteProfileString(folder + "/new.ini", "S", "A", "1");
+        try {
+            TIniFile(path).WriteInteger("S", "A", 2);
+        } catch (const IniWriteError&) {
+            ok = false;
+        }
+        return ok;
+    };
+    if (geteuid() != 0) {
+        EXPECT_TRUE(write());
+    } else {
+        // The folder's permissions bind only a user other than root.
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && write() ? 0 : 1);
+        int status = -1;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    chmod(folder.c_str(), 0755);
+    EXPECT_EQ(Contents(path), "[S]\r\nA=2\r\n");
+    EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"a.ini"});
 }
 
 TEST_F(IniFileTest, TheFileIsReplacedWholeKeepingItsPermissionsAndLeavingNoTemporaryFile) {

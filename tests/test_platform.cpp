@@ -42,6 +42,10 @@ TEST(DateTime, DaysSince1899AndPatterns) {
     EXPECT_EQ(platform::FormatDateTime("(dd/mm/yyyy hh:nn:ss)", dt), "(09/12/2026 13:05:07)");
     EXPECT_EQ(platform::FormatDateTime("(yyyy-mm/dd hh:nn:ss)", dt), "(2026-12/09 13:05:07)");
     EXPECT_EQ(platform::FormatDateTime("(dd/mm/yyyy hh:nn:ss)", 2.0), "(01/01/1900 00:00:00)");
+    // The seconds shown are those elapsed: 23:59:59.7 is still the same day.
+    const double lateAt = 46365.0 + (86399.7) / 86400.0;
+    EXPECT_EQ(platform::FormatDateTime("dd/mm/yyyy hh:nn:ss", lateAt), "09/12/2026 23:59:59");
+    EXPECT_EQ(platform::FormatDateTime("hh:nn:ss", 46365.0 + 7.999 / 86400.0), "00:00:07");
     double now = platform::Now();
     EXPECT_GT(now, 46000.0);
     EXPECT_LT(now, 80000.0);

@@ -300,6 +300,10 @@ TEST_F(ServerIniTest, PositionAndColumnWidthsAreReadButNotTheWindowSize) {
     EXPECT_EQ(form.pos(), QPoint(-20, 48));
     EXPECT_EQ(form.size(), size);
     EXPECT_EQ(ColumnWidths(), (std::vector<int>{41, 42, 43, 44, 45, 246}));
+    // A column is as narrow as it was stored.
+    Load("[Column Width]\r\nPlayer Name=5\r\n");
+    EXPECT_EQ(ColumnWidths()[0], 5);
+    EXPECT_NE(Saved().find("\r\nPlayer Name=5\r\n"), std::string::npos);
 }
 
 // ---- font ------------------------------------------------------------------------------------

@@ -159,6 +159,15 @@ TEST_F(ServerNetwork, ExampleExchangeWithOneFactoryPlayer) {
     EXPECT_EQ(dialogs.Trace().back(), "information(OK): FactoryMessage\r\rHello");
 }
 
+TEST_F(ServerNetwork, AStationThatNamesItselfIsToldWhichRolesAreTaken) {
+    form.RadioGroup_FtShipM->SetItemIndex(1);
+    form.RadioGroup_FtOwner->SetItemIndex(1); // the game master plays the Factory
+    auto peer = Join("Anna");
+    ASSERT_TRUE(peer->WaitForMessages(5));
+    EXPECT_EQ(peer->Messages(), (Lines{"TS_Cn:Welcome!\t", "TS_Jn:Ft:T\t", "TS_Jn:W1:F\t",
+                                       "TS_Jn:W2:F\t", "TS_Jn:Rt:F\t"}));
+}
+
 TEST_F(ServerNetwork, NamesAreUniqueWithRegardToCase) {
     auto first = Join("Anna");
     auto second = std::make_unique<TestPeer>();
@@ -185,8 +194,11 @@ TEST_F(ServerNetwork, MalformedLinesCloseTheConnectionWithoutReply) {
         ASSERT_TRUE(peer.Connect(port));
         peer.Send(bad);
         EXPECT_TRUE(peer.WaitClosed()) << bad;
-        // The good name before the empty line is still answered.
-        EXPECT_EQ(peer.Received(), bad == "TC_PN:Bob\t\t" ? "TS_Cn:Welcome!\t" : "") << bad;
+        // The good name before the empty line is still answered, with the roles taken.
+        EXPECT_EQ(peer.Received(), bad == "TC_PN:Bob\t\t" ? "TS_Cn:Welcome!\tTS_Jn:Ft:F\t"
+                                                            "TS_Jn:W1:F\tTS_Jn:W2:F\tTS_Jn:Rt:F\t"
+                                                          : "")
+            << bad;
     }
     // A flush that is only NUL has no line at all.
     TestPeer nul;

@@ -5,6 +5,7 @@
 #include "support/TestPeer.h"
 
 #include "platform/Application.h"
+#include "platform/Colors.h"
 #include "platform/Convert.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
@@ -12,6 +13,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
+#include "shared/PreviewS.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -19,6 +21,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPalette>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -112,8 +116,43 @@ TEST_F(ServerShell, BadColourShowsTheErrorAndTheWindowIsMadeOnDefaults) {
               (Lines{"beep", "error(OK): 'xyz' \x82\xCD\x90\xAE\x90\x94\x82\xC5\x82\xCD\x82"
                              "\xA0\x82\xE8\x82\xDC\x82\xB9\x82\xF1"}));
     EXPECT_EQ(form->Game()->FFinalTurn, 51) << "nothing after the colour was applied";
+    EXPECT_EQ(form->Edit_GroupName->text(), "Benvik Co.");
+    EXPECT_EQ(form->Game()->FGroupName, "Benvik Co.");
     EXPECT_EQ(form->Game()->FState, gsPreparing);
     EXPECT_EQ(form->StatusBar->SimpleText(), "Stop");
+}
+
+TEST_F(ServerShell, WindowHasItsOuterSizeDesignFontAndOwnIcon) {
+    auto form = Open();
+    form->show();
+    const QSize frame = form->frameGeometry().size() - form->size();
+    EXPECT_EQ(form->frameGeometry().size(), QSize(848, 554));
+    EXPECT_EQ(form->minimumSize() + frame, QSize(640, 480));
+    EXPECT_EQ(form->font().family(), "system");
+    EXPECT_EQ(form->font().pixelSize(), 16);
+    EXPECT_EQ(form->PreviewForm->Memo->font().pixelSize(), 16)
+        << "the viewer takes the design font";
+    EXPECT_FALSE(form->windowIcon().isNull());
+    EXPECT_EQ(form->TrayIcon->Image().cacheKey(), form->windowIcon().cacheKey());
+}
+
+TEST_F(ServerShell, TheFontMenuChangesThePagesFontAndColourAndWhatIsSaved) {
+    auto form = Open();
+    QFont chosen("Courier");
+    chosen.setPointSize(11);
+    dialogs.ChooseFont(chosen, clNavy);
+    form->MItem_Font->trigger();
+    ASSERT_EQ(dialogs.Boxes().size(), 1u);
+    EXPECT_EQ(dialogs.Log()[0].color, clWindowText) << "the dialog starts with the pages' colour";
+    EXPECT_EQ(form->PageControl->font().family(), "Courier");
+    EXPECT_EQ(form->PageFontColor, clNavy);
+    EXPECT_EQ(form->PageControl->palette().color(QPalette::Active, QPalette::WindowText),
+              QColor(0, 0, 0x80));
+    EXPECT_EQ(form->font().family(), "system") << "the window keeps its design font";
+    form->close();
+    const std::string ini = ReadFile(program + ".ini");
+    EXPECT_NE(ini.find("[Font]\r\nName=Courier\r\nSize=11\r\nColor=clNavy\r\n"), std::string::npos)
+        << ini;
 }
 
 TEST_F(ServerShell, ClosingAsksStopWhileListeningElseEndWithCloseCheck) {

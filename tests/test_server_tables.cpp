@@ -68,8 +68,8 @@ TEST_F(ServerTablesTest, TypingIntoADemandCellIsCorrectedAndReadAtOnce) {
     EXPECT_EQ(dialogs.Beeps(), 2);
     EXPECT_EQ(grid->Cells(1, 3), "99");
 
-    // An emptied cell, a zero or no number become "0".
-    for (const char* text : {"", "0", "x"}) {
+    // An emptied cell, a zero or no number become "0"; a cell is read in decimal only.
+    for (const char* text : {"", "0", "x", "$10", "0x20"}) {
         grid->SetCells(1, 4, text);
         form.StringGrid_MarcketSetEditText(grid, 1, 4, text);
         EXPECT_EQ(grid->Cells(1, 4), "0") << text;
@@ -91,7 +91,8 @@ TEST_F(ServerTablesTest, StartingValuesReachTheGameWithTheNextDemandChange) {
     first->SetCells(1, 11, "");    // Distributor Inventory
     first->SetCells(1, 13, "abc"); // Distributor Backlog
     first->SetCells(1, 1, "99999999999");
-    first->SetCells(1, 29, "7"); // Place an order to Wholesaler
+    first->SetCells(1, 29, "7");  // Place an order to Wholesaler
+    first->SetCells(1, 20, "$9"); // Wholesaler Inventory: no decimal number
     EXPECT_EQ(game().StockF[0], 12) << "not read yet";
     demand->SetCells(1, 2, "5");
     form.StringGrid_MarcketSetEditText(demand, 1, 2, "5");
@@ -100,6 +101,7 @@ TEST_F(ServerTablesTest, StartingValuesReachTheGameWithTheNextDemandChange) {
     EXPECT_EQ(game().BacklogD[0], 0);
     EXPECT_EQ(game().ProdF1[0], 4) << "too large for a number";
     EXPECT_EQ(game().OrderR[0], 7);
+    EXPECT_EQ(game().StockW[0], 12);
     EXPECT_EQ(game().Market[1], 5);
     form.StringGrid_MarcketExit(demand);
     EXPECT_EQ(first->Cells(1, 3), "44");

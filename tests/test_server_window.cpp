@@ -3,6 +3,9 @@
 // result report. Client stations are recording connections in the role slots.
 #include "support/ServerWindowFixture.h"
 
+#include <QCoreApplication>
+#include <QFocusEvent>
+
 using namespace platform;
 using namespace server_window_test;
 
@@ -354,6 +357,20 @@ TEST_F(ServerWindowTest, InitializeKeepsTheEditedValuesAndClearsTheRadioGroups) 
     EXPECT_EQ(game().FPlayers[2]->ShipMode, smAll);
     EXPECT_EQ(Caption(role(2).Join), "Fulfilled");
     EXPECT_EQ(form.StatusBar->SimpleText(), "Stop") << "the next refresh writes the status";
+}
+
+TEST_F(ServerWindowTest, TheGroupNameIsTakenWhenTheFocusGoesToAnotherControl) {
+    form.Edit_GroupName->setText("Tenby");
+    // A box, another window or an opened menu leaves the field where it is.
+    for (Qt::FocusReason reason :
+         {Qt::ActiveWindowFocusReason, Qt::PopupFocusReason, Qt::MenuBarFocusReason}) {
+        QFocusEvent out(QEvent::FocusOut, reason);
+        QCoreApplication::sendEvent(form.Edit_GroupName, &out);
+        EXPECT_EQ(game().FGroupName, "Benvik Group") << reason;
+    }
+    QFocusEvent tab(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(form.Edit_GroupName, &tab);
+    EXPECT_EQ(game().FGroupName, "Tenby");
 }
 
 // --- Role owners and shipping modes ---------------------------------------------------------

@@ -70,8 +70,8 @@ ScriptedDialogs::~ScriptedDialogs() {
 }
 
 ScriptedDialogs& ScriptedDialogs::Answer(TModalResult result, std::function<void()> whileOpen) {
-    answers_.push_back(
-        {AnswerKind::Button, result, std::nullopt, std::nullopt, std::move(whileOpen)});
+    answers_.push_back({AnswerKind::Button, result, std::nullopt, std::nullopt,
+                        std::move(whileOpen), std::nullopt});
     return *this;
 }
 
@@ -82,26 +82,27 @@ ScriptedDialogs& ScriptedDialogs::ChooseFile(std::string fileName,
 
 ScriptedDialogs& ScriptedDialogs::ChooseFiles(std::vector<std::string> files,
                                               std::function<void()> whileOpen) {
-    answers_.push_back(
-        {AnswerKind::File, mrNone, std::move(files), std::nullopt, std::move(whileOpen)});
+    answers_.push_back({AnswerKind::File, mrNone, std::move(files), std::nullopt,
+                        std::move(whileOpen), std::nullopt});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::CancelFile(std::function<void()> whileOpen) {
     answers_.push_back(
-        {AnswerKind::File, mrNone, std::nullopt, std::nullopt, std::move(whileOpen)});
+        {AnswerKind::File, mrNone, std::nullopt, std::nullopt, std::move(whileOpen), std::nullopt});
     return *this;
 }
 
-ScriptedDialogs& ScriptedDialogs::ChooseFont(QFont font, std::function<void()> whileOpen) {
+ScriptedDialogs& ScriptedDialogs::ChooseFont(QFont font, std::optional<platform::TColor> color,
+                                             std::function<void()> whileOpen) {
     answers_.push_back(
-        {AnswerKind::Font, mrNone, std::nullopt, std::move(font), std::move(whileOpen)});
+        {AnswerKind::Font, mrNone, std::nullopt, std::move(font), std::move(whileOpen), color});
     return *this;
 }
 
 ScriptedDialogs& ScriptedDialogs::CancelFont(std::function<void()> whileOpen) {
     answers_.push_back(
-        {AnswerKind::Font, mrNone, std::nullopt, std::nullopt, std::move(whileOpen)});
+        {AnswerKind::Font, mrNone, std::nullopt, std::nullopt, std::move(whileOpen), std::nullopt});
     return *this;
 }
 
@@ -227,15 +228,17 @@ bool ScriptedDialogs::ExecuteSave(TFileDialog& dialog) {
     return File(Kind::Save, dialog);
 }
 
-bool ScriptedDialogs::ExecuteFont(QFont& font) {
+bool ScriptedDialogs::ExecuteFont(QFont& font, platform::TColor& color) {
     auto reply = Take(AnswerKind::Font, "font dialog");
     Event e = MakeEvent(Kind::Font);
     e.font = font;
+    e.color = color;
     e.accepted = reply && reply->font;
     log_.push_back(std::move(e));
     if (reply && reply->whileOpen) reply->whileOpen();
     if (!reply || !reply->font) return false;
     font = *reply->font;
+    if (reply->color) color = *reply->color;
     return true;
 }
 

@@ -36,6 +36,7 @@ public:
         platform::TMsgDlgButtons buttons = 0;
         platform::TFileDialog file;                       // Open, Save: the dialog as it was shown
         QFont font;                                       // Font: the font given
+        platform::TColor color = 0;                       // Font: the colour given
         platform::TModalResult answer = platform::mrNone; // Box, Dialog
         bool accepted = false;                            // Open, Save, Font
     };
@@ -56,8 +57,10 @@ public:
     ScriptedDialogs& ChooseFiles(std::vector<std::string> files,
                                  std::function<void()> whileOpen = {});
     ScriptedDialogs& CancelFile(std::function<void()> whileOpen = {});
-    // Queue the answer of the next font dialog. Without one it is cancelled.
-    ScriptedDialogs& ChooseFont(QFont font, std::function<void()> whileOpen = {});
+    // Queue the answer of the next font dialog (a colour, or none to keep the one given).
+    // Without one it is cancelled.
+    ScriptedDialogs& ChooseFont(QFont font, std::optional<platform::TColor> color = std::nullopt,
+                                std::function<void()> whileOpen = {});
     ScriptedDialogs& CancelFont(std::function<void()> whileOpen = {});
 
     // Answers queued and not used yet.
@@ -80,7 +83,7 @@ public:
                                       platform::TMsgDlgButtons buttons) override;
     bool ExecuteOpen(platform::TFileDialog& dialog) override;
     bool ExecuteSave(platform::TFileDialog& dialog) override;
-    bool ExecuteFont(QFont& font) override;
+    bool ExecuteFont(QFont& font, platform::TColor& color) override;
 
 private:
     enum class AnswerKind { Button, File, Font };
@@ -90,6 +93,7 @@ private:
         std::optional<std::vector<std::string>> files; // none: cancelled
         std::optional<QFont> font;                     // none: cancelled
         std::function<void()> whileOpen;
+        std::optional<platform::TColor> color; // none: kept
     };
 
     std::optional<Reply> Take(AnswerKind kind, const std::string& what);

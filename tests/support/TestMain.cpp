@@ -24,7 +24,7 @@ public:
     }
     bool ExecuteOpen(platform::TFileDialog&) override { return Unexpected("open"); }
     bool ExecuteSave(platform::TFileDialog&) override { return Unexpected("save"); }
-    bool ExecuteFont(QFont&) override { return Unexpected("font"); }
+    bool ExecuteFont(QFont&, platform::TColor&) override { return Unexpected("font"); }
 
 private:
     static bool Unexpected(const char* what) {

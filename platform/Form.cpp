@@ -1,0 +1,44 @@
+#include "platform/Form.h"
+
+#include <QEvent>
+
+namespace platform {
+
+void TForm::SetOuterSize(QSize size, QSize least, QSize most) {
+    outer_ = size;
+    least_ = least;
+    most_ = most;
+    fitted_ = false;
+    setMinimumSize(least);
+    setMaximumSize(most);
+    resize(size);
+    FitToFrame();
+}
+
+bool TForm::event(QEvent* event) {
+    const bool result = QMainWindow::event(event);
+    // A window manager frames the window after it is shown, and moves it when it does.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+        FitToFrame();
+        break;
+    default:
+        break;
+    }
+    return result;
+}
+
+void TForm::FitToFrame() {
+    if (fitted_ || outer_.isEmpty() || !isVisible()) return;
+    const QSize frame = frameGeometry().size() - size();
+    if (frame.width() <= 0 && frame.height() <= 0) return;
+    fitted_ = true;
+    const bool asDesigned = size() == outer_;
+    setMinimumSize((least_ - frame).expandedTo(QSize(0, 0)));
+    if (most_.width() < QWIDGETSIZE_MAX) setMaximumSize(most_ - frame);
+    if (asDesigned) resize(outer_ - frame);
+}
+
+} // namespace platform
