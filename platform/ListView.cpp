@@ -256,13 +256,26 @@ TListItem* TListView::Add() {
 }
 
 TListItem* TListView::Insert(int index) {
+    return InsertItems(index, 1).front();
+}
+
+std::vector<TListItem*> TListView::InsertItems(int index, int count) {
     index = std::clamp(index, 0, Count());
+    std::vector<TListItem*> added;
+    if (count < 1) return added;
     ++structure_;
-    model_->beginInsertRows(QModelIndex(), index, index);
-    items_.insert(items_.begin() + index, std::unique_ptr<TListItem>(new TListItem(this)));
+    model_->beginInsertRows(QModelIndex(), index, index + count - 1);
+    std::vector<std::unique_ptr<TListItem>> fresh;
+    fresh.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i) {
+        fresh.push_back(std::unique_ptr<TListItem>(new TListItem(this)));
+        added.push_back(fresh.back().get());
+    }
+    items_.insert(items_.begin() + index, std::make_move_iterator(fresh.begin()),
+                  std::make_move_iterator(fresh.end()));
     Renumber(index);
     model_->endInsertRows();
-    return items_[index].get();
+    return added;
 }
 
 void TListView::Delete(int index) {

@@ -115,6 +115,8 @@ public:
     TListItem* Add();
     // Inserts a new item at index (clamped to 0..Count()).
     TListItem* Insert(int index);
+    // Inserts `count` new items together at index (clamped), in one change of the list.
+    std::vector<TListItem*> InsertItems(int index, int count);
     void Delete(int index);
     void Clear();
 

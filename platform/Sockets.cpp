@@ -134,6 +134,8 @@ void TCustomWinSocket::Attach(QTcpSocket* socket) {
     sock_ = socket;
     sock_->setParent(this);
     sock_->setProxy(QNetworkProxy::NoProxy);
+    // The messages are small and answered at once: none waits for the peer's acknowledgement.
+    sock_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     readNoticePending_ = false;
     overflow_ = false;
     received_.clear();
@@ -144,6 +146,7 @@ void TCustomWinSocket::Attach(QTcpSocket* socket) {
 
     connect(sock_, &QIODevice::readyRead, this, &TCustomWinSocket::BytesArrived);
     connect(sock_, &QAbstractSocket::connected, this, [this] {
+        sock_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
         remoteAddress_ = sock_->peerAddress().toString().toStdString();
         remotePort_ = sock_->peerPort();
         Post([this] { ConnectedNotice(); });

@@ -69,7 +69,10 @@ std::string TStringGrid::Cells(int col, int row) const {
 
 void TStringGrid::SetCells(int col, int row, const std::string& text) {
     if (col < 0 || col >= colCount_ || row < 0 || row >= rowCount_) return;
-    At(col, row) = text;
+    std::string& cell = At(col, row);
+    if (cell == text) return;
+    cell = text;
+    ++contentVersion_;
     if (editing_ && col == editCol_ && row == editRow_ && !writingEditor_) {
         const QString shown = FromSjis(text);
         if (editor_->text() != shown) {
@@ -88,6 +91,7 @@ void TStringGrid::Resize(int cols, int rows) {
         for (int c = 0; c < std::min(cols, colCount_); ++c)
             cells[std::size_t(r) * cols + c] = std::move(At(c, r));
     cells_ = std::move(cells);
+    ++contentVersion_;
     colWidths_.resize(cols, defaultColWidth_);
     colCount_ = cols;
     rowCount_ = rows;
@@ -162,14 +166,22 @@ int TStringGrid::ColWidths(int col) const {
 
 void TStringGrid::SetColWidths(int col, int width) {
     if (col < 0 || col >= colCount_) return;
-    colWidths_[col] = std::max(width, 0);
+    width = std::max(width, 0);
+    if (colWidths_[col] == width) return;
+    colWidths_[col] = width;
     UpdateScrollBars();
     if (editing_) PlaceEditor();
     Repaint();
 }
 
 int TStringGrid::TextWidth(const std::string& text) const {
-    return fontMetrics().horizontalAdvance(FromSjis(text));
+    if (auto known = textWidths_.find(text); known != textWidths_.end()) return known->second;
+    // The texts of a table are few (numbers and headings); a grid fed other texts for long
+    // starts its memory afresh.
+    if (textWidths_.size() >= 4096) textWidths_.clear();
+    const int width = fontMetrics().horizontalAdvance(FromSjis(text));
+    textWidths_.emplace(text, width);
+    return width;
 }
 
 void TStringGrid::SetOptions(TGridOptions options) {
@@ -437,7 +449,10 @@ void TStringGrid::scrollContentsBy(int, int) {
 void TStringGrid::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled()) HideEditor();
-    if (event->type() == QEvent::FontChange && editing_) PlaceEditor();
+    if (event->type() == QEvent::FontChange) {
+        textWidths_.clear();
+        if (editing_) PlaceEditor();
+    }
 }
 
 // ---- keyboard -----------------------------------------------------------------------
@@ -639,6 +654,7 @@ void TStringGrid::EditorTextEdited(const QString& text) {
     const int row = editRow_;
     const std::string value = ToSjis(text);
     At(col, row) = value;
+    ++contentVersion_;
     Repaint();
     QPointer<TStringGrid> self(this);
     if (auto handler = OnSetEditText) {

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class QLineEdit;
@@ -70,8 +71,11 @@ public:
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
 
-    // Pixel width of a text in the grid's font.
+    // Pixel width of a text in the grid's font. Widths are remembered while the font stays.
     int TextWidth(const std::string& text) const;
+    // Counts every change of a cell's text and of the grid's size, so that a caller can tell
+    // whether the cells are still as it left them.
+    std::uint64_t ContentVersion() const { return contentVersion_; }
 
     TGridOptions Options() const { return options_; }
     void SetOptions(TGridOptions options);
@@ -187,6 +191,8 @@ private:
     bool forwarding_ = false;    // a key event of our own is going to the editor
 
     int updateHold_ = 0;
+    std::uint64_t contentVersion_ = 0;
+    mutable std::unordered_map<std::string, int> textWidths_;
     bool selecting_ = false; // the mouse is extending the selection
     int sizingCol_ = -1;     // the column whose border the mouse is dragging
     int sizingStartX_ = 0;

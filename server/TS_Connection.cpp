@@ -317,25 +317,40 @@ void TTrovGameServerForm::RefreshClientList() {
     Quietly(ListView_Connect->OnChange, [&] { ListView_Connect->Clear(); });
     if (ServerSocket->ActiveConnections() == 0) return;
     ListView_Connect->BeginUpdate();
+    // Each named connection gets a row at the top, the newest first. Rows wait and go in
+    // together until an admitted player's row is to be ticked, so the list is then as if
+    // each had gone in alone, without moving every row down once for each connection.
+    std::vector<std::pair<TCustomWinSocket*, TPlayerData*>> waiting;
+    auto insertWaiting = [&] {
+        if (waiting.empty()) return;
+        Quietly(ListView_Connect->OnChange, [&] {
+            const std::vector<TListItem*> items =
+                ListView_Connect->InsertItems(0, static_cast<int>(waiting.size()));
+            for (std::size_t k = 0; k < items.size(); ++k) {
+                const auto& [socket, player] = waiting[waiting.size() - 1 - k];
+                TListItem* item = items[k];
+                item->SetCaption(player->Name);
+                item->AddSubItem(WishWord(player->Role));
+                item->AddSubItem(socket->RemoteHost());
+                item->AddSubItem(socket->RemoteAddress());
+                item->AddSubItem(std::to_string(socket->RemotePort()));
+                item->AddSubItem(FormatDateTime("dd/mm/yyyy hh:nn:ss", player->TimeStamp));
+            }
+        });
+        waiting.clear();
+    };
     for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
         TCustomWinSocket* socket = ServerSocket->Connections(i);
         TPlayerData* player = PlayerOf(socket);
         if (!player || !player->Entered) continue;
-        TListItem* item = nullptr;
-        Quietly(ListView_Connect->OnChange, [&] {
-            item = ListView_Connect->Insert(0);
-            item->SetCaption(player->Name);
-            item->AddSubItem(WishWord(player->Role));
-            item->AddSubItem(socket->RemoteHost());
-            item->AddSubItem(socket->RemoteAddress());
-            item->AddSubItem(std::to_string(socket->RemotePort()));
-            item->AddSubItem(FormatDateTime("dd/mm/yyyy hh:nn:ss", player->TimeStamp));
-        });
+        waiting.emplace_back(socket, player);
         if (player->Accepted) {
+            insertWaiting();
             if (player->Role >= 1 && player->Role <= 4) game_->FPlayers[player->Role] = nullptr;
-            item->SetChecked(true); // admits the player again
+            ListView_Connect->Item(0)->SetChecked(true); // admits the player again
         }
     }
+    insertWaiting();
     ListView_Connect->EndUpdate();
 }
 

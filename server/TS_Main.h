@@ -16,6 +16,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QFont;
@@ -324,6 +325,15 @@ private:
     void OwnerClick(int role);
     void ShipModeClick(int role);
     std::unique_ptr<TTrovGame> game_;
+    // What the status table shows of each week (its values, and its widest text), so that a
+    // refresh writes and measures only the weeks that changed. Valid while the table's cells
+    // are as the last refresh left them.
+    struct TShownWeek {
+        std::string Values;
+        int Widest = 0;
+    };
+    std::vector<TShownWeek> shownWeeks_;
+    std::uint64_t shownVersion_ = 0;
     std::string programFile_;
     // The application's handlers before this window installed its own.
     platform::TApplication::Handlers savedHandlers_;

@@ -286,11 +286,24 @@ void TTrovGameServerForm::ReadInitialValues() {
 void TTrovGameServerForm::ShowHistory() {
     const TTrovGame& g = *game_;
     const int weeks = g.FFinalTurn;
-    StringGrid_Game->SetColCount(weeks + 1);
-    {
-        HeldUpdate hold(StringGrid_Game);
-        for (int col = 1; col <= weeks; ++col) {
-            const int w = col - 1;
+    TStringGrid* grid = StringGrid_Game;
+    grid->SetColCount(weeks + 1);
+    // Cells that something else wrote since: every week is written and measured again.
+    if (grid->ContentVersion() != shownVersion_ || shownWeeks_.size() != std::size_t(weeks) + 1)
+        shownWeeks_.assign(std::size_t(weeks) + 1, TShownWeek{});
+    HeldUpdate hold(grid);
+    for (int col = 1; col <= weeks; ++col) {
+        const int w = col - 1;
+        std::string values(1, w < g.FTurn ? 'v' : '-'); // a week not played yet is empty
+        if (w < g.FTurn)
+            for (int row = 1; row < 38; ++row) {
+                const TGameRow& r = kGameRows[row];
+                if (r.quantity) values += static_cast<char>((g.*r.quantity)[w]);
+                if (r.money) values += std::to_string((g.*r.money)[w]) + ';';
+            }
+        TShownWeek& shown = shownWeeks_[std::size_t(col)];
+        if (shown.Values != values) {
+            int widest = 0;
             for (int row = 1; row < 38; ++row) {
                 const TGameRow& r = kGameRows[row];
                 std::string text;
@@ -299,14 +312,16 @@ void TTrovGameServerForm::ShowHistory() {
                         text = std::to_string((g.*r.quantity)[w]);
                     else if (r.money)
                         text = MoneyToText((g.*r.money)[w]);
-                    else
-                        continue;
                 }
-                StringGrid_Game->SetCells(col, row, text);
+                if (w >= g.FTurn || r.quantity || r.money) grid->SetCells(col, row, text);
+                widest = std::max(widest, grid->TextWidth(grid->Cells(col, row)));
             }
+            shown = {std::move(values), widest};
         }
+        // The column is made as wide as its widest text, as every refresh does.
+        if (shown.Widest > grid->DefaultColWidth()) grid->SetColWidths(col, shown.Widest + 1);
     }
-    AutoSizeGridColumns(StringGrid_Game);
+    shownVersion_ = grid->ContentVersion();
 }
 
 void TTrovGameServerForm::ShowTotals() {

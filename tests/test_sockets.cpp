@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -264,6 +265,19 @@ TEST_F(Sockets, ClientSocketConnectsSendsAndReceives) {
     ASSERT_TRUE(WaitUntil([&] { return atClient.size() >= 15; }));
     EXPECT_EQ(atClient, "TS_Cn:Welcome!\t");
     EXPECT_TRUE(exceptions.empty());
+
+    // Both ends send at once, without waiting to gather more (no delay for small writes).
+    for (QObject* end :
+         {static_cast<QObject*>(server.Connections(0)), static_cast<QObject*>(client.Socket())}) {
+        auto* tcp = end->findChild<QTcpSocket*>();
+        ASSERT_NE(tcp, nullptr);
+        int on = 0;
+        socklen_t size = sizeof on;
+        ASSERT_EQ(getsockopt(static_cast<int>(tcp->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY,
+                             &on, &size),
+                  0);
+        EXPECT_NE(on, 0);
+    }
 }
 
 TEST_F(Sockets, ClientReachesTheServerByThisMachinesOwnName) {
