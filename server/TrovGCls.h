@@ -47,6 +47,12 @@ int Random(int n);
 extern const std::array<const char*, 4> kRoleCodes;
 extern const std::array<const char*, 4> kRoleWords;
 
+// The largest unit cost a game takes (the window's unit cost edits go from 1 to 99; files
+// also hold fractions, as the game's own defaults of 0.5 and 1.0).
+constexpr TMoney kMaxUnitCost = MoneyFromUnits(99);
+// The largest weekly inventory or backlog cost: the four roles' quantities are bytes.
+constexpr TMoney kMaxWeeklyCost = 4 * 255 * kMaxUnitCost;
+
 class TTrovGame {
 public:
     using THistory = std::vector<std::uint8_t>;

@@ -119,6 +119,30 @@ bool IsValidWeekAndState(std::int8_t week, std::int8_t weeks, std::uint8_t state
     return state == gsPreparing ? week == 0 : week >= 1;
 }
 
+// Whether the money values are what a game can reach: unit costs up to the largest the game
+// takes, weekly costs of at most the four roles' bytes at such a cost, sums of at most the
+// weeks there are, averages of bytes. Nothing above them can make the cost arithmetic
+// overflow.
+bool HoldsPossibleMoney(const TTrovGame& game) {
+    auto within = [](TMoney value, TMoney most) { return value >= 0 && value <= most; };
+    if (!within(game.FInvUnitCost, kMaxUnitCost) || !within(game.FBacklogUnitCost, kMaxUnitCost))
+        return false;
+    for (std::size_t t = 0; t < game.InvCost.size(); ++t)
+        if (!within(game.InvCost[t], kMaxWeeklyCost) ||
+            !within(game.BacklogCost[t], kMaxWeeklyCost) ||
+            !within(game.TotalCost[t], 2 * kMaxWeeklyCost))
+            return false;
+    const TMoney weeks = 128;
+    if (!within(game.FSumInvCost, weeks * kMaxWeeklyCost) ||
+        !within(game.FSumBacklogCost, weeks * kMaxWeeklyCost) ||
+        !within(game.FSumTotalCost, weeks * 2 * kMaxWeeklyCost))
+        return false;
+    for (TMoney average : {game.FAvgStockF, game.FAvgBacklogF, game.FAvgStockD, game.FAvgBacklogD,
+                           game.FAvgStockW, game.FAvgBacklogW, game.FAvgStockR, game.FAvgBacklogR})
+        if (!within(average, MoneyFromUnits(255))) return false;
+    return true;
+}
+
 // Replaces the game's data by the file's (without its trailer). Raises TDamagedData when the
 // data ends early, a length does not fit, the week count is below 1 or bytes are left over;
 // the game may then be half read.
@@ -165,6 +189,7 @@ void ReadGame(TTrovGame& game, std::string_view data) {
     for (auto costs : kCosts)
         for (TMoney& value : game.*costs) value = in.I64();
     if (!in.AtEnd()) throw TDamagedData();
+    if (!HoldsPossibleMoney(game)) throw TDamagedData();
 
     game.FTurn = week;
     game.FState = state == gsRunning ? gsPaused : state;

@@ -435,6 +435,53 @@ TEST_F(RefusedFileTest, WeekThatDoesNotFitTheStateIsRefused) {
     EXPECT_EQ(game.FState, gsPaused);
 }
 
+TEST_F(RefusedFileTest, MoneyNoGameCanHoldIsRefused) {
+    // Offsets from the end: the trailer, three cost histories of 51 weeks, the unit costs.
+    const std::size_t costs = file.size() - 4 - 3 * 51 * 8;
+    const std::size_t invUnit = costs - 16;
+    auto put64 = [](std::string& bytes, std::size_t at, std::int64_t v) {
+        for (int i = 0; i < 8; ++i)
+            bytes.at(at + i) = static_cast<char>(std::uint64_t(v) >> (8 * i));
+    };
+    const std::pair<std::size_t, std::int64_t> bad[] = {
+        {invUnit, std::int64_t(1) << 62},
+        {invUnit + 8, -1},
+        {invUnit, MoneyFromUnits(99) + 1},
+        {costs + 8 * 7, std::int64_t(1) << 62},
+        {costs + 8 * 51 * 2, -5},
+        {35 + 3, std::int64_t(1) << 62},       // total inventory cost
+        {35 + 3 + 8 * 3, MoneyFromUnits(256)}, // the Factory's average inventory
+    };
+    for (auto [at, value] : bad) {
+        std::string crafted = file;
+        put64(crafted, at, value);
+        EXPECT_EQ(Load(crafted), kLoaded) << at;
+        ExpectUnchanged();
+    }
+}
+
+TEST_F(GameFileTest, TheDearestGameAGameCanReachSavesAndLoadsBack) {
+    TTrovGame game(nullptr);
+    game.SetFinalTurn(127);
+    game.FInvUnitCost = game.FBacklogUnitCost = MoneyFromUnits(99);
+    // Every role holding 255 in stock and in backlog every week.
+    const TMoney weekly = 4 * 255 * MoneyFromUnits(99);
+    std::fill(game.InvCost.begin(), game.InvCost.end(), weekly);
+    std::fill(game.BacklogCost.begin(), game.BacklogCost.end(), weekly);
+    std::fill(game.TotalCost.begin(), game.TotalCost.end(), 2 * weekly);
+    game.FSumInvCost = game.FSumBacklogCost = 127 * weekly;
+    game.FSumTotalCost = 127 * 2 * weekly;
+    for (TMoney* average : {&game.FAvgStockF, &game.FAvgBacklogF, &game.FAvgStockR})
+        *average = MoneyFromUnits(255);
+    game.FTurn = 127;
+    game.FState = gsFinished;
+    const std::string bytes = Save(game);
+    TTrovGame loaded(nullptr);
+    loaded.LoadFromStream(&bytes);
+    EXPECT_EQ(Save(loaded), bytes);
+    EXPECT_EQ(loaded.FSumTotalCost, 127 * 2 * 1020 * MoneyFromUnits(99));
+}
+
 TEST_F(RefusedFileTest, EmptyGroupNameLoadsAsEmpty) {
     TTrovGame unnamed(nullptr);
     MakeExample(unnamed);
