@@ -23,6 +23,9 @@ namespace {
 constexpr int kLingerMs = 10000;
 // How often a closed connection checks whether a modal box still holds its destruction.
 constexpr int kReleaseRetryMs = 50;
+// Output queued past this is handed to the system at once rather than at the next turn of
+// the event loop.
+constexpr qint64 kWriteOutAt = 64 * 1024;
 
 int CodeOf(QAbstractSocket::SocketError error) {
     switch (error) {
@@ -136,8 +139,10 @@ void TCustomWinSocket::Attach(QTcpSocket* socket) {
     sock_->setProxy(QNetworkProxy::NoProxy);
     // The messages are small and answered at once: none waits for the peer's acknowledgement.
     sock_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    sock_->setReadBufferSize(owner_->HeldInput);
     readNoticePending_ = false;
     overflow_ = false;
+    stallCheck_ = false;
     received_.clear();
     remoteAddress_.clear();
     remotePort_ = 0;
@@ -235,24 +240,53 @@ void TCustomWinSocket::End(Ending how) {
     }
     if (state_ != State::Connected) return;
     state_ = State::Closed;
-    received_.clear();
+    // What had arrived stays for the disconnect event (LeftInput), then goes.
+    if (sock_ && owner_->HeldInput > 0) {
+        const QByteArray more = sock_->readAll();
+        received_.append(more.constData(), static_cast<size_t>(more.size()));
+    }
     DropSocket(how);
     owner_->Closing(this);
     auto handler = owner_->DisconnectEvent();
+    QPointer<TCustomWinSocket> self(this);
     Dispatch([&] {
         if (handler) handler(owner_, this);
     });
+    if (self) received_.clear();
 }
 
 void TCustomWinSocket::SendText(const std::string& bytes) {
     if (state_ != State::Connected || !sock_ || overflow_ || bytes.empty()) return;
     sock_->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (sock_->bytesToWrite() > owner_->MaxUnsentBytes) {
+    if (sock_->bytesToWrite() > kWriteOutAt) sock_->flush();
+    const qint64 unsent = sock_->bytesToWrite();
+    if (unsent > 16 * owner_->MaxUnsentBytes) {
         // Closed from the event loop, not inside the caller's send (which may be going
         // through a list of connections); until then further sends are dropped.
         overflow_ = true;
         Post([this] { End(Ending::Abort); });
+    } else if (unsent > owner_->MaxUnsentBytes && !stallCheck_) {
+        stallCheck_ = true;
+        const unsigned generation = generation_;
+        QTimer::singleShot(owner_->StallMs, this, [this, generation] {
+            if (generation != generation_) return;
+            stallCheck_ = false;
+            if (state_ == State::Connected && sock_ &&
+                sock_->bytesToWrite() > owner_->MaxUnsentBytes)
+                End(Ending::Abort);
+        });
     }
+}
+
+bool TCustomWinSocket::HasInput() const {
+    return state_ == State::Connected &&
+           (!received_.empty() || (sock_ && sock_->bytesAvailable() > 0));
+}
+
+void TCustomWinSocket::Later(std::function<void()> f) {
+    Post([this, f = std::move(f)] {
+        if (state_ == State::Connected) Dispatch(f);
+    });
 }
 
 std::string TCustomWinSocket::ReceiveText() {
@@ -288,8 +322,10 @@ std::string TCustomWinSocket::LocalHost() const {
 // runs) and post one read notice until it has run.
 void TCustomWinSocket::BytesArrived() {
     if (!sock_) return;
-    const QByteArray more = sock_->readAll();
-    received_.append(more.constData(), static_cast<size_t>(more.size()));
+    if (owner_->HeldInput == 0 || static_cast<qint64>(received_.size()) < owner_->HeldInput) {
+        const QByteArray more = sock_->readAll();
+        received_.append(more.constData(), static_cast<size_t>(more.size()));
+    }
     if (!readNoticePending_) {
         readNoticePending_ = true;
         Post([this] { ReadNotice(); });
@@ -351,6 +387,7 @@ void TCustomWinSocket::ErrorNotice(int qtError, const QString& text) {
 
 TServerSocket::TServerSocket(QObject* parent)
     : TAbstractSocket(parent), server_(new QTcpServer(this)) {
+    HeldInput = 64 * 1024;
     server_->setProxy(QNetworkProxy::NoProxy);
     connect(server_, &QTcpServer::newConnection, this, &TServerSocket::Accept);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 class QTcpServer;
@@ -53,9 +54,16 @@ using TSocketErrorEvent = std::function<void(QObject* Sender, TCustomWinSocket* 
 class TAbstractSocket : public QObject {
     Q_OBJECT
 public:
-    // A connection whose output not yet taken by the peer passes this many bytes is closed
-    // (disconnect event as for any close): a peer that never reads cannot make us hold more.
+    // A connection whose output not yet taken by the peer stays past this many bytes for
+    // StallMs, or passes 16 times as many, is closed (disconnect event as for any close): a
+    // peer that does not read cannot make us hold more, while one that reads is given the
+    // time to take what a burst queued.
     qint64 MaxUnsentBytes = qint64(1) << 20;
+    int StallMs = 2000;
+    // Received bytes a connection holds for its read handler, in the Qt socket and in the
+    // connection each; past that it stops reading and the peer's sends wait. 0: no bound (the
+    // client takes all at once; the server, which handles its stations in turn, has one).
+    qint64 HeldInput = 0;
 
 protected:
     explicit TAbstractSocket(QObject* parent) : QObject(parent) {}
@@ -88,8 +96,17 @@ public:
     void SendText(const std::string& bytes) override;
     // True from the connect event until the connection ends (false in the disconnect event).
     bool Connected() const override { return state_ == State::Connected; }
-    // Takes every byte received so far (empty when none, or when not connected).
+    // Takes every byte received so far (empty when none, or when not connected). Received
+    // bytes not taken are held up to the owner's HeldInput.
     std::string ReceiveText();
+    // Whether received bytes wait to be taken.
+    bool HasInput() const;
+    // In the disconnect event: takes the bytes that had arrived and were not taken when the
+    // connection ended (afterwards they are gone).
+    std::string LeftInput() { return std::exchange(received_, std::string()); }
+    // Runs `f` from the event loop as an event of this connection (the connection lives while
+    // it runs); nothing when the connection has ended by then.
+    void Later(std::function<void()> f);
     // Ends the connection. The disconnect event runs before Close returns; bytes already
     // sent still reach the peer, which then sees the connection end. A connection that is
     // still being set up is abandoned without events. Nothing happens when already closed.
@@ -138,6 +155,7 @@ private:
     int busy_ = 0;            // events of this connection being handled (nested included)
     bool readNoticePending_ = false;
     bool overflow_ = false;
+    bool stallCheck_ = false; // a check of output not taken is due
     bool released_ = false;
     bool releaseTimer_ = false;
     std::string received_;

@@ -112,6 +112,7 @@ void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* 
 }
 
 void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocket* Socket) {
+    HandleLeftLines(Socket);
     TPlayerData* player = PlayerOf(Socket);
     try {
         if (player) {
@@ -119,10 +120,11 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
             if (player->Accepted) {
                 player->Accepted = false;
                 player->Socket = nullptr;
-                if (game_->FState == gsRunning) {
-                    Beep();
-                    MessageBox(kPauseText, "Information", TBoxButtons::Ok);
-                }
+                if (game_->FState == gsRunning)
+                    PauseBox.Run([] {
+                        Beep();
+                        MessageBox(kPauseText, "Information", TBoxButtons::Ok);
+                    });
                 Button_StopClick(nullptr);
                 if (player->Role >= 1 && player->Role <= 4 &&
                     game_->FPlayers[player->Role] == player)
@@ -141,6 +143,15 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
 
 void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Socket) {
     auto* data = static_cast<TConnectionData*>(Socket->Data());
+    // Lines waiting for their turn come first; what arrived is taken after them. Inside a box
+    // that one of its lines opened, the station's later lines are handled meanwhile.
+    if (!data || (data->Handling == 0 && !data->Lines.empty())) return;
+    TakeLines(Socket);
+}
+
+// Frames what has arrived and handles its lines.
+void TTrovGameServerForm::TakeLines(TCustomWinSocket* Socket) {
+    auto* data = static_cast<TConnectionData*>(Socket->Data());
     if (!data) return;
     try {
         TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->ReceiveText());
@@ -155,20 +166,64 @@ void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Soc
             Socket->Close();
             return;
         }
-        for (const std::string& line : flush.lines) {
-            try {
-                ParseClientLine(line, Socket);
-            } catch (...) {
-                // Only this line is lost; the next one is handled.
-            }
+        data->Lines.insert(data->Lines.end(), std::make_move_iterator(flush.lines.begin()),
+                           std::make_move_iterator(flush.lines.end()));
+        HandleLines(Socket);
+    } catch (...) {}
+}
+
+// Handles a few of the connection's lines, and the rest on later turns of the event loop. A
+// connection closed meanwhile has the rest of its lines handled at once, as they came before
+// its end.
+void TTrovGameServerForm::HandleLines(TCustomWinSocket* Socket) {
+    auto* data = static_cast<TConnectionData*>(Socket->Data());
+    if (!data) return;
+    ++data->Handling;
+    int handled = 0;
+    while (!data->Lines.empty()) {
+        if (handled == LinesPerTurn && Socket->Connected()) break;
+        const std::string line = std::move(data->Lines.front());
+        data->Lines.pop_front();
+        ++handled;
+        try {
+            ParseClientLine(line, Socket);
+        } catch (...) {
+            // Only this line is lost; the next one is handled.
         }
+    }
+    --data->Handling;
+    if (!Socket->Connected()) return;
+    if (!data->Lines.empty())
+        Socket->Later([this, Socket] { HandleLines(Socket); });
+    else if (Socket->HasInput())
+        Socket->Later([this, Socket] { TakeLines(Socket); });
+}
+
+// Lines that had come, and were not handled yet, when the connection ended.
+void TTrovGameServerForm::HandleLeftLines(TCustomWinSocket* Socket) {
+    auto* data = static_cast<TConnectionData*>(Socket->Data());
+    // Ended by one of its own lines: the loop handling them goes on with the rest.
+    if (!data || data->Handling > 0) return;
+    try {
+        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->LeftInput());
+        if (flush.flushed)
+            data->Lines.insert(data->Lines.end(), std::make_move_iterator(flush.lines.begin()),
+                               std::make_move_iterator(flush.lines.end()));
+        HandleLines(Socket);
     } catch (...) {}
 }
 
 void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
                                                   TErrorEvent ErrorEvent, int& ErrorCode) {
     const char* text = SocketErrorText(ErrorEvent);
-    if (MessageDlg(text, TMsgDlgType::Warning, mbYes) != mrYes) return;
+    TModalResult answer = mrNone;
+    if (!SocketErrorBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbYes); })) {
+        // The box that is open deals with the errors that come meanwhile: its Yes switches
+        // the server off.
+        ErrorCode = 0;
+        return;
+    }
+    if (answer != mrYes) return;
     ErrorCode = 0;
     StatusBar->SetSimpleText("ErrMsg");
     CheckBox_Server->setChecked(!CheckBox_Server->isChecked());
@@ -244,8 +299,10 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
                 if (target && target->Owner == owClient && target->Socket)
                     SendTextInPieces(target->Socket, "TS_SM:" + message, 10, '\t');
             } else if (to == "Sv") {
-                Beep();
-                MessageDlg(message, TMsgDlgType::Information, mbOK);
+                ServerMessages.Show([message] {
+                    Beep();
+                    MessageDlg(message, TMsgDlgType::Information, mbOK);
+                });
             }
         }
         RefreshClientList();
@@ -269,7 +326,8 @@ void TTrovGameServerForm::ClientSocketError(QObject*, TCustomWinSocket*, TErrorE
 }
 
 void TTrovGameServerForm::ClientSocketRead(QObject*, TCustomWinSocket* Socket) {
-    MessageDlg(Socket->ReceiveText(), TMsgDlgType::Information, mbOK);
+    ServerMessages.Show(
+        [text = Socket->ReceiveText()] { MessageDlg(text, TMsgDlgType::Information, mbOK); });
 }
 
 // --- The game master's operations --------------------------------------------------------
@@ -419,10 +477,11 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
             TRadioGroup* owner = Roles[r - 1].Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(-1); });
         }
-        if (game_->FState == gsRunning) {
-            Beep();
-            MessageBox(kPauseText, "Information", TBoxButtons::Ok);
-        }
+        if (game_->FState == gsRunning)
+            PauseBox.Run([] {
+                Beep();
+                MessageBox(kPauseText, "Information", TBoxButtons::Ok);
+            });
         Button_StopClick(nullptr);
         setMark(0);
         UpdateDisplay();

@@ -40,6 +40,9 @@ using namespace platform;
 
 namespace {
 
+// Messages to the server that wait while one is shown.
+constexpr std::size_t kWaitingServerMessages = 64;
+
 TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool editing,
                      const char* hint) {
     auto* grid = Named(new TStringGrid, name, hint);
@@ -57,7 +60,11 @@ TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool ed
 } // namespace
 
 TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& programPath)
-    : TForm(parent), PageFontColor(clWindowText), TrayIcon(std::make_unique<TTrayIcon>()) {
+    : TForm(parent), PageFontColor(clWindowText), TrayIcon(std::make_unique<TTrayIcon>()),
+      ServerMessages(kWaitingServerMessages, [](std::size_t dropped) {
+          MessageDlg(std::to_string(dropped) + " more messages to the server were not shown.",
+                     TMsgDlgType::Information, mbOK);
+      }) {
     setObjectName("TrovGameServerForm");
     setWindowTitle("[Selvane Computer Network]ver 1.00 beta 6E");
     setFont(PixelFont("system", 16));
@@ -568,11 +575,16 @@ void TTrovGameServerForm::closeEvent(QCloseEvent* event) {
 }
 
 void TTrovGameServerForm::AppException(QObject*, const std::exception& E) {
+    // An exception while its box is open is left to that box, which offers to disconnect and
+    // initialise all.
+    if (ExceptionBox.IsOpen()) return;
     Beep();
     if (game_) Button_StopClick(nullptr);
     const std::string text = std::string("An ecception has occurred.\r") + E.what() +
                              "\rDisconnect and initialize all for safety.";
-    if (MessageDlg(text, TMsgDlgType::Warning, mbOK) != mrOk) return;
+    TModalResult answer = mrNone;
+    ExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
+    if (answer != mrOk) return;
     if (CheckBox_Server->isChecked()) CheckBox_Server->setChecked(false);
     if (!game_) return;
     RefreshClientList();

@@ -5,6 +5,7 @@
 // labels, pause, game over), TS_Control.cpp (game control, operator input, role owners and
 // shipping modes).
 #include "platform/Application.h"
+#include "platform/BoxQueue.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/KeyEvents.h"
@@ -14,6 +15,7 @@
 #include "shared/Wire.h"
 
 #include <array>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +43,10 @@ class TStringGrid;
 struct TConnectionData {
     TPlayerData Player;
     TReceiveBuffer Buffer;
+    // Framed lines not handled yet: a connection's lines are handled a few at a time, so
+    // that the other stations are served and output is written in between.
+    std::deque<std::string> Lines;
+    int Handling = 0; // some of them are being handled (more than once inside a box)
 };
 
 class TTrovGamePreviewForm;
@@ -257,6 +263,12 @@ public:
     int FSortColumn = 0;
     // A connection whose unframed bytes pass this is closed.
     std::size_t MaxReceiveBuffer = 64 * 1024;
+    // Lines of one connection handled in one turn of the event loop.
+    int LinesPerTurn = 16;
+    // The boxes that network events open, each open once at a time: texts for the server
+    // (chat to it, what the loop-back connection receives) wait for the box before them.
+    platform::TBoxQueue ServerMessages;
+    platform::TOneBox PauseBox, SocketErrorBox, ExceptionBox;
 
     // --- Refresh, role labels, pause and game over
     void UpdateControls();
@@ -324,6 +336,9 @@ private:
 
     void OwnerClick(int role);
     void ShipModeClick(int role);
+    void TakeLines(platform::TCustomWinSocket* Socket);
+    void HandleLines(platform::TCustomWinSocket* Socket);
+    void HandleLeftLines(platform::TCustomWinSocket* Socket);
     std::unique_ptr<TTrovGame> game_;
     // What the status table shows of each week (its values, and its widest text), so that a
     // refresh writes and measures only the weeks that changed. Valid while the table's cells

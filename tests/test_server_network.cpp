@@ -418,17 +418,79 @@ TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
     talker.Send(std::string(100 * 1024, 'x'));
     EXPECT_TRUE(talker.WaitClosed());
 
-    // A peer that never reads while its echoed chat piles up at the server.
+    // A peer that never reads while its echoed chat piles up at the server: closed once the
+    // output it does not take stays past the bound.
+    form.ServerSocket->StallMs = 200;
     auto reader = Join("Reader", "Ft");
     reader->StopReading();
     const std::string chat = "TC_SM:Ft:Ft:" + std::string(60000, 'y') + "\t";
     bool closed = false;
-    for (int i = 0; i < 200 && !closed; ++i) {
+    for (int i = 0; i < 600 && !closed; ++i) {
         reader->Send(chat);
         closed = reader->WaitClosed(20);
     }
     EXPECT_TRUE(closed);
     EXPECT_EQ(Row("Reader"), nullptr);
+}
+
+TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
+    const std::size_t limit = 64;
+    auto peer = std::make_unique<TestPeer>();
+    ASSERT_TRUE(peer->Connect(port));
+    int depth = 0, deepest = 0;
+    std::string flood;
+    for (std::size_t i = 0; i < limit + 3; ++i) flood += "TC_SM:Ft:Sv:m" + std::to_string(i) + "\t";
+    // While the first box is open the others arrive, and are handled meanwhile.
+    dialogs.Answer(mrOk, [&] {
+        deepest = std::max(deepest, ++depth);
+        peer->Send(flood);
+        WaitUntil([&] { return form.ServerMessages.Waiting() == limit; });
+        Settle(50);
+        --depth;
+    });
+    for (int i = 0; i < 200; ++i)
+        dialogs.Answer(mrOk, [&] { deepest = std::max(deepest, ++depth), --depth; });
+    peer->Send("TC_SM:Ft:Sv:first\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == limit + 2; }));
+    Settle(50);
+    const auto boxes = dialogs.Boxes();
+    ASSERT_EQ(boxes.size(), limit + 2);
+    EXPECT_EQ(deepest, 1);
+    EXPECT_EQ(boxes[0].text, "FactoryMessage\r\rfirst");
+    EXPECT_EQ(boxes[1].text, "FactoryMessage\r\rm0");
+    EXPECT_EQ(boxes[limit].text, "FactoryMessage\r\rm" + std::to_string(limit - 1));
+    EXPECT_EQ(boxes[limit + 1].text, "3 more messages to the server were not shown.");
+    EXPECT_TRUE(peer->Connected());
+}
+
+TEST_F(ServerNetwork, OneStationsBurstCostsNoReadingPlayerItsConnection) {
+    form.ServerSocket->MaxUnsentBytes = 32 * 1024;
+    std::vector<std::unique_ptr<TestPeer>> players;
+    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
+    for (const char* code : codes) {
+        players.push_back(Join(std::string("P") + code, code));
+        Admit(std::string("P") + code);
+    }
+    form.Button_StartClick(form.Button_Start);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+
+    // Every handled line sends each player its status messages again: far more, in all,
+    // than the bound on output not taken.
+    TestPeer burst;
+    ASSERT_TRUE(burst.Connect(port));
+    std::string lines;
+    for (int i = 0; i < 1000; ++i) lines += "TC_XX:a\t";
+    burst.Send(lines + "TC_PN:Burst\t");
+    const bool done = WaitUntil(
+        [&] {
+            for (auto& p : players) p->Received(); // the players read as they go
+            return burst.Received().find("TS_Cn:Welcome!\t") != std::string::npos;
+        },
+        30000);
+    ASSERT_TRUE(done);
+    for (auto& p : players) EXPECT_TRUE(p->Connected());
+    EXPECT_EQ(form.Game()->FState, gsRunning);
+    EXPECT_EQ(dialogs.Boxes().size(), 0u);
 }
 
 TEST_F(ServerNetwork, RefusingAnAdmittedPlayer) {

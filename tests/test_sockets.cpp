@@ -524,6 +524,36 @@ TEST_F(Sockets, PeerThatNeverReadsIsClosedAtTheUnsentOutputBound) {
     EXPECT_TRUE(exceptions.empty());
 }
 
+TEST_F(Sockets, APeerThatReadsIsGivenTheTimeToTakeABurst) {
+    TServerSocket server;
+    server.MaxUnsentBytes = 64 * 1024;
+    server.StallMs = 300;
+    int disconnects = 0;
+    server.OnClientDisconnect = [&](QObject*, TCustomWinSocket*) { ++disconnects; };
+    RawPeer peer(Listen(server), 4096);
+    ASSERT_TRUE(peer.Ok());
+    ASSERT_TRUE(WaitUntil([&] { return server.ActiveConnections() == 1; }));
+    QPointer<TCustomWinSocket> c = server.Connections(0);
+
+    // Eight times the bound in one burst, taken by a peer that reads as it comes.
+    const std::string burst = Pattern(512 * 1024);
+    c->SendText(burst);
+    QElapsedTimer clock;
+    clock.start();
+    char buf[65536];
+    while (peer.got.size() < burst.size() && clock.elapsed() < 10000) {
+        const ssize_t n = ::recv(peer.fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0)
+            peer.got.append(buf, size_t(n));
+        else
+            Settle(1);
+    }
+    EXPECT_EQ(peer.got, burst);
+    Settle(server.StallMs + 100);
+    EXPECT_EQ(disconnects, 0);
+    EXPECT_TRUE(c && c->Connected());
+}
+
 TEST_F(Sockets, DeactivatingClosesEveryConnectionWithItsEventAndStopsListening) {
     TServerSocket server;
     std::vector<int> order;
