@@ -6,6 +6,7 @@
 #include "platform/RadioGroup.h"
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
+#include "shared/Role.h"
 #include "shared/Text.h"
 
 #include <QAction>
@@ -18,8 +19,10 @@ using namespace platform;
 
 namespace {
 
-const char* const kRoleCodes[] = {"Ft", "W1", "W2", "Rt"};
-const char* const kTargetCodes[] = {"Ft", "W1", "W2", "Rt", "Sv"};
+// The chat target of an index of the target radio group: the four roles, then the server.
+const char* TargetCode(int index) {
+    return IsRoleIndex(index) ? RoleCode(index) : kServerCode;
+}
 
 } // namespace
 
@@ -70,8 +73,7 @@ void TTrovGameClientForm::Button_SendMsgClick(QObject* Sender) {
     if (!ClientSocket->Active() || Trim(memo).empty() || own < 0 || target < 0 || target > 4)
         return;
     SendTextInPieces(ClientSocket->Socket(),
-                     "TC_SM:" + std::string(kRoleCodes[own]) + ":" + kTargetCodes[target] + ":" +
-                         memo,
+                     "TC_SM:" + std::string(RoleCode(own)) + ":" + TargetCode(target) + ":" + memo,
                      10, kTerminator);
     Beep();
     MessageBox("Send a Message.", "Information", TBoxButtons::Ok);
@@ -93,9 +95,9 @@ void TTrovGameClientForm::Button_OrderClick(QObject* Sender) {
     }
     if (own < 0) return;
     const std::string head = "T" + NumToHex(FWeek) + ":";
-    Send("TC_PO:" + std::string(kRoleCodes[own]) + ":" + head + NumToHex(FOrderSent) + kTerminator);
+    Send("TC_PO:" + std::string(RoleCode(own)) + ":" + head + NumToHex(FOrderSent) + kTerminator);
     if (FShipManual)
-        Send("TC_PS:" + std::string(kRoleCodes[own]) + ":" + head + NumToHex(FShipSent) +
+        Send("TC_PS:" + std::string(RoleCode(own)) + ":" + head + NumToHex(FShipSent) +
              kTerminator);
     FState = csDecided;
     UpdateView();

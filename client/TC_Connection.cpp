@@ -1,6 +1,7 @@
 // The client's side of the conversation: the socket events, the framing of received text into
 // messages and the reaction to every server message.
 #include "client/TC_Main.h"
+#include "shared/Role.h"
 #include "shared/SocketErrorText.h"
 
 #include "platform/Beep.h"
@@ -17,8 +18,6 @@
 using namespace platform;
 
 namespace {
-
-const char* const kRoleCodes[] = {"Ft", "W1", "W2", "Rt"};
 
 // Beep, then the plain information box.
 void InfoBox(const std::string& text) {
@@ -69,7 +68,7 @@ void TTrovGameClientForm::ClientSocketConnect(QObject* Sender, TCustomWinSocket*
     Beep();
     FRecvBuf.Clear();
     const int role = OwnRole();
-    const std::string code = role >= 0 ? kRoleCodes[role] : "UK";
+    const std::string code = IsRoleIndex(role) ? RoleCode(role) : kNoRoleCode;
     Send("TC_PN:" + ToSjis(Edit_Name->text()) + kTerminator);
     Send("TC_PT:" + code + kTerminator);
     FState = csWaitAccept;
@@ -233,7 +232,7 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
                 if (!ClientSocket->Socket()->Connected()) return;
                 if (own >= 0) {
                     const std::string head =
-                        std::string(kRoleCodes[own]) + ":T" + NumToHex(FWeek) + ":00";
+                        std::string(RoleCode(own)) + ":T" + NumToHex(FWeek) + ":00";
                     Send("TC_PO:" + head + kTerminator);
                     Send("TC_PS:" + head + kTerminator);
                 }
@@ -246,9 +245,8 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
                 if (FWeek < 0) return;
                 FHistory.resize(static_cast<std::size_t>(FWeek));
             }
-        } else if (Code == "Ft" || Code == "W1" || Code == "W2" || Code == "Rt") {
+        } else if (const int role = RoleIndexOfCode(Code); role >= 0) {
             if (Value.size() != 2) return;
-            const int role = Code == "Ft" ? 0 : Code == "W1" ? 1 : Code == "W2" ? 2 : 3;
             const auto value = static_cast<std::uint8_t>(number());
             FStock[role] = value;
             StoreHistory([&](THistoryRec& rec) { rec.Stock[role] = value; });
@@ -278,7 +276,7 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
             if (Value.size() != 4 || Value[2] != ':') return;
             bool* flags = Code == "Jn" ? FJoined : FDecided;
             for (int role = 0; role < 4; ++role) {
-                if (!SameTextAscii(Value.substr(0, 2), kRoleCodes[role])) continue;
+                if (!SameTextAscii(Value.substr(0, 2), RoleCode(role))) continue;
                 if (Value[3] == 'T')
                     flags[role] = true;
                 else if (Value[3] == 'F')

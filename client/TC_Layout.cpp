@@ -11,6 +11,7 @@
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
+#include "shared/Role.h"
 
 #include <QAction>
 #include <QApplication>
@@ -127,8 +128,9 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
     address->addWidget(CheckBox_Connect, 1, 2, 1, 2, Qt::AlignLeft);
     address->setColumnStretch(1, 1);
 
-    RadioGroup_Play = NewRadioGroup("RadioGroup_Play", "Role",
-                                    {"Factory", "Distributor", "Wholesaler", "Retailer"}, 0);
+    std::vector<std::string> roles;
+    for (const TRoleName& role : kRoles) roles.push_back(role.Word);
+    RadioGroup_Play = NewRadioGroup("RadioGroup_Play", "Role", roles, 0);
 
     GroupBox_Join = Named(new QGroupBox("All players status"), "GroupBox_Join");
     Label_FtJoin = NewLabel("Label_FtJoin", "Factory : Waiting");
@@ -144,9 +146,8 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
     Label_Msg = NewLabel("Label_Msg", "Message");
     Memo_Msg =
         Named(new QPlainTextEdit, "Memo_Msg", "Write your message and push the send button below.");
-    RadioGroup_Target =
-        NewRadioGroup("RadioGroup_Target", "Send to",
-                      {"Factory", "Distributor", "Wholesaler", "Retailer", "Server"}, 0);
+    roles.push_back("Server");
+    RadioGroup_Target = NewRadioGroup("RadioGroup_Target", "Send to", roles, 0);
     Button_SendMsg = NewButton("Button_SendMsg", "Send", nullptr, true);
     auto* target = new QHBoxLayout;
     target->addWidget(RadioGroup_Target, 1);
@@ -185,12 +186,9 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     for (QLabel* label : headings) SetBold(label, true);
     SetBold(Label_Marcket, true);
 
-    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
     const char* stockCaptions[] = {"Factory Inventory", "Distributor Inventory",
                                    "Wholesaler Inventory", "Retailer Inventory"};
     const char* orderCaptions[] = {"Order", "Order ", "Order ", "Order"};
-    const char* inputCaptions[] = {"Factory : Notyet", "Distributor : Notyet",
-                                   "Wholesaler : Notyet", "Retailer : Notyet"};
     QLabel** stocks[] = {&Label_FtStock, &Label_W1Stock, &Label_W2Stock, &Label_RtStock};
     QLabel** backlogs[] = {&Label_FtBLCost, &Label_W1BLCost, &Label_W2BLCost, &Label_RtBLCost};
     QLabel** demands[] = {&Label_FtDemand, &Label_W1Demand, &Label_W2Demand, &Label_RtDemand};
@@ -207,7 +205,7 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     auto* inputRow = new QGridLayout(GroupBox_Input);
     auto* grid = new QGridLayout(GroupBox_Game);
     for (int i = 0; i < 4; ++i) {
-        const std::string code = codes[i];
+        const std::string code = RoleCode(i);
         *stocks[i] = NewLabel("Label_" + code + "Stock", stockCaptions[i]);
         *backlogs[i] = NewLabel("Label_" + code + "BLCost", "Lastweek backlog : ?");
         *demands[i] = NewLabel("Label_" + code + "Demand", "Ordered : ?");
@@ -216,7 +214,8 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
         *shipLabels[i] = NewLabel("Label_" + code + "ShipM", "Shipment");
         *ships[i] = NewSpinEdit("SpinEdit_" + code + "ShipM", 0, 99, 2, 5, "Set shipment volume");
         *buttons[i] = NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.", true);
-        *inputs[i] = NewLabel("Label_" + code + "Input", inputCaptions[i]);
+        *inputs[i] =
+            NewLabel("Label_" + code + "Input", (std::string(RoleWord(i)) + " : Notyet").c_str());
         inputRow->addWidget(*inputs[i], i / 2, i % 2);
 
         const int col = i * 2;

@@ -29,17 +29,14 @@ namespace {
 const std::string kPauseText = "Pause\x81\x40\x81\x47\x81\x40"
                                "disconnected from a client.";
 
-const char* const kWishWords[] = {"UnKnown", "Factory", "Distributor", "Wholesaler", "Retailer"};
-
+// The wish column's word for a role number (0: none chosen yet).
 const char* WishWord(std::uint8_t role) {
-    return role <= 4 ? kWishWords[role] : "";
+    return role == rlNone ? "UnKnown" : IsRoleNumber(role) ? RoleWord(RoleIndex(role)) : "";
 }
 
-// The role number of a role code ("Ft" 1 to "Rt" 4), 0 for anything else.
+// The role number of a role code, 0 (none) for anything else.
 int RoleOfCode(std::string_view code) {
-    for (int i = 0; i < 4; ++i)
-        if (code == kRoleCodes[i]) return i + 1;
-    return 0;
+    return RoleNumber(RoleIndexOfCode(code));
 }
 
 bool ItemAlive(const TListView* list, const TListItem* item) {
@@ -126,8 +123,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
                         MessageBox(kPauseText, "Information", TBoxButtons::Ok);
                     });
                 Button_StopClick(nullptr);
-                if (player->Role >= 1 && player->Role <= 4 &&
-                    game_->FPlayers[player->Role] == player)
+                if (IsRoleNumber(player->Role) && game_->FPlayers[player->Role] == player)
                     game_->FPlayers[player->Role] = nullptr;
             }
         }
@@ -273,8 +269,8 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             if (!player->Entered || !player->Accepted) return;
             if (Body.size() != 9) return;
             if (Body[2] != ':' || Body[3] != 'T' || Body[6] != ':') return;
-            if (player->Role < 1 || player->Role > 4 ||
-                Body.compare(0, 2, kRoleCodes[player->Role - 1]) != 0)
+            if (!IsRoleNumber(player->Role) ||
+                Body.compare(0, 2, RoleCode(RoleIndex(player->Role))) != 0)
                 return;
             if (HexToNum(Body.substr(4, 2)) != g.FTurn) return;
             const auto amount = static_cast<std::int8_t>(HexToNum(Body.substr(7, 2)) & 0xFF);
@@ -289,8 +285,8 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             const std::string from = Body.substr(0, 2);
             const std::string to = Body.substr(3, 2);
             const std::string text = Body.substr(6);
-            std::string word = from == "Sv" ? "Server" : from;
-            if (int role = RoleOfCode(from)) word = kRoleWords[role - 1];
+            std::string word = from == kServerCode ? "Server" : from;
+            if (int role = RoleOfCode(from)) word = RoleWord(RoleIndex(role));
             const std::string message = word + "Message\r\r" + text;
             if (from == to) {
                 SendTextInPieces(Socket, "TS_SM:" + message, 10, '\t');
@@ -298,7 +294,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
                 const TPlayerData* target = g.FPlayers[role];
                 if (target && target->Owner == owClient && target->Socket)
                     SendTextInPieces(target->Socket, "TS_SM:" + message, 10, '\t');
-            } else if (to == "Sv") {
+            } else if (to == kServerCode) {
                 ServerMessages.Show([message] {
                     Beep();
                     MessageDlg(message, TMsgDlgType::Information, mbOK);
@@ -404,7 +400,7 @@ void TTrovGameServerForm::RefreshClientList() {
         waiting.emplace_back(socket, player);
         if (player->Accepted) {
             insertWaiting();
-            if (player->Role >= 1 && player->Role <= 4) game_->FPlayers[player->Role] = nullptr;
+            if (IsRoleNumber(player->Role)) game_->FPlayers[player->Role] = nullptr;
             ListView_Connect->Item(0)->SetChecked(true); // admits the player again
         }
     }
@@ -472,7 +468,7 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
     } else {
         player->Accepted = false;
         socket->SendText("TS_Pl:Deny\t");
-        if (r >= 1 && r <= 4) {
+        if (IsRoleNumber(r)) {
             if (game_->FPlayers[r] == player) game_->FPlayers[r] = nullptr;
             TRadioGroup* owner = Roles[r - 1].Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(-1); });

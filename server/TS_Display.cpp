@@ -26,12 +26,10 @@ void SetCaption(QLabel* label, const std::string& text) {
     label->setText(FromSjis(text));
 }
 
-const char* const kInputWords[] = {"Factory", "Distributor", "Wholesaler", "Retailer"};
-
 // The input labels as they read before a role has ordered.
 void ResetInputLabel(QLabel* label, int index) {
     SetBold(label, false);
-    SetCaption(label, std::string(kInputWords[index]) + " : Notyet");
+    SetCaption(label, std::string(RoleWord(index)) + " : Notyet");
 }
 
 } // namespace
@@ -160,7 +158,7 @@ void TTrovGameServerForm::SetEntryLabels() {
         const bool free = game_->IsRoleFree(static_cast<std::uint8_t>(r));
         SetBold(label, !free);
         SetCaption(label, free ? "Waiting" : "Fulfilled");
-        messages[r - 1] = std::string("TS_Jn:") + kRoleCodes[r - 1] + (free ? ":F" : ":T") + "\t";
+        messages[r - 1] = std::string("TS_Jn:") + RoleCode(r - 1) + (free ? ":F" : ":T") + "\t";
     }
     for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
         TCustomWinSocket* socket = ServerSocket->Connections(i);
@@ -182,9 +180,8 @@ void TTrovGameServerForm::ShowInputStatus() {
         QLabel* label = Roles[r - 1].Input;
         const bool ordered = slot->Order >= 0;
         SetBold(label, ordered);
-        SetCaption(label, std::string(kInputWords[r - 1]) + (ordered ? " : Ordered" : " : Notyet"));
-        messages[r - 1] =
-            std::string("TS_Od:") + kRoleCodes[r - 1] + (ordered ? ":T" : ":F") + "\t";
+        SetCaption(label, std::string(RoleWord(r - 1)) + (ordered ? " : Ordered" : " : Notyet"));
+        messages[r - 1] = std::string("TS_Od:") + RoleCode(r - 1) + (ordered ? ":T" : ":F") + "\t";
     }
     for (int r = 1; r <= 4; ++r) {
         const TPlayerData* slot = game_->FPlayers[r];

@@ -222,8 +222,6 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     control->addWidget(GroupBox_UnitCost, 0, 3, 3, 1);
     control->setColumnStretch(4, 1);
 
-    const char* roleNames[] = {"Factory", "Distributor", "Wholesaler", "Retailer"};
-    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
     TRadioGroup** owners[] = {&RadioGroup_FtOwner, &RadioGroup_W1Owner, &RadioGroup_W2Owner,
                               &RadioGroup_RtOwner};
     TRadioGroup** ships[] = {&RadioGroup_FtShipM, &RadioGroup_W1ShipM, &RadioGroup_W2ShipM,
@@ -231,14 +229,14 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     QLabel** joins[] = {&Label_FtJoin, &Label_W1Join, &Label_W2Join, &Label_RtJoin};
     auto* roles = new QGridLayout;
     for (int i = 0; i < 4; ++i) {
-        std::string code = codes[i];
+        const std::string code = RoleCode(i);
         *owners[i] =
             NewRadioGroup(("RadioGroup_" + code + "Owner").c_str(),
-                          (std::string(roleNames[i]) + " Operation").c_str(),
+                          (std::string(RoleWord(i)) + " Operation").c_str(),
                           {"Client", "Server", "Auto"}, 0, "Select a demand generate style.");
         *ships[i] =
             NewRadioGroup(("RadioGroup_" + code + "ShipM").c_str(),
-                          (std::string(roleNames[i]) + " Shipment").c_str(),
+                          (std::string(RoleWord(i)) + " Shipment").c_str(),
                           {"Manual", "All", "Auto"}, 2, "Select a supply scale setting style.");
         *joins[i] = NewLabel(("Label_" + code + "Join").c_str(), "Waiting",
                              "Status of each role. After all set, a game starts.");
@@ -333,7 +331,6 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     QLabel* headings[] = {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
     QLabel* cursors[] = {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
 
-    const char* codes[] = {"Ft", "W1", "W2", "Rt"};
     QLabel** stocks[] = {&Label_FtStock, &Label_W1Stock, &Label_W2Stock, &Label_RtStock};
     QLabel** backlogs[] = {&Label_FtBLCost, &Label_W1BLCost, &Label_W2BLCost, &Label_RtBLCost};
     QLabel** demands[] = {&Label_FtDemand, &Label_W1Demand, &Label_W2Demand, &Label_RtDemand};
@@ -345,13 +342,11 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
                            &SpinEdit_RtShipM};
     QPushButton** buttons[] = {&Button_FtOrder, &Button_W1Order, &Button_W2Order, &Button_RtOrder};
     QLabel** inputs[] = {&Label_FtInput, &Label_W1Input, &Label_W2Input, &Label_RtInput};
-    const char* inputCaptions[] = {"Factory : Notyet", "Distributor : Notyet",
-                                   "Wholesaler : Notyet", "Retailer : Notyet"};
 
     auto* statusBox = Named(new QGroupBox("Status"), "GroupBox_Input");
     auto* statusRow = new QHBoxLayout(statusBox);
     for (int i = 0; i < 4; ++i) {
-        std::string code = codes[i];
+        const std::string code = RoleCode(i);
         auto name = [&](const char* kind, const char* suffix) {
             return std::string(kind) + "_" + code + suffix;
         };
@@ -369,7 +364,8 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         *buttons[i] =
             NewButton(name("Button", "Order").c_str(), "Set", "Push OK when you decide.", true);
         *inputs[i] =
-            NewLabel(name("Label", "Input").c_str(), inputCaptions[i], "Other players status");
+            NewLabel(name("Label", "Input").c_str(),
+                     (std::string(RoleWord(i)) + " : Notyet").c_str(), "Other players status");
         statusRow->addWidget(*inputs[i]);
 
         const int col = i * 2;

@@ -13,9 +13,6 @@ int Random(int n) {
         (static_cast<std::uint64_t>(RandomSeed) * static_cast<std::uint32_t>(n)) >> 32);
 }
 
-const std::array<const char*, 4> kRoleCodes = {"Ft", "W1", "W2", "Rt"};
-const std::array<const char*, 4> kRoleWords = {"Factory", "Distributor", "Wholesaler", "Retailer"};
-
 const std::array<TTrovGame::THistory TTrovGame::*, TTrovGame::kHistoryCount> TTrovGame::kHistories =
     {&TTrovGame::ProdF1, &TTrovGame::ProdF2,  &TTrovGame::StockF, &TTrovGame::BacklogF,
      &TTrovGame::ShipF,  &TTrovGame::TransD,  &TTrovGame::StockD, &TTrovGame::BacklogD,
@@ -323,10 +320,10 @@ void TTrovGame::SendStateToSocket(platform::TConnection* socket,
         socket->SendText("TS_" + code + ":" + NumToHex(value) + "\t");
     };
     socket->SendText("TS_Tn:" + weekText + "\t");
-    send("Ft", StockF[w]);
-    send("W1", StockD[w]);
-    send("W2", StockW[w]);
-    send("Rt", StockR[w]);
+    send(RoleCode(0), StockF[w]);
+    send(RoleCode(1), StockD[w]);
+    send(RoleCode(2), StockW[w]);
+    send(RoleCode(3), StockR[w]);
     const THistory* demands[] = {&OrderDd, &OrderWd, &OrderRd, &Market};
     const THistory* backlogs[] = {&BacklogF, &BacklogD, &BacklogW, &BacklogR};
     for (int n = 0; n < 4; ++n) {

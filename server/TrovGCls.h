@@ -4,6 +4,7 @@
 #include "platform/Connection.h"
 #include "platform/Messages.h"
 #include "shared/Money.h"
+#include "shared/Role.h"
 
 #include <array>
 #include <cstdint>
@@ -42,10 +43,6 @@ struct TPlayerData {
 extern std::uint32_t RandomSeed;
 // A number from 0 to n-1.
 int Random(int n);
-
-// Role codes and words, index 0 (Factory) to 3 (Retailer).
-extern const std::array<const char*, 4> kRoleCodes;
-extern const std::array<const char*, 4> kRoleWords;
 
 // The largest unit cost a game takes (the window's unit cost edits go from 1 to 99; files
 // also hold fractions, as the game's own defaults of 0.5 and 1.0).

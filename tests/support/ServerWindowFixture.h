@@ -96,12 +96,12 @@ protected:
         ClientSeat& seat = seats[r - 1];
         seat.player.Entered = true;
         seat.player.Accepted = true;
-        seat.player.Name = std::string("Client ") + kRoleCodes[r - 1];
+        seat.player.Name = std::string("Client ") + RoleCode(r - 1);
         seat.player.Role = static_cast<std::uint8_t>(r);
         seat.player.Owner = owClient;
         seat.player.ShipMode = shipMode;
         seat.player.Socket = &seat.connection;
-        seat.connection.name = kRoleCodes[r - 1];
+        seat.connection.name = RoleCode(r - 1);
         game().FPlayers[r] = &seat.player;
         return seat;
     }
