@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 using namespace platform;
 
@@ -162,32 +163,38 @@ void TTrovGameClientForm::ShowRoleControls() {
 }
 
 void TTrovGameClientForm::EnableControls() {
-    const int s = FState;
+    const TClientState s = FState;
     const int own = OwnRole();
-    const bool settings = s <= 1 || s == csFinished;
+    auto in = [s](std::initializer_list<TClientState> states) {
+        return std::find(states.begin(), states.end(), s) != states.end();
+    };
+    const bool connected = s != csDisconnected;
+    const bool accepted = in({csAccepted, csPlaying, csPaused, csDecided, csFinished});
+    const bool deciding = in({csAccepted, csPlaying, csPaused, csDecided});
+    const bool started = in({csPlaying, csPaused, csDecided, csFinished});
     for (QWidget* w :
          std::initializer_list<QWidget*>{Edit_Server, SpinEdit_Port, Edit_Name, RadioGroup_Play})
-        w->setEnabled(settings);
-    CheckBox_Connect->setEnabled(s <= 2 || s == csFinished);
+        w->setEnabled(in({csDisconnected, csFinished}));
+    CheckBox_Connect->setEnabled(in({csDisconnected, csWaitAccept, csFinished}));
     for (QWidget* w : std::initializer_list<QWidget*>{
              GroupBox_Join, Label_FtJoin, Label_W1Join, Label_W2Join, Label_RtJoin, Label_Msg,
              Memo_Msg, RadioGroup_Target, Button_SendMsg, GroupBox_Game, Label_Factory,
              Label_Whole1, Label_Whole2, Label_Retail, Label_Marcket, Label_Cursor1, Label_Cursor2,
              Label_Cursor3, Label_Cursor4})
-        w->setEnabled(s >= 2);
-    for (auto& role : Roles) role.Stock->setEnabled(s >= 3);
+        w->setEnabled(connected);
+    for (auto& role : Roles) role.Stock->setEnabled(accepted);
     for (int i = 0; i < 4; ++i) {
         const bool mine = i == own;
-        Roles[i].Demand->setEnabled(s >= 3 && mine);
-        Roles[i].BLCost->setEnabled(s >= 3 && mine);
-        Roles[i].OrderLabel->setEnabled(s >= 3 && mine);
-        Roles[i].ShipMLabel->setEnabled(FShipManual && s >= 3 && mine);
-        Roles[i].Order->setEnabled(s >= 3 && s <= 6 && mine);
-        Roles[i].ShipM->setEnabled(FShipManual && s >= 3 && s <= 6 && mine);
+        Roles[i].Demand->setEnabled(accepted && mine);
+        Roles[i].BLCost->setEnabled(accepted && mine);
+        Roles[i].OrderLabel->setEnabled(accepted && mine);
+        Roles[i].ShipMLabel->setEnabled(FShipManual && accepted && mine);
+        Roles[i].Order->setEnabled(deciding && mine);
+        Roles[i].ShipM->setEnabled(FShipManual && deciding && mine);
         Roles[i].OrderButton->setEnabled(s == csPlaying && mine);
     }
-    GroupBox_Input->setEnabled(s >= 4);
-    for (auto& role : Roles) role.Input->setEnabled(s >= 4);
+    GroupBox_Input->setEnabled(started);
+    for (auto& role : Roles) role.Input->setEnabled(started);
 }
 
 void TTrovGameClientForm::FillHistoryList() {

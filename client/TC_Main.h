@@ -51,7 +51,7 @@ struct THistoryRec {
 };
 
 // Client states.
-enum : std::uint8_t {
+enum TClientState : std::uint8_t {
     csDisconnected = 1, // no connection
     csWaitAccept = 2,   // connecting or connected, waiting for the game master's acceptance
     csAccepted = 3,     // accepted, waiting for the start
@@ -161,7 +161,7 @@ public:
 
     // --- Game state (fields zero until the window's creation resets them)
     std::vector<THistoryRec> FHistory; // index = week - 1
-    std::uint8_t FState = 0;
+    TClientState FState = csDisconnected;
     bool FNotifyAccept = false; // the next "Let's Play!" shows the acceptance box
     bool FOverRead = false;     // "Over!" was handled: the rest of its batch is not read
     bool FShipManual = false;   // the server asks this player for the shipment

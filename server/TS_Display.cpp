@@ -43,7 +43,9 @@ void TTrovGameServerForm::UpdateControls() {
     Button_Start->setEnabled(g.CanStart());
     Button_Stop->setEnabled(g.FState == gsRunning);
     Button_Init->setEnabled(g.FState != gsRunning);
-    for (auto& role : Roles) role.Owner->setEnabled(g.FState != 0 && g.FState != gsRunning);
+    // Owners are chosen while no game runs.
+    const bool owning = g.FState == gsPreparing || g.FState == gsPaused || g.FState == gsFinished;
+    for (auto& role : Roles) role.Owner->setEnabled(owning);
 
     const bool preparing = g.FState == gsPreparing;
     for (QWidget* w : std::initializer_list<QWidget*>{

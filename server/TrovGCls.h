@@ -18,8 +18,8 @@ constexpr std::uint8_t rlNone = 0, rlFactory = 1, rlDistributor = 2, rlWholesale
 constexpr std::uint8_t owUnset = 0, owClient = 1, owServer = 2, owAuto = 3;
 // How a role's shipment is set.
 constexpr std::uint8_t smUnset = 0, smAll = 1, smManual = 2, smAuto = 3;
-// Game states.
-constexpr std::uint8_t gsPreparing = 1, gsRunning = 2, gsPaused = 3, gsFinished = 4;
+// Game states (one byte, as the game data file holds them).
+enum TGameState : std::uint8_t { gsPreparing = 1, gsRunning = 2, gsPaused = 3, gsFinished = 4 };
 
 // Posted to the game's window when the last week has been processed.
 constexpr unsigned WM_GAMEFINALWEEK = platform::WM_USER + 187;
@@ -102,7 +102,7 @@ public:
     platform::HWND FWnd;
     std::int8_t FTurn = 0;
     std::int8_t FFinalTurn = 30;
-    std::uint8_t FState = gsPreparing;
+    TGameState FState = gsPreparing;
     TMoney FSumInvCost = 0, FSumBacklogCost = 0, FSumTotalCost = 0;
     TMoney FAvgStockF = 0, FAvgBacklogF = 0, FAvgStockD = 0, FAvgBacklogD = 0;
     TMoney FAvgStockW = 0, FAvgBacklogW = 0, FAvgStockR = 0, FAvgBacklogR = 0;

@@ -192,7 +192,7 @@ void ReadGame(TTrovGame& game, std::string_view data) {
     if (!HoldsPossibleMoney(game)) throw TDamagedData();
 
     game.FTurn = week;
-    game.FState = state == gsRunning ? gsPaused : state;
+    game.FState = state == gsRunning ? gsPaused : static_cast<TGameState>(state);
 }
 
 // The whole content of a regular file; false when it cannot be read.

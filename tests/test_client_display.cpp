@@ -41,7 +41,7 @@ protected:
 
     void SetState(std::uint8_t state, int role = 0, bool manual = false) {
         form->RadioGroup_Play->SetItemIndex(role);
-        form->FState = state;
+        form->FState = static_cast<TClientState>(state);
         form->FShipManual = manual;
         form->UpdateView();
     }
