@@ -6,6 +6,7 @@
 #include "platform/RadioGroup.h"
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
+#include "shared/Protocol.h"
 #include "shared/Role.h"
 #include "shared/Text.h"
 
@@ -72,9 +73,8 @@ void TTrovGameClientForm::Button_SendMsgClick(QObject* Sender) {
     const int target = RadioGroup_Target->ItemIndex();
     if (!ClientSocket->Active() || Trim(memo).empty() || own < 0 || target < 0 || target > 4)
         return;
-    SendTextInPieces(ClientSocket->Socket(),
-                     "TC_SM:" + std::string(RoleCode(own)) + ":" + TargetCode(target) + ":" + memo,
-                     10, kTerminator);
+    SendTextInPieces(ClientSocket->Socket(), ChatHead(RoleCode(own), TargetCode(target)) + memo, 10,
+                     kTerminator);
     Beep();
     MessageBox("Send a Message.", "Information", TBoxButtons::Ok);
     Memo_Msg->clear();
@@ -94,11 +94,8 @@ void TTrovGameClientForm::Button_OrderClick(QObject* Sender) {
         FShipSent = static_cast<std::int8_t>(Roles[column].ShipM->Value());
     }
     if (own < 0) return;
-    const std::string head = "T" + NumToHex(FWeek) + ":";
-    Send("TC_PO:" + std::string(RoleCode(own)) + ":" + head + NumToHex(FOrderSent) + kTerminator);
-    if (FShipManual)
-        Send("TC_PS:" + std::string(RoleCode(own)) + ":" + head + NumToHex(FShipSent) +
-             kTerminator);
+    Send(DecisionMessage(true, RoleCode(own), FWeek, FOrderSent));
+    if (FShipManual) Send(DecisionMessage(false, RoleCode(own), FWeek, FShipSent));
     FState = csDecided;
     UpdateView();
 }

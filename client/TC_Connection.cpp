@@ -1,6 +1,7 @@
 // The client's side of the conversation: the socket events, the framing of received text into
 // messages and the reaction to every server message.
 #include "client/TC_Main.h"
+#include "shared/Protocol.h"
 #include "shared/Role.h"
 #include "shared/SocketErrorText.h"
 
@@ -69,8 +70,8 @@ void TTrovGameClientForm::ClientSocketConnect(QObject* Sender, TCustomWinSocket*
     FRecvBuf.Clear();
     const int role = OwnRole();
     const std::string code = IsRoleIndex(role) ? RoleCode(role) : kNoRoleCode;
-    Send("TC_PN:" + ToSjis(Edit_Name->text()) + kTerminator);
-    Send("TC_PT:" + code + kTerminator);
+    Send(NameMessage(ToSjis(Edit_Name->text())));
+    Send(RoleWishMessage(code));
     FState = csWaitAccept;
     FNotifyAccept = true;
     UpdateView();
@@ -141,156 +142,192 @@ void TTrovGameClientForm::StoreHistory(const std::function<void(THistoryRec&)>& 
 
 void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std::string& Value) {
     try {
-        const int own = OwnRole();
-        // The two-digit number of a value, -1 when it does not read.
-        auto number = [&] { return HexToNum(Value); };
-
-        if (Code == "Cl") {
-            if (Value == "Close") InfoBox("Disconnected by server.");
-        } else if (Code == "Du") {
-            if (Value == "Name") InfoBox("That name has been already used.");
-        } else if (Code == "Cn") {
-            if (Value == "Welcome!") {
-                FState = csWaitAccept;
-                InfoBox("Connected. Waiting for acceptance.");
-                UpdateView();
-                FNotifyAccept = true;
-            }
-        } else if (Code == "Pl") {
-            if (Value == "Let's Play!") {
-                FState = csAccepted;
-                if (FNotifyAccept) {
-                    InfoBox("Accepted. Waiting for the start.");
-                    FNotifyAccept = false;
-                }
-                UpdateView();
-            } else if (Value == "Deny") {
-                FState = csWaitAccept;
-                FShipManual = false;
-                UpdateView();
-                InfoBox("Cancelled");
-                StatusBar->SetSimpleText("Cancelled");
-                FNotifyAccept = true;
-            }
-        } else if (Code == "MS") {
-            if (Value.size() == 1) {
-                if (Value == "T")
-                    FShipManual = true;
-                else if (Value == "F")
-                    FShipManual = false;
-                UpdateView();
-            }
-        } else if (Code == "GN") {
-            FGroupName = Value;
-            UpdateView();
-        } else if (Code == "Gm") {
-            if (Value == "Start!") {
-                FState = csPlaying;
-                for (bool& decided : FDecided) decided = false;
-                // A new game: its first week message starts the history from an empty record.
-                FHistory.clear();
-                UpdateView();
-                InfoBox("Start !");
-                StatusBar->SetSimpleText("Start !");
-                PageControl->SetActivePageIndex(1);
-            } else if (Value == "ReStart!") {
-                FState = csPlaying;
-                UpdateView();
-                InfoBox("Resumed");
-                StatusBar->SetSimpleText("Resumed");
-                PageControl->SetActivePageIndex(1);
-            } else if (Value == "Pause!") {
-                InfoBox("Paused");
-                FState = csPaused;
-                UpdateView();
-            } else if (Value == "Over!") {
-                FOverRead = true;
-                // Unticking closes the connection; its disconnect event resets the game
-                // fields before the end is shown.
-                if (ClientSocket->Socket()->Connected()) CheckBox_Connect->setChecked(false);
-                FState = csFinished;
-                for (bool& decided : FDecided) decided = false;
-                UpdateView();
-                InfoBox("Finished and Disconnected");
-                PageControl->SetActivePageIndex(2);
-                FNotifyAccept = true;
-            }
-        } else if (Code == "Tn") {
-            if (Value.size() != 2) return;
-            FState = csPlaying;
-            FOrderSent = -1;
-            FShipSent = -1;
-            for (bool& decided : FDecided) decided = false;
-            FillHistoryList();
-            if (Value == "Fn") {
-                // The last week has been played: the client answers with an empty order and
-                // shipment for the week after it.
-                FNotifyAccept = false;
-                FWeek = static_cast<std::int8_t>(FWeek + 1);
-                if (FWeek < 0) return;
-                FHistory.resize(static_cast<std::size_t>(FWeek));
-                if (!ClientSocket->Socket()->Connected()) return;
-                if (own >= 0) {
-                    const std::string head =
-                        std::string(RoleCode(own)) + ":T" + NumToHex(FWeek) + ":00";
-                    Send("TC_PO:" + head + kTerminator);
-                    Send("TC_PS:" + head + kTerminator);
-                }
-                UpdateView();
-                GroupBox_Game->setTitle(FromSjis("[" + FGroupName + "] - Status : Finished"));
-                StatusBar->SetSimpleText("Finished");
-            } else {
-                FWeek = static_cast<std::int8_t>(number());
-                UpdateView();
-                if (FWeek < 0) return;
-                FHistory.resize(static_cast<std::size_t>(FWeek));
-            }
-        } else if (const int role = RoleIndexOfCode(Code); role >= 0) {
-            if (Value.size() != 2) return;
-            const auto value = static_cast<std::uint8_t>(number());
-            FStock[role] = value;
-            StoreHistory([&](THistoryRec& rec) { rec.Stock[role] = value; });
-        } else if (Code.size() == 3 && (Code.starts_with("BC") || Code.starts_with("Dm")) &&
-                   Code[2] >= '0' && Code[2] <= '3') {
-            if (Code[2] - '0' != own || Value.size() != 2) return;
-            const auto value = static_cast<std::uint8_t>(number());
-            if (Code.starts_with("BC")) {
-                FBacklog = value;
-                StoreHistory([&](THistoryRec& rec) { rec.Backlog = value; });
-            } else {
-                FDemand = value;
-                StoreHistory([&](THistoryRec& rec) { rec.Demand = value; });
-            }
-        } else if (Code == "PO" || Code == "PS") {
-            if (Value.size() != 12 || Value.compare(0, 10, "Received!:") != 0 || own < 0) return;
-            const int value = HexToNum(Value.substr(10, 2));
-            if (Code == "PO") {
-                // Only the receipt of the order sent this week counts.
-                if (static_cast<std::int8_t>(value) != FOrderSent) return;
-                StoreHistory([&](THistoryRec& rec) { rec.OrderSent = FOrderSent; });
-            } else {
-                FShipSent = static_cast<std::int8_t>(value);
-                StoreHistory([&](THistoryRec& rec) { rec.ShipSent = FShipSent; });
-            }
-        } else if (Code == "Jn" || Code == "Od") {
-            if (Value.size() != 4 || Value[2] != ':') return;
-            bool* flags = Code == "Jn" ? FJoined : FDecided;
-            for (int role = 0; role < 4; ++role) {
-                if (!SameTextAscii(Value.substr(0, 2), RoleCode(role))) continue;
-                if (Value[3] == 'T')
-                    flags[role] = true;
-                else if (Value[3] == 'F')
-                    flags[role] = false;
-            }
-            if (Code == "Jn")
-                ShowJoinStatus();
-            else
-                ShowInputStatus();
-        } else if (Code == "SM") {
-            Beep();
-            MessageDlg(Trim(Value), TMsgDlgType::Information, mbOK);
-        }
+        if (Code == "Cl" || Code == "Du" || Code == "Cn" || Code == "Pl" || Code == "MS" ||
+            Code == "GN")
+            HandleSessionMessage(Code, Value);
+        else if (Code == "Gm")
+            HandleGameMessage(Value);
+        else if (Code == "Tn")
+            HandleWeekMessage(Value);
+        else if (RoleIndexOfCode(Code) >= 0 ||
+                 (Code.size() == 3 && (Code.starts_with("BC") || Code.starts_with("Dm")) &&
+                  Code[2] >= '0' && Code[2] <= '3'))
+            HandleStateValue(Code, Value);
+        else if (Code == "PO" || Code == "PS")
+            HandleReceipt(Code == "PO", Value);
+        else if (Code == "Jn" || Code == "Od")
+            HandleRoleFlag(Code == "Jn", Value);
+        else if (Code == "SM")
+            HandleTextMessage(Value);
     } catch (...) {
         // A message that cannot be handled is dropped; what it changed before stays.
     }
+}
+
+// Connection and admission: close, duplicate name, welcome, acceptance, shipping mode, group.
+void TTrovGameClientForm::HandleSessionMessage(const std::string& Code, const std::string& Value) {
+    if (Code == "Cl") {
+        if (Value == "Close") InfoBox("Disconnected by server.");
+    } else if (Code == "Du") {
+        if (Value == "Name") InfoBox("That name has been already used.");
+    } else if (Code == "Cn") {
+        if (Value == "Welcome!") {
+            FState = csWaitAccept;
+            InfoBox("Connected. Waiting for acceptance.");
+            UpdateView();
+            FNotifyAccept = true;
+        }
+    } else if (Code == "Pl") {
+        if (Value == "Let's Play!") {
+            FState = csAccepted;
+            if (FNotifyAccept) {
+                InfoBox("Accepted. Waiting for the start.");
+                FNotifyAccept = false;
+            }
+            UpdateView();
+        } else if (Value == "Deny") {
+            FState = csWaitAccept;
+            FShipManual = false;
+            UpdateView();
+            InfoBox("Cancelled");
+            StatusBar->SetSimpleText("Cancelled");
+            FNotifyAccept = true;
+        }
+    } else if (Code == "MS") {
+        if (Value.size() == 1) {
+            if (Value == "T")
+                FShipManual = true;
+            else if (Value == "F")
+                FShipManual = false;
+            UpdateView();
+        }
+    } else if (Code == "GN") {
+        FGroupName = Value;
+        UpdateView();
+    }
+}
+
+// The game's start, resumption, pause and end.
+void TTrovGameClientForm::HandleGameMessage(const std::string& Value) {
+    if (Value == "Start!") {
+        FState = csPlaying;
+        for (bool& decided : FDecided) decided = false;
+        // A new game: its first week message starts the history from an empty record.
+        FHistory.clear();
+        UpdateView();
+        InfoBox("Start !");
+        StatusBar->SetSimpleText("Start !");
+        PageControl->SetActivePageIndex(1);
+    } else if (Value == "ReStart!") {
+        FState = csPlaying;
+        UpdateView();
+        InfoBox("Resumed");
+        StatusBar->SetSimpleText("Resumed");
+        PageControl->SetActivePageIndex(1);
+    } else if (Value == "Pause!") {
+        InfoBox("Paused");
+        FState = csPaused;
+        UpdateView();
+    } else if (Value == "Over!") {
+        FOverRead = true;
+        // Unticking closes the connection; its disconnect event resets the game fields
+        // before the end is shown.
+        if (ClientSocket->Socket()->Connected()) CheckBox_Connect->setChecked(false);
+        FState = csFinished;
+        for (bool& decided : FDecided) decided = false;
+        UpdateView();
+        InfoBox("Finished and Disconnected");
+        PageControl->SetActivePageIndex(2);
+        FNotifyAccept = true;
+    }
+}
+
+// The week message that opens a week, or "Fn" after the last one.
+void TTrovGameClientForm::HandleWeekMessage(const std::string& Value) {
+    if (Value.size() != 2) return;
+    FState = csPlaying;
+    FOrderSent = -1;
+    FShipSent = -1;
+    for (bool& decided : FDecided) decided = false;
+    FillHistoryList();
+    if (Value == "Fn") {
+        // The last week has been played: the client answers with an empty order and
+        // shipment for the week after it.
+        FNotifyAccept = false;
+        FWeek = static_cast<std::int8_t>(FWeek + 1);
+        if (FWeek < 0) return;
+        FHistory.resize(static_cast<std::size_t>(FWeek));
+        if (!ClientSocket->Socket()->Connected()) return;
+        if (const int own = OwnRole(); own >= 0) {
+            Send(DecisionMessage(true, RoleCode(own), FWeek, 0));
+            Send(DecisionMessage(false, RoleCode(own), FWeek, 0));
+        }
+        UpdateView();
+        GroupBox_Game->setTitle(FromSjis("[" + FGroupName + "] - Status : Finished"));
+        StatusBar->SetSimpleText("Finished");
+    } else {
+        FWeek = static_cast<std::int8_t>(HexToNum(Value));
+        UpdateView();
+        if (FWeek < 0) return;
+        FHistory.resize(static_cast<std::size_t>(FWeek));
+    }
+}
+
+// A value of the state block: an inventory ("Ft" to "Rt"), or the own role's backlog ("BCn")
+// or incoming order ("Dmn").
+void TTrovGameClientForm::HandleStateValue(const std::string& Code, const std::string& Value) {
+    if (Value.size() != 2) return;
+    const auto value = static_cast<std::uint8_t>(HexToNum(Value));
+    if (const int role = RoleIndexOfCode(Code); role >= 0) {
+        FStock[role] = value;
+        StoreHistory([&](THistoryRec& rec) { rec.Stock[role] = value; });
+        return;
+    }
+    if (Code[2] - '0' != OwnRole()) return;
+    if (Code.starts_with("BC")) {
+        FBacklog = value;
+        StoreHistory([&](THistoryRec& rec) { rec.Backlog = value; });
+    } else {
+        FDemand = value;
+        StoreHistory([&](THistoryRec& rec) { rec.Demand = value; });
+    }
+}
+
+// The receipt of the own order or shipment.
+void TTrovGameClientForm::HandleReceipt(bool Order, const std::string& Value) {
+    const std::optional<std::string_view> amount = ReadReceipt(Value);
+    if (!amount || OwnRole() < 0) return;
+    const int value = HexToNum(*amount);
+    if (Order) {
+        // Only the receipt of the order sent this week counts.
+        if (static_cast<std::int8_t>(value) != FOrderSent) return;
+        StoreHistory([&](THistoryRec& rec) { rec.OrderSent = FOrderSent; });
+    } else {
+        FShipSent = static_cast<std::int8_t>(value);
+        StoreHistory([&](THistoryRec& rec) { rec.ShipSent = FShipSent; });
+    }
+}
+
+// Which roles are taken ("Jn") or have ordered this week ("Od").
+void TTrovGameClientForm::HandleRoleFlag(bool Join, const std::string& Value) {
+    const std::optional<TRoleFlag> flag = ReadRoleFlag(Value);
+    if (!flag) return;
+    bool* flags = Join ? FJoined : FDecided;
+    for (int role = 0; role < kRoleCount; ++role) {
+        if (!SameTextAscii(flag->Role, RoleCode(role))) continue;
+        if (flag->Flag == 'T')
+            flags[role] = true;
+        else if (flag->Flag == 'F')
+            flags[role] = false;
+    }
+    if (Join)
+        ShowJoinStatus();
+    else
+        ShowInputStatus();
+}
+
+// A text: relayed chat, the game master's message or the result report.
+void TTrovGameClientForm::HandleTextMessage(const std::string& Value) {
+    Beep();
+    MessageDlg(Trim(Value), TMsgDlgType::Information, mbOK);
 }

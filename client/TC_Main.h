@@ -196,6 +196,14 @@ public:
                            platform::TErrorEvent ErrorEvent, int& ErrorCode);
     void ParseServerLine(const std::string& Line);
     void HandleServerMessage(const std::string& Code, const std::string& Value);
+    // The families of server messages.
+    void HandleSessionMessage(const std::string& Code, const std::string& Value);
+    void HandleGameMessage(const std::string& Value);
+    void HandleWeekMessage(const std::string& Value);
+    void HandleStateValue(const std::string& Code, const std::string& Value);
+    void HandleReceipt(bool Order, const std::string& Value);
+    void HandleRoleFlag(bool Join, const std::string& Value);
+    void HandleTextMessage(const std::string& Value);
 
     // --- Player actions
     void CheckBox_ConnectClick(QObject* Sender);

@@ -10,6 +10,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/SystemInfo.h"
+#include "shared/Protocol.h"
 #include "shared/SocketErrorText.h"
 #include "shared/Text.h"
 
@@ -250,14 +251,14 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
                 const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
                 if (other && other->Entered && other->Name == Body) {
-                    Socket->SendText("TS_Du:Name\t");
+                    Socket->SendText(kDuplicateNameMessage);
                     Socket->Close();
                     return;
                 }
             }
             player->Name = Body;
             player->Entered = true;
-            Socket->SendText("TS_Cn:Welcome!\t");
+            Socket->SendText(kWelcomeMessage);
         } else if (Code == "PT") {
             // An admitted player keeps its role until refused: a new wish would let the list's
             // re-admission move it into another player's role.
@@ -267,33 +268,33 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             const bool order = Code == "PO";
             if (g.FState != gsRunning) return;
             if (!player->Entered || !player->Accepted) return;
-            if (Body.size() != 9) return;
-            if (Body[2] != ':' || Body[3] != 'T' || Body[6] != ':') return;
-            if (!IsRoleNumber(player->Role) ||
-                Body.compare(0, 2, RoleCode(RoleIndex(player->Role))) != 0)
+            const std::optional<TDecision> decision = ReadDecision(Body);
+            if (!decision) return;
+            if (!IsRoleNumber(player->Role) || decision->Role != RoleCode(RoleIndex(player->Role)))
                 return;
-            if (HexToNum(Body.substr(4, 2)) != g.FTurn) return;
-            const auto amount = static_cast<std::int8_t>(HexToNum(Body.substr(7, 2)) & 0xFF);
+            if (HexToNum(decision->Week) != g.FTurn) return;
+            const auto amount = static_cast<std::int8_t>(HexToNum(decision->Amount) & 0xFF);
             (order ? player->Order : player->Shipment) = amount;
             if (amount < 0) return;
-            Socket->SendText(std::string(order ? "TS_PO" : "TS_PS") +
-                             ":Received!:" + NumToHex(amount) + "\t");
+            Socket->SendText(ReceiptMessage(order, amount));
             ProceedGame();
             ShowInputStatus();
         } else if (Code == "SM") {
-            if (Body.size() < 7 || Body[2] != ':' || Body[5] != ':') return;
-            const std::string from = Body.substr(0, 2);
-            const std::string to = Body.substr(3, 2);
-            const std::string text = Body.substr(6);
+            const std::optional<TChat> chat = ReadChat(Body);
+            if (!chat) return;
+            const std::string from(chat->From);
+            const std::string to(chat->To);
+            const std::string text(chat->Text);
             std::string word = from == kServerCode ? "Server" : from;
             if (int role = RoleOfCode(from)) word = RoleWord(RoleIndex(role));
             const std::string message = word + "Message\r\r" + text;
             if (from == to) {
-                SendTextInPieces(Socket, "TS_SM:" + message, 10, '\t');
+                SendTextInPieces(Socket, std::string(kServerTextHead) + message, 10, kTerminator);
             } else if (int role = RoleOfCode(to)) {
                 const TPlayerData* target = g.FPlayers[role];
                 if (target && target->Owner == owClient && target->Socket)
-                    SendTextInPieces(target->Socket, "TS_SM:" + message, 10, '\t');
+                    SendTextInPieces(target->Socket, std::string(kServerTextHead) + message, 10,
+                                     kTerminator);
             } else if (to == kServerCode) {
                 ServerMessages.Show([message] {
                     Beep();
@@ -344,7 +345,7 @@ void TTrovGameServerForm::Button_DisconnectClick(QObject*) {
     }
     for (const auto& socket : targets) {
         if (!socket) continue;
-        socket->SendText("TS_Cl:Close\t");
+        socket->SendText(kCloseMessage);
         socket->Close();
     }
 }
@@ -358,8 +359,9 @@ void TTrovGameServerForm::Button_SendMsgClick(QObject*) {
         if (!ListView_Connect->Item(row)->Selected()) continue;
         const int i = FindConnectionOfItem(row);
         if (i >= 0)
-            SendTextInPieces(ServerSocket->Connections(i), "TS_SM:Message from Server\r\r" + memo,
-                             8, '\t');
+            SendTextInPieces(ServerSocket->Connections(i),
+                             std::string(kServerTextHead) + "Message from Server\r\r" + memo, 8,
+                             kTerminator);
     }
     Beep();
     StatusBar->SetSimpleText("Message has been sent.");
@@ -458,8 +460,8 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
             TRadioGroup* owner = Roles[r - 1].Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(0); });
             if (game_->FState != gsRunning) {
-                socket->SendText("TS_Pl:Let's Play!\t");
-                socket->SendText("TS_GN:" + game_->FGroupName + "\t");
+                socket->SendText(kLetsPlayMessage);
+                socket->SendText(GroupNameMessage(game_->FGroupName));
                 ShipModeClick(r);
             }
             player->Accepted = true;
@@ -467,7 +469,7 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
         }
     } else {
         player->Accepted = false;
-        socket->SendText("TS_Pl:Deny\t");
+        socket->SendText(kDenyMessage);
         if (IsRoleNumber(r)) {
             if (game_->FPlayers[r] == player) game_->FPlayers[r] = nullptr;
             TRadioGroup* owner = Roles[r - 1].Owner;

@@ -2,6 +2,8 @@
 // modes.
 #include "server/TS_Main.h"
 
+#include "shared/Protocol.h"
+
 #include "platform/Beep.h"
 #include "platform/Events.h"
 #include "platform/RadioGroup.h"
@@ -132,6 +134,6 @@ void TTrovGameServerForm::ShipModeClick(int role) {
     }
     if (slot->Owner == owAuto && slot->ShipMode == smManual) c.ShipM->SetItemIndex(1);
     if (slot->Owner == owClient && slot->Socket && slot->ShipMode != smUnset)
-        slot->Socket->SendText(slot->ShipMode == smManual ? "TS_MS:T\t" : "TS_MS:F\t");
+        slot->Socket->SendText(ShipModeMessage(slot->ShipMode == smManual));
     UpdateDisplay();
 }

@@ -12,6 +12,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
+#include "shared/Protocol.h"
 #include "shared/Text.h"
 
 #include <QGroupBox>
@@ -160,7 +161,7 @@ void TTrovGameServerForm::SetEntryLabels() {
         const bool free = game_->IsRoleFree(static_cast<std::uint8_t>(r));
         SetBold(label, !free);
         SetCaption(label, free ? "Waiting" : "Fulfilled");
-        messages[r - 1] = std::string("TS_Jn:") + RoleCode(r - 1) + (free ? ":F" : ":T") + "\t";
+        messages[r - 1] = JoinMessage(r - 1, !free);
     }
     for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
         TCustomWinSocket* socket = ServerSocket->Connections(i);
@@ -183,7 +184,7 @@ void TTrovGameServerForm::ShowInputStatus() {
         const bool ordered = slot->Order >= 0;
         SetBold(label, ordered);
         SetCaption(label, std::string(RoleWord(r - 1)) + (ordered ? " : Ordered" : " : Notyet"));
-        messages[r - 1] = std::string("TS_Od:") + RoleCode(r - 1) + (ordered ? ":T" : ":F") + "\t";
+        messages[r - 1] = OrderStatusMessage(r - 1, ordered);
     }
     for (int r = 1; r <= 4; ++r) {
         const TPlayerData* slot = game_->FPlayers[r];
@@ -202,7 +203,7 @@ void TTrovGameServerForm::Button_StopClick(QObject*) {
         for (int r = 1; r <= 4; ++r) {
             const TPlayerData* slot = g.FPlayers[r];
             if (slot && slot->Owner == owClient && slot->Socket)
-                slot->Socket->SendText("TS_Gm:Pause!\t");
+                slot->Socket->SendText(kPauseMessage);
         }
     } catch (...) {
         // The remaining players are not told; their connections report their own errors.
@@ -221,8 +222,8 @@ void TTrovGameServerForm::GameOver() {
             if (!slot || slot->Owner != owClient || !slot->Socket) continue;
             TConnection* socket = slot->Socket;
             if (!socket->Connected() || lines.empty()) continue;
-            SendTextInPieces(socket, "TS_SM:" + text, 10, '\t');
-            socket->SendText("TS_Gm:Over!\t");
+            SendTextInPieces(socket, std::string(kServerTextHead) + text, 10, kTerminator);
+            socket->SendText(kOverMessage);
         }
         MessageDlg(text, TMsgDlgType::Information, mbOK);
     } catch (...) {

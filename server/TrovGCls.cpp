@@ -2,6 +2,7 @@
 
 #include "platform/Beep.h"
 #include "platform/DateTime.h"
+#include "shared/Protocol.h"
 #include "shared/Text.h"
 #include "shared/Wire.h"
 
@@ -144,10 +145,10 @@ void TTrovGame::Start() {
             FPlayers[r]->Shipment = -1;
         }
         CalcCosts(FTurn);
-        SendToClientRoles("TS_Gm:Start!\t");
+        SendToClientRoles(kStartMessage);
         ++FTurn;
     } else if (FState == gsPaused) {
-        SendToClientRoles("TS_Gm:ReStart!\t");
+        SendToClientRoles(kRestartMessage);
     }
     platform::Beep();
     FState = gsRunning;
@@ -317,9 +318,9 @@ void TTrovGame::SendStateToSocket(platform::TConnection* socket,
     const int w = FTurn - 1;
     if (w < 0 || w >= static_cast<int>(StockF.size())) return;
     auto send = [socket](const std::string& code, std::uint8_t value) {
-        socket->SendText("TS_" + code + ":" + NumToHex(value) + "\t");
+        socket->SendText(StateValueMessage(code, value));
     };
-    socket->SendText("TS_Tn:" + weekText + "\t");
+    socket->SendText(WeekMessage(weekText));
     send(RoleCode(0), StockF[w]);
     send(RoleCode(1), StockD[w]);
     send(RoleCode(2), StockW[w]);

@@ -1,0 +1,90 @@
+#include "shared/Protocol.h"
+
+#include "shared/Role.h"
+#include "shared/Wire.h"
+
+namespace {
+
+std::string Message(std::string_view prefix, std::string_view code, std::string_view value) {
+    std::string m;
+    m.reserve(prefix.size() + code.size() + value.size() + 2);
+    m.append(prefix).append(code).append(1, ':').append(value).append(1, kTerminator);
+    return m;
+}
+
+std::string RoleFlagMessage(std::string_view code, int roleIndex, bool on) {
+    return ServerMessage(code, std::string(RoleCode(roleIndex)) + (on ? ":T" : ":F"));
+}
+
+constexpr std::string_view kReceived = "Received!:";
+
+} // namespace
+
+std::string ServerMessage(std::string_view code, std::string_view value) {
+    return Message("TS_", code, value);
+}
+
+std::string GroupNameMessage(std::string_view groupName) {
+    return ServerMessage("GN", groupName);
+}
+
+std::string ShipModeMessage(bool manual) {
+    return ServerMessage("MS", manual ? "T" : "F");
+}
+
+std::string JoinMessage(int roleIndex, bool taken) {
+    return RoleFlagMessage("Jn", roleIndex, taken);
+}
+
+std::string OrderStatusMessage(int roleIndex, bool ordered) {
+    return RoleFlagMessage("Od", roleIndex, ordered);
+}
+
+std::string ReceiptMessage(bool order, int amount) {
+    return ServerMessage(order ? "PO" : "PS", std::string(kReceived) + NumToHex(amount));
+}
+
+std::string WeekMessage(std::string_view weekText) {
+    return ServerMessage("Tn", weekText);
+}
+
+std::string StateValueMessage(std::string_view code, int value) {
+    return ServerMessage(code, NumToHex(value));
+}
+
+std::optional<std::string_view> ReadReceipt(std::string_view value) {
+    if (value.size() != kReceived.size() + 2 || !value.starts_with(kReceived)) return std::nullopt;
+    return value.substr(kReceived.size());
+}
+
+std::optional<TRoleFlag> ReadRoleFlag(std::string_view value) {
+    if (value.size() != 4 || value[2] != ':') return std::nullopt;
+    return TRoleFlag{value.substr(0, 2), value[3]};
+}
+
+std::string NameMessage(std::string_view name) {
+    return Message("TC_", "PN", name);
+}
+
+std::string RoleWishMessage(std::string_view roleCode) {
+    return Message("TC_", "PT", roleCode);
+}
+
+std::string DecisionMessage(bool order, std::string_view roleCode, int week, int amount) {
+    return Message("TC_", order ? "PO" : "PS",
+                   std::string(roleCode) + ":T" + NumToHex(week) + ":" + NumToHex(amount));
+}
+
+std::string ChatHead(std::string_view fromCode, std::string_view toCode) {
+    return "TC_SM:" + std::string(fromCode) + ":" + std::string(toCode) + ":";
+}
+
+std::optional<TDecision> ReadDecision(std::string_view body) {
+    if (body.size() != 9 || body[2] != ':' || body[3] != 'T' || body[6] != ':') return std::nullopt;
+    return TDecision{body.substr(0, 2), body.substr(4, 2), body.substr(7, 2)};
+}
+
+std::optional<TChat> ReadChat(std::string_view body) {
+    if (body.size() < 7 || body[2] != ':' || body[5] != ':') return std::nullopt;
+    return TChat{body.substr(0, 2), body.substr(3, 2), body.substr(6)};
+}
