@@ -22,9 +22,10 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    // Converts `in`; an input sequence that cannot be converted is skipped (`step` bytes)
-    // and `replacement` is written in its place.
-    std::string Run(std::string_view in, std::string_view replacement, std::size_t step) {
+    // Converts `in`; an input sequence that cannot be converted is skipped (`step` bytes, or
+    // what `stepAt` says for the bytes there) and `replacement` is written in its place.
+    std::string Run(std::string_view in, std::string_view replacement, std::size_t step,
+                    std::size_t (*stepAt)(std::string_view rest) = nullptr) {
         iconv(cd_, nullptr, nullptr, nullptr, nullptr);
         std::string out;
         out.reserve(in.size() * 2 + 8);
@@ -38,7 +39,8 @@ public:
             out.append(buf, dst - buf);
             if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
                 // EILSEQ, or EINVAL for a truncated sequence at the end: skip and mark it.
-                std::size_t skip = std::min(step, srcLeft);
+                std::size_t skip =
+                    std::min(stepAt ? stepAt(std::string_view(src, srcLeft)) : step, srcLeft);
                 src += skip;
                 srcLeft -= skip;
                 out.append(replacement);
@@ -94,7 +96,18 @@ std::string ToSjis(const QString& text) {
     thread_local Converter conv("CP932", "UTF-16LE");
     std::string_view in(reinterpret_cast<const char*>(text.utf16()),
                         static_cast<std::size_t>(text.size()) * 2);
-    return conv.Run(in, "?", 2);
+    // A character outside the basic plane is a pair of UTF-16 units: one '?' for both.
+    auto unitsOf = [](std::string_view rest) -> std::size_t {
+        auto unit = [&](std::size_t at) {
+            return static_cast<unsigned>(static_cast<unsigned char>(rest[at])) |
+                   static_cast<unsigned>(static_cast<unsigned char>(rest[at + 1])) << 8;
+        };
+        if (rest.size() >= 4 && unit(0) >= 0xD800 && unit(0) < 0xDC00 && unit(2) >= 0xDC00 &&
+            unit(2) < 0xE000)
+            return 4;
+        return 2;
+    };
+    return conv.Run(in, "?", 2, unitsOf);
 }
 
 } // namespace platform

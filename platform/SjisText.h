@@ -9,7 +9,7 @@ namespace platform {
 
 // Bytes that are no valid Shift-JIS become U+FFFD; conversion never fails.
 QString FromSjis(std::string_view bytes);
-// Characters that Shift-JIS cannot hold become '?'.
+// Characters that Shift-JIS cannot hold become one '?' each.
 std::string ToSjis(const QString& text);
 
 } // namespace platform

@@ -20,6 +20,7 @@ TMoney MoneyDivide(TMoney sum, std::int64_t count);
 // when whole: 29 -> "29", 0.5 -> "0.5", 12.3333 -> "12.3333", -1.25 -> "-1.25".
 std::string MoneyToText(TMoney value);
 
-// Reads a decimal money text ("36", "18.5", "-0.25"; at most four decimals). Returns false,
-// leaving `value` alone, for anything else.
+// Reads a decimal money text ("36", "18.5", "-0.25"; at most 14 digits before the point,
+// far more than any game reaches, and at most four after it). Returns false, leaving
+// `value` alone, for anything else.
 bool MoneyFromText(std::string_view text, TMoney& value);

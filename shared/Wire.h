@@ -21,6 +21,7 @@ int HexToNum(std::string_view digits);
 
 // The receive buffer of one connection. Chunks are appended; only a chunk that ends with TAB
 // flushes the whole buffer into lines (messages).
+// A VT received comes out as CR: VT holds the place of CR while the buffer is split.
 class TReceiveBuffer {
 public:
     struct Flush {
