@@ -165,6 +165,12 @@ TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent) {
                      });
 }
 
+bool StartsInTray(int argc, char** argv) {
+    return argc > 1 &&
+           QString::fromLocal8Bit(argv[1]).compare("/TaskTray", Qt::CaseInsensitive) == 0 &&
+           TTrayIcon::Available();
+}
+
 QIcon ProgramIcon(const char* name) {
     QIcon icon;
     for (int size : {16, 32, 48, 64})

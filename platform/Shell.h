@@ -45,6 +45,10 @@ bool IsStayOnTop(const QWidget* window);
 // Shows the window un-minimised, raises it above the others and gives it the keyboard focus.
 void BringToFront(QWidget* window);
 
+// Whether the program starts as a tray icon only: "/TaskTray" as the first argument (in any
+// letter case), and a desktop with a tray (without one the window could never be shown).
+bool StartsInTray(int argc, char** argv);
+
 // A program's icon from its resources: the pictures ":/icons/<name>-<size>.png" of the sizes
 // 16, 32, 48 and 64.
 QIcon ProgramIcon(const char* name);
