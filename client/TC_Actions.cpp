@@ -103,14 +103,6 @@ void TTrovGameClientForm::Button_OrderClick(QObject* Sender) {
 void TTrovGameClientForm::SpinEdit_Exit(QObject* Sender) {
     auto* edit = qobject_cast<TSpinEdit*>(Sender);
     if (!edit) return;
-    const std::string text = edit->Text();
-    if (text.empty())
-        edit->SetValue(edit->MinValue());
-    else if (static_cast<int>(text.size()) > edit->MaxLength())
-        edit->SetValue(edit->MaxValue());
-    else if (edit->Value() < edit->MinValue())
-        edit->SetValue(edit->MinValue());
-    else if (edit->Value() > edit->MaxValue())
-        edit->SetValue(edit->MaxValue());
+    edit->ClampValue();
     if (edit == SpinEdit_Port) ClientSocket->SetPort(SpinEdit_Port->Value());
 }

@@ -129,19 +129,15 @@ void TTrovGameClientForm::AppMinimize() {
 }
 
 void TTrovGameClientForm::MinimizeToTray(bool Force) {
-    if (!TTrayIcon::Available()) return; // without a tray the window stays reachable
     if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
-    FTrayIconData->Show(kTrayTip);
-    FInTray = true;
-    hide();
+    if (HideInTray(this, *FTrayIconData, kTrayTip)) FInTray = true;
 }
 
 void TTrovGameClientForm::RestoreFromTray() {
     if (!FInTray) return;
-    FTrayIconData->Remove();
     FInTray = false;
     // Brought to the front; the Stay Front option keeps it there.
-    BringToFront(this);
+    RestoreFromTrayIcon(this, *FTrayIconData);
 }
 
 void TTrovGameClientForm::changeEvent(QEvent* event) {

@@ -97,18 +97,8 @@ void TTrovGameClientForm::MItem_FontClick(QObject* Sender) {
 
 void TTrovGameClientForm::MItem_StartUpClick(QObject* Sender) {
     (void)Sender;
-    MItem_StartUp->setChecked(!MItem_StartUp->isChecked());
-    const std::string link = StartupLinkName();
-    const bool exists = ShortcutExists(link);
-    if (MItem_StartUp->isChecked() && !exists) {
-        CreateShortcut(link, ProgramFile, "/TaskTray", ExePath);
-        Beep();
-        MessageBox("Start up is enabled.", "Information", TBoxButtons::Ok);
-    } else if (!MItem_StartUp->isChecked() && exists) {
-        DeleteShortcut(link);
-        Beep();
-        MessageBox("Start up is disabled..", "Information", TBoxButtons::Ok);
-    }
+    ToggleStartupEntry(MItem_StartUp, StartupLinkName(), ProgramFile, ExePath,
+                       "Start up is disabled..");
 }
 
 void TTrovGameClientForm::MItem_CheckClick(QObject* Sender) {

@@ -1,6 +1,8 @@
 #include "platform/Shell.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Beep.h"
+#include "platform/Boxes.h"
 #include "platform/SjisText.h"
 
 #include <QApplication>
@@ -163,6 +165,33 @@ TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent) {
                          if (reason == QSystemTrayIcon::Trigger) onPress_(TTrayButton::Left);
                          if (reason == QSystemTrayIcon::Context) onPress_(TTrayButton::Right);
                      });
+}
+
+bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip) {
+    if (!TTrayIcon::Available()) return false;
+    icon.Show(tip);
+    window->hide();
+    return true;
+}
+
+void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon) {
+    icon.Remove();
+    BringToFront(window);
+}
+
+void ToggleStartupEntry(QAction* item, const std::string& linkFile, const std::string& program,
+                        const std::string& folder, const char* disabledText) {
+    item->setChecked(!item->isChecked());
+    const bool exists = ShortcutExists(linkFile);
+    if (item->isChecked() && !exists) {
+        CreateShortcut(linkFile, program, "/TaskTray", folder);
+        Beep();
+        MessageBox("Start up is enabled.", "Information", TBoxButtons::Ok);
+    } else if (!item->isChecked() && exists) {
+        DeleteShortcut(linkFile);
+        Beep();
+        MessageBox(disabledText, "Information", TBoxButtons::Ok);
+    }
 }
 
 bool StartsInTray(int argc, char** argv) {

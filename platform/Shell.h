@@ -1,6 +1,7 @@
 #pragma once
 // The desktop shell: the start-up entry that starts a program at log-in, keeping a window in
 // front of the others, and the notification-area (tray) icon.
+#include <QAction>
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -10,6 +11,8 @@
 class QWidget;
 
 namespace platform {
+
+class TTrayIcon;
 
 // ---- Start-up entry -------------------------------------------------------------------------
 // A desktop entry in the user's autostart folder, which the desktop starts at log-in. Its file
@@ -44,6 +47,18 @@ void SetStayOnTop(QWidget* window, bool on);
 bool IsStayOnTop(const QWidget* window);
 // Shows the window un-minimised, raises it above the others and gives it the keyboard focus.
 void BringToFront(QWidget* window);
+
+// Hides the window, leaving the tray icon (with the tip) in its place; false, with the window
+// as it was, when the desktop has no tray (the window could never be shown again).
+bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip);
+// Takes the tray icon away and brings the window back to the front.
+void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon);
+
+// The start-up entry of a Help menu's item: the item's mark is inverted, and the entry
+// `linkFile` (starting `program` with "/TaskTray" in `folder`) is created or removed to follow
+// it, with a box saying so (`disabledText` when removed).
+void ToggleStartupEntry(QAction* item, const std::string& linkFile, const std::string& program,
+                        const std::string& folder, const char* disabledText);
 
 // Whether the program starts as a tray icon only: "/TaskTray" as the first argument (in any
 // letter case), and a desktop with a tray (without one the window could never be shown).

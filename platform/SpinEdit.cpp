@@ -132,6 +132,18 @@ void TSpinEdit::DownClick() {
     SetValue(static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)));
 }
 
+void TSpinEdit::ClampValue() {
+    const std::string text = Text();
+    if (text.empty())
+        SetValue(MinValue());
+    else if (MaxLength() > 0 && static_cast<int>(text.size()) > MaxLength())
+        SetValue(MaxValue());
+    else if (Value() < MinValue())
+        SetValue(MinValue());
+    else if (Value() > MaxValue())
+        SetValue(MaxValue());
+}
+
 bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
     if (watched == edit_) {
         if (event->type() == QEvent::KeyPress) {

@@ -47,6 +47,10 @@ public:
     void SetIncrement(int step) { increment_ = step; }
 
     // Steps as the up and down buttons do: value plus or minus Increment, clamped.
+    // What leaving the edit does first: an empty text gives the minimum, a text longer than
+    // MaxLength (when it is not 0) the maximum, a value outside the range its nearer end.
+    void ClampValue();
+
     void UpClick();
     void DownClick();
 

@@ -63,15 +63,7 @@ void TTrovGameServerForm::Button_OrderClick(QObject* Sender) {
 void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
     auto* edit = qobject_cast<TSpinEdit*>(Sender);
     if (!edit) return;
-    const std::string text = edit->Text();
-    if (text.empty())
-        edit->SetValue(edit->MinValue());
-    else if (edit->MaxLength() > 0 && static_cast<int>(text.size()) > edit->MaxLength())
-        edit->SetValue(edit->MaxValue());
-    else if (edit->Value() < edit->MinValue())
-        edit->SetValue(edit->MinValue());
-    else if (edit->Value() > edit->MaxValue())
-        edit->SetValue(edit->MaxValue());
+    edit->ClampValue();
     const int value = edit->Value();
 
     if (edit == SpinEdit_Port) {

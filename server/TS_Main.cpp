@@ -601,18 +601,16 @@ void TTrovGameServerForm::AppMinimize(QObject*) {
 }
 
 void TTrovGameServerForm::MinimizeToTray(bool Force) {
-    if (!TTrayIcon::Available()) return; // without a tray the window stays reachable
     if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
-    TrayIcon->Show("Selvane Computer Network Trov Game Server in Task-Tray");
-    FInTray = true;
-    hide();
+    if (HideInTray(this, *TrayIcon, "Selvane Computer Network Trov Game Server in Task-Tray"))
+        FInTray = true;
 }
 
 void TTrovGameServerForm::RestoreFromTray() {
     if (!FInTray) return;
-    TrayIcon->Remove();
     FInTray = false;
-    BringToFront(this);
+    // Brought to the front; the Stay Front option keeps it there.
+    RestoreFromTrayIcon(this, *TrayIcon);
 }
 
 void TTrovGameServerForm::changeEvent(QEvent* event) {

@@ -204,18 +204,8 @@ void TTrovGameServerForm::ApplyPageFont(const QFont& Font, std::int32_t Color) {
 }
 
 void TTrovGameServerForm::MItem_StartUpClick(QObject*) {
-    MItem_StartUp->setChecked(!MItem_StartUp->isChecked());
-    const std::string link = StartupDir + kTitle + kShortcutExtension;
-    const bool exists = ShortcutExists(link);
-    if (MItem_StartUp->isChecked() && !exists) {
-        CreateShortcut(link, programFile_, "/TaskTray", ExePath);
-        Beep();
-        MessageBox("Start up is enabled.", "Information", TBoxButtons::Ok);
-    } else if (!MItem_StartUp->isChecked() && exists) {
-        DeleteShortcut(link);
-        Beep();
-        MessageBox("Start up is disabled.", "Information", TBoxButtons::Ok);
-    }
+    ToggleStartupEntry(MItem_StartUp, StartupDir + kTitle + kShortcutExtension, programFile_,
+                       ExePath, "Start up is disabled.");
 }
 
 void TTrovGameServerForm::MItem_CheckClick(QObject* Sender) {
