@@ -32,6 +32,15 @@ const char* const kWidthKeys[] = {"Turn",          "Factory Stock", "Whole1  Sto
                                   "Demand",        "Order",         "Shipment"};
 const int kDefaultWidths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
 
+TWindowKeys WindowKeys(TTrovGameClientForm& Form) {
+    return {&Form,
+            &Form.SaveDialog.FileName,
+            Form.PageControl,
+            Form.MItem_TaskTray,
+            Form.MItem_StayFront,
+            Form.MItem_CloseCheck};
+}
+
 } // namespace
 
 void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
@@ -41,12 +50,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     const QFont& font = iniFont.Font;
     const TColor color = iniFont.Color;
 
-    Form.move(ini.ReadInteger(kSystem, "Left", 0), ini.ReadInteger(kSystem, "Top", 0));
-    Form.SaveDialog.FileName = ini.ReadString(kSystem, "Last Path", "./");
-    Form.PageControl->SetActivePageIndex(ini.ReadInteger(kSystem, "Active Page", 0));
-    Form.MItem_TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));
-    Form.MItem_StayFront->setChecked(ini.ReadBool(kSystem, "Stay Front", false));
-    Form.MItem_CloseCheck->setChecked(ini.ReadBool(kSystem, "Close Check", true));
+    ReadWindowKeys(ini, WindowKeys(Form));
     Form.FColumnSep = ini.ReadString(kSystem, "Column Div", "\t");
     Form.Edit_Name->setText(FromSjis(ini.ReadString(kSystem, "Player Name", "Client A")));
     Form.Edit_Server->setText(FromSjis(ini.ReadString(kSystem, "Server Host", "LocalHost")));
@@ -71,16 +75,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
 
 void SaveClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     TIniFile ini(FileName);
-    const QRect frame = Form.frameGeometry();
-    ini.WriteInteger(kSystem, "Left", frame.x());
-    ini.WriteInteger(kSystem, "Top", frame.y());
-    ini.WriteInteger(kSystem, "Width", frame.width());
-    ini.WriteInteger(kSystem, "Height", frame.height());
-    ini.WriteString(kSystem, "Last Path", Form.SaveDialog.FileName);
-    ini.WriteInteger(kSystem, "Active Page", Form.PageControl->ActivePageIndex());
-    ini.WriteBool(kSystem, "Task-Tray", Form.MItem_TaskTray->isChecked());
-    ini.WriteBool(kSystem, "Stay Front", Form.MItem_StayFront->isChecked());
-    ini.WriteBool(kSystem, "Close Check", Form.MItem_CloseCheck->isChecked());
+    WriteWindowKeys(ini, WindowKeys(Form));
     ini.WriteString(kSystem, "Player Name", ToSjis(Form.Edit_Name->text()));
     ini.WriteString(kSystem, "Server Host", ToSjis(Form.Edit_Server->text()));
     ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());

@@ -52,6 +52,15 @@ const TGameEdit kGameEdits[] = {
     {&TTrovGameServerForm::SpinEdit_RtShipM, "Retail  Shipment", 5},
 };
 
+TWindowKeys WindowKeys(TTrovGameServerForm& Form) {
+    return {&Form,
+            &Form.OpenDialog.FileName,
+            Form.PageControl,
+            Form.MItem_TaskTray,
+            Form.MItem_StayFront,
+            Form.MItem_CloseCheck};
+}
+
 } // namespace
 
 void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
@@ -62,16 +71,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     const QFont& font = iniFont.Font;
     const TColor color = iniFont.Color;
 
-    const int left = ini.ReadInteger(kSystem, "Left", 0);
-    const int top = ini.ReadInteger(kSystem, "Top", 0);
-    Form.move(left, top);
-    Form.OpenDialog.FileName = ini.ReadString(kSystem, "Last Path", "./");
-    const int page = ini.ReadInteger(kSystem, "Active Page", 0);
-    Form.PageControl->SetActivePageIndex(page >= 0 && page < Form.PageControl->PageCount() ? page
-                                                                                           : -1);
-    Form.MItem_TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));
-    Form.MItem_StayFront->setChecked(ini.ReadBool(kSystem, "Stay Front", false));
-    Form.MItem_CloseCheck->setChecked(ini.ReadBool(kSystem, "Close Check", true));
+    ReadWindowKeys(ini, WindowKeys(Form));
     Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
     Form.ColumnDiv = ini.ReadString(kSystem, "Column Div", "\t");
 
@@ -97,16 +97,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
 void SaveServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     TIniFile ini(FileName);
 
-    const QRect frame = Form.frameGeometry();
-    ini.WriteInteger(kSystem, "Left", frame.x());
-    ini.WriteInteger(kSystem, "Top", frame.y());
-    ini.WriteInteger(kSystem, "Width", frame.width());
-    ini.WriteInteger(kSystem, "Height", frame.height());
-    ini.WriteString(kSystem, "Last Path", Form.OpenDialog.FileName);
-    ini.WriteInteger(kSystem, "Active Page", Form.PageControl->ActivePageIndex());
-    ini.WriteBool(kSystem, "Task-Tray", Form.MItem_TaskTray->isChecked());
-    ini.WriteBool(kSystem, "Stay Front", Form.MItem_StayFront->isChecked());
-    ini.WriteBool(kSystem, "Close Check", Form.MItem_CloseCheck->isChecked());
+    WriteWindowKeys(ini, WindowKeys(Form));
 
     const QFont font = Form.PageControl->font();
     const TColor color = Form.PageFontColor;

@@ -1,8 +1,11 @@
 #include "shared/IniFont.h"
 
+#include "platform/PageControl.h"
 #include "platform/Sjis.h"
 #include "platform/SjisText.h"
 
+#include <QAction>
+#include <QWidget>
 #include <cmath>
 
 using namespace platform;
@@ -10,6 +13,7 @@ using namespace platform;
 namespace {
 
 constexpr const char* kFont = "Font";
+constexpr const char* kSystem = "System";
 
 // The longest face name a font takes, in bytes.
 constexpr std::size_t kMaxFaceName = 31;
@@ -32,6 +36,28 @@ int PointSize(const QFont& font) {
 }
 
 } // namespace
+
+void ReadWindowKeys(const TIniFile& ini, const TWindowKeys& keys) {
+    keys.Window->move(ini.ReadInteger(kSystem, "Left", 0), ini.ReadInteger(kSystem, "Top", 0));
+    *keys.LastPath = ini.ReadString(kSystem, "Last Path", "./");
+    keys.Pages->SetActivePageIndex(ini.ReadInteger(kSystem, "Active Page", 0));
+    keys.TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));
+    keys.StayFront->setChecked(ini.ReadBool(kSystem, "Stay Front", false));
+    keys.CloseCheck->setChecked(ini.ReadBool(kSystem, "Close Check", true));
+}
+
+void WriteWindowKeys(TIniFile& ini, const TWindowKeys& keys) {
+    const QRect frame = keys.Window->frameGeometry();
+    ini.WriteInteger(kSystem, "Left", frame.x());
+    ini.WriteInteger(kSystem, "Top", frame.y());
+    ini.WriteInteger(kSystem, "Width", frame.width());
+    ini.WriteInteger(kSystem, "Height", frame.height());
+    ini.WriteString(kSystem, "Last Path", *keys.LastPath);
+    ini.WriteInteger(kSystem, "Active Page", keys.Pages->ActivePageIndex());
+    ini.WriteBool(kSystem, "Task-Tray", keys.TaskTray->isChecked());
+    ini.WriteBool(kSystem, "Stay Front", keys.StayFront->isChecked());
+    ini.WriteBool(kSystem, "Close Check", keys.CloseCheck->isChecked());
+}
 
 TIniFont ReadIniFont(const TIniFile& ini, int defaultSize) {
     const bool bold = ini.ReadBool(kFont, "Bold", false);

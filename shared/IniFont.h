@@ -1,10 +1,34 @@
 #pragma once
-// The "Font" section that both programs keep in their settings file: face name, size in
-// points, colour and the four style flags.
+// What both programs keep alike in their settings file: the "Font" section (face name, size
+// in points, colour and the four style flags) and the window's keys of the "System" section.
 #include "platform/Colors.h"
 #include "platform/IniFile.h"
 
 #include <QFont>
+#include <string>
+
+class QAction;
+class QWidget;
+namespace platform {
+class TPageControl;
+}
+
+// The window's "System" keys: the frame's place (and, written only, its size), the last path of
+// the window's file dialog, the page shown and the three options of the Help menu.
+struct TWindowKeys {
+    QWidget* Window;
+    std::string* LastPath;
+    platform::TPageControl* Pages;
+    QAction* TaskTray;
+    QAction* StayFront;
+    QAction* CloseCheck;
+};
+// Reads Left, Top, Last Path, Active Page (a page outside the window's shows none), Task-Tray,
+// Stay Front and Close Check.
+void ReadWindowKeys(const platform::TIniFile& ini, const TWindowKeys& keys);
+// Writes Left, Top, Width, Height, Last Path, Active Page, Task-Tray, Stay Front, Close Check in
+// this order.
+void WriteWindowKeys(platform::TIniFile& ini, const TWindowKeys& keys);
 
 struct TIniFont {
     QFont Font;
