@@ -12,6 +12,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "shared/Role.h"
+#include "shared/RoleColumns.h"
 
 #include <QAction>
 #include <QApplication>
@@ -92,16 +93,13 @@ void TTrovGameClientForm::CreateControls() {
     SaveDialog.Filter = "Text File(*.txt)|*.txt";
     SaveDialog.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
 
-    Roles = {{
-        {Label_FtJoin, Label_FtInput, Label_FtStock, Label_FtBLCost, Label_FtDemand, Label_FtOrder,
-         SpinEdit_FtOrder, Label_FtShipM, SpinEdit_FtShipM, Button_FtOrder},
-        {Label_W1Join, Label_W1Input, Label_W1Stock, Label_W1BLCost, Label_W1Demand, Label_W1Order,
-         SpinEdit_W1Order, Label_W1ShipM, SpinEdit_W1ShipM, Button_W1Order},
-        {Label_W2Join, Label_W2Input, Label_W2Stock, Label_W2BLCost, Label_W2Demand, Label_W2Order,
-         SpinEdit_W2Order, Label_W2ShipM, SpinEdit_W2ShipM, Button_W2Order},
-        {Label_RtJoin, Label_RtInput, Label_RtStock, Label_RtBLCost, Label_RtDemand, Label_RtOrder,
-         SpinEdit_RtOrder, Label_RtShipM, SpinEdit_RtShipM, Button_RtOrder},
-    }};
+    using Columns = TRoleColumns<TTrovGameClientForm>;
+    for (int i = 0; i < 4; ++i)
+        Roles[i] = {this->*Columns::Join[i],   this->*Columns::Input[i],
+                    this->*Columns::Stock[i],  this->*Columns::BLCost[i],
+                    this->*Columns::Demand[i], this->*Columns::OrderLabel[i],
+                    this->*Columns::Order[i],  this->*Columns::ShipMLabel[i],
+                    this->*Columns::ShipM[i],  this->*Columns::OrderButton[i]};
     CheckBox_Connect->setFocus();
 }
 
@@ -189,57 +187,49 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     const char* stockCaptions[] = {"Factory Inventory", "Distributor Inventory",
                                    "Wholesaler Inventory", "Retailer Inventory"};
     const char* orderCaptions[] = {"Order", "Order ", "Order ", "Order"};
-    QLabel** stocks[] = {&Label_FtStock, &Label_W1Stock, &Label_W2Stock, &Label_RtStock};
-    QLabel** backlogs[] = {&Label_FtBLCost, &Label_W1BLCost, &Label_W2BLCost, &Label_RtBLCost};
-    QLabel** demands[] = {&Label_FtDemand, &Label_W1Demand, &Label_W2Demand, &Label_RtDemand};
-    QLabel** orderLabels[] = {&Label_FtOrder, &Label_W1Order, &Label_W2Order, &Label_RtOrder};
-    TSpinEdit** orders[] = {&SpinEdit_FtOrder, &SpinEdit_W1Order, &SpinEdit_W2Order,
-                            &SpinEdit_RtOrder};
-    QLabel** shipLabels[] = {&Label_FtShipM, &Label_W1ShipM, &Label_W2ShipM, &Label_RtShipM};
-    TSpinEdit** ships[] = {&SpinEdit_FtShipM, &SpinEdit_W1ShipM, &SpinEdit_W2ShipM,
-                           &SpinEdit_RtShipM};
-    QPushButton** buttons[] = {&Button_FtOrder, &Button_W1Order, &Button_W2Order, &Button_RtOrder};
-    QLabel** inputs[] = {&Label_FtInput, &Label_W1Input, &Label_W2Input, &Label_RtInput};
+    using Columns = TRoleColumns<TTrovGameClientForm>;
 
     GroupBox_Input = Named(new QGroupBox("Other players"), "GroupBox_Input");
     auto* inputRow = new QGridLayout(GroupBox_Input);
     auto* grid = new QGridLayout(GroupBox_Game);
     for (int i = 0; i < 4; ++i) {
+        auto c = Columns::Of(*this, i);
         const std::string code = RoleCode(i);
-        *stocks[i] = NewLabel("Label_" + code + "Stock", stockCaptions[i]);
-        *backlogs[i] = NewLabel("Label_" + code + "BLCost", "Lastweek backlog : ?");
-        *demands[i] = NewLabel("Label_" + code + "Demand", "Ordered : ?");
-        *orderLabels[i] = NewLabel("Label_" + code + "Order", orderCaptions[i]);
-        *orders[i] = NewSpinEdit("SpinEdit_" + code + "Order", 0, 99, 2, 5, "Order volume");
-        *shipLabels[i] = NewLabel("Label_" + code + "ShipM", "Shipment");
-        *ships[i] = NewSpinEdit("SpinEdit_" + code + "ShipM", 0, 99, 2, 5, "Set shipment volume");
-        *buttons[i] = NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.", true);
-        *inputs[i] =
+        c.Stock = NewLabel("Label_" + code + "Stock", stockCaptions[i]);
+        c.BLCost = NewLabel("Label_" + code + "BLCost", "Lastweek c.BLCost : ?");
+        c.Demand = NewLabel("Label_" + code + "Demand", "Ordered : ?");
+        c.OrderLabel = NewLabel("Label_" + code + "Order", orderCaptions[i]);
+        c.Order = NewSpinEdit("SpinEdit_" + code + "Order", 0, 99, 2, 5, "Order volume");
+        c.ShipMLabel = NewLabel("Label_" + code + "ShipM", "Shipment");
+        c.ShipM = NewSpinEdit("SpinEdit_" + code + "ShipM", 0, 99, 2, 5, "Set shipment volume");
+        c.OrderButton =
+            NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.", true);
+        c.Input =
             NewLabel("Label_" + code + "Input", (std::string(RoleWord(i)) + " : Notyet").c_str());
-        inputRow->addWidget(*inputs[i], i / 2, i % 2);
+        inputRow->addWidget(c.Input, i / 2, i % 2);
 
         const int col = i * 2;
         grid->addWidget(headings[i], 0, col);
         grid->addWidget(cursors[i], 0, col + 1, Qt::AlignHCenter);
-        grid->addWidget(*stocks[i], 1, col, Qt::AlignTop);
-        grid->addWidget(*backlogs[i], 2, col);
-        grid->addWidget(*demands[i], 3, col);
-        auto* order = new QHBoxLayout;
-        order->addWidget(*orderLabels[i]);
-        order->addWidget(*orders[i]);
-        order->addStretch();
-        grid->addLayout(order, 4, col);
-        auto* ship = new QHBoxLayout;
-        ship->addWidget(*shipLabels[i]);
-        ship->addWidget(*ships[i]);
-        ship->addStretch();
-        grid->addLayout(ship, 5, col);
-        grid->addWidget(*buttons[i], 6, col, Qt::AlignLeft);
+        grid->addWidget(c.Stock, 1, col, Qt::AlignTop);
+        grid->addWidget(c.BLCost, 2, col);
+        grid->addWidget(c.Demand, 3, col);
+        auto* orderRow = new QHBoxLayout;
+        orderRow->addWidget(c.OrderLabel);
+        orderRow->addWidget(c.Order);
+        orderRow->addStretch();
+        grid->addLayout(orderRow, 4, col);
+        auto* shipRow = new QHBoxLayout;
+        shipRow->addWidget(c.ShipMLabel);
+        shipRow->addWidget(c.ShipM);
+        shipRow->addStretch();
+        grid->addLayout(shipRow, 5, col);
+        grid->addWidget(c.OrderButton, 6, col, Qt::AlignLeft);
     }
     grid->addWidget(Label_Marcket, 0, 8, Qt::AlignHCenter);
     // The four role columns share the width equally; long texts wrap inside their column.
     for (int i = 0; i < 4; ++i) {
-        for (QLabel* label : {headings[i], *stocks[i], *backlogs[i], *demands[i]}) {
+        for (QLabel* label : {headings[i], stock, backlog, demand}) {
             label->setWordWrap(true);
             label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         }

@@ -18,6 +18,7 @@
 #include "server/TS_GameFile.h"
 #include "server/TS_IniIO.h"
 #include "shared/PreviewS.h"
+#include "shared/RoleColumns.h"
 #include "shared/Sub.h"
 
 #include <QCheckBox>
@@ -39,6 +40,14 @@
 using namespace platform;
 
 namespace {
+
+// The radio groups of each role: who plays it and how it ships.
+constexpr std::array<TRadioGroup * TTrovGameServerForm::*, 4> kOwnerGroups = {
+    &TTrovGameServerForm::RadioGroup_FtOwner, &TTrovGameServerForm::RadioGroup_W1Owner,
+    &TTrovGameServerForm::RadioGroup_W2Owner, &TTrovGameServerForm::RadioGroup_RtOwner};
+constexpr std::array<TRadioGroup * TTrovGameServerForm::*, 4> kShipGroups = {
+    &TTrovGameServerForm::RadioGroup_FtShipM, &TTrovGameServerForm::RadioGroup_W1ShipM,
+    &TTrovGameServerForm::RadioGroup_W2ShipM, &TTrovGameServerForm::RadioGroup_RtShipM};
 
 // Messages to the server that wait while one is shown.
 constexpr std::size_t kWaitingServerMessages = 64;
@@ -117,20 +126,15 @@ void TTrovGameServerForm::CreateControls() {
     setStatusBar(StatusBar);
     StatusBar->SetSimpleText("Stop");
 
-    Roles = {{
-        {RadioGroup_FtOwner, RadioGroup_FtShipM, Label_FtJoin, Label_FtStock, Label_FtBLCost,
-         Label_FtDemand, Label_FtOrder, SpinEdit_FtOrder, Label_FtShipM, SpinEdit_FtShipM,
-         Button_FtOrder, Label_FtInput},
-        {RadioGroup_W1Owner, RadioGroup_W1ShipM, Label_W1Join, Label_W1Stock, Label_W1BLCost,
-         Label_W1Demand, Label_W1Order, SpinEdit_W1Order, Label_W1ShipM, SpinEdit_W1ShipM,
-         Button_W1Order, Label_W1Input},
-        {RadioGroup_W2Owner, RadioGroup_W2ShipM, Label_W2Join, Label_W2Stock, Label_W2BLCost,
-         Label_W2Demand, Label_W2Order, SpinEdit_W2Order, Label_W2ShipM, SpinEdit_W2ShipM,
-         Button_W2Order, Label_W2Input},
-        {RadioGroup_RtOwner, RadioGroup_RtShipM, Label_RtJoin, Label_RtStock, Label_RtBLCost,
-         Label_RtDemand, Label_RtOrder, SpinEdit_RtOrder, Label_RtShipM, SpinEdit_RtShipM,
-         Button_RtOrder, Label_RtInput},
-    }};
+    // The controls of each role, and its radio groups and join label.
+    using Columns = TRoleColumns<TTrovGameServerForm>;
+    for (int i = 0; i < 4; ++i)
+        Roles[i] = {this->*kOwnerGroups[i],         this->*kShipGroups[i],
+                    this->*Columns::Join[i],        this->*Columns::Stock[i],
+                    this->*Columns::BLCost[i],      this->*Columns::Demand[i],
+                    this->*Columns::OrderLabel[i],  this->*Columns::Order[i],
+                    this->*Columns::ShipMLabel[i],  this->*Columns::ShipM[i],
+                    this->*Columns::OrderButton[i], this->*Columns::Input[i]};
 }
 
 QWidget* TTrovGameServerForm::CreateConnectionPage() {
@@ -222,27 +226,25 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     control->addWidget(GroupBox_UnitCost, 0, 3, 3, 1);
     control->setColumnStretch(4, 1);
 
-    TRadioGroup** owners[] = {&RadioGroup_FtOwner, &RadioGroup_W1Owner, &RadioGroup_W2Owner,
-                              &RadioGroup_RtOwner};
-    TRadioGroup** ships[] = {&RadioGroup_FtShipM, &RadioGroup_W1ShipM, &RadioGroup_W2ShipM,
-                             &RadioGroup_RtShipM};
-    QLabel** joins[] = {&Label_FtJoin, &Label_W1Join, &Label_W2Join, &Label_RtJoin};
+    using Columns = TRoleColumns<TTrovGameServerForm>;
     auto* roles = new QGridLayout;
     for (int i = 0; i < 4; ++i) {
         const std::string code = RoleCode(i);
-        *owners[i] =
-            NewRadioGroup(("RadioGroup_" + code + "Owner").c_str(),
-                          (std::string(RoleWord(i)) + " Operation").c_str(),
-                          {"Client", "Server", "Auto"}, 0, "Select a demand generate style.");
-        *ships[i] =
+        TRadioGroup*& owner = this->*kOwnerGroups[i];
+        TRadioGroup*& shipping = this->*kShipGroups[i];
+        QLabel*& join = this->*Columns::Join[i];
+        owner = NewRadioGroup(("RadioGroup_" + code + "Owner").c_str(),
+                              (std::string(RoleWord(i)) + " Operation").c_str(),
+                              {"Client", "Server", "Auto"}, 0, "Select a demand generate style.");
+        shipping =
             NewRadioGroup(("RadioGroup_" + code + "ShipM").c_str(),
                           (std::string(RoleWord(i)) + " Shipment").c_str(),
                           {"Manual", "All", "Auto"}, 2, "Select a supply scale setting style.");
-        *joins[i] = NewLabel(("Label_" + code + "Join").c_str(), "Waiting",
-                             "Status of each role. After all set, a game starts.");
-        roles->addWidget(*owners[i], i, 0);
-        roles->addWidget(*ships[i], i, 1);
-        roles->addWidget(*joins[i], i, 2);
+        join = NewLabel(("Label_" + code + "Join").c_str(), "Waiting",
+                        "Status of each role. After all set, a game starts.");
+        roles->addWidget(owner, i, 0);
+        roles->addWidget(shipping, i, 1);
+        roles->addWidget(join, i, 2);
     }
     roles->setColumnStretch(0, 2);
     roles->setColumnStretch(1, 2);
@@ -331,58 +333,49 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     QLabel* headings[] = {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
     QLabel* cursors[] = {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
 
-    QLabel** stocks[] = {&Label_FtStock, &Label_W1Stock, &Label_W2Stock, &Label_RtStock};
-    QLabel** backlogs[] = {&Label_FtBLCost, &Label_W1BLCost, &Label_W2BLCost, &Label_RtBLCost};
-    QLabel** demands[] = {&Label_FtDemand, &Label_W1Demand, &Label_W2Demand, &Label_RtDemand};
-    QLabel** orderLabels[] = {&Label_FtOrder, &Label_W1Order, &Label_W2Order, &Label_RtOrder};
-    TSpinEdit** orders[] = {&SpinEdit_FtOrder, &SpinEdit_W1Order, &SpinEdit_W2Order,
-                            &SpinEdit_RtOrder};
-    QLabel** shipLabels[] = {&Label_FtShipM, &Label_W1ShipM, &Label_W2ShipM, &Label_RtShipM};
-    TSpinEdit** ships[] = {&SpinEdit_FtShipM, &SpinEdit_W1ShipM, &SpinEdit_W2ShipM,
-                           &SpinEdit_RtShipM};
-    QPushButton** buttons[] = {&Button_FtOrder, &Button_W1Order, &Button_W2Order, &Button_RtOrder};
-    QLabel** inputs[] = {&Label_FtInput, &Label_W1Input, &Label_W2Input, &Label_RtInput};
+    using Columns = TRoleColumns<TTrovGameServerForm>;
 
     auto* statusBox = Named(new QGroupBox("Status"), "GroupBox_Input");
     auto* statusRow = new QHBoxLayout(statusBox);
     for (int i = 0; i < 4; ++i) {
+        auto c = Columns::Of(*this, i);
         const std::string code = RoleCode(i);
         auto name = [&](const char* kind, const char* suffix) {
             return std::string(kind) + "_" + code + suffix;
         };
-        *stocks[i] = NewLabel(name("Label", "Stock").c_str(), "Inventory : ?", "Current inventory");
-        *backlogs[i] = NewLabel(name("Label", "BLCost").c_str(), "Backlog : ?", "Backlog");
-        *demands[i] = NewLabel(name("Label", "Demand").c_str(), "Ordered : ?", "Demand volume");
+        c.Stock = NewLabel(name("Label", "Stock").c_str(), "Inventory : ?", "Current inventory");
+        c.BLCost = NewLabel(name("Label", "BLCost").c_str(), "Backlog : ?", "Backlog");
+        c.Demand = NewLabel(name("Label", "Demand").c_str(), "Ordered : ?", "Demand volume");
         // The running texts are longer than a column is wide: they wrap.
-        for (QLabel* label : {*stocks[i], *backlogs[i], *demands[i]}) label->setWordWrap(true);
-        *orderLabels[i] = NewLabel(name("Label", "Order").c_str(), "Order :", "Order volume");
-        *orders[i] = NewSpinEdit(name("SpinEdit", "Order").c_str(), 0, 99, 2, 5, "Order volume");
-        *shipLabels[i] = NewLabel(name("Label", "ShipM").c_str(),
-                                  i == 3 ? "Shipment" : "Shipment :", "Set shipment volume");
-        *ships[i] =
+        for (QLabel* label : {c.Stock, c.BLCost, c.Demand}) label->setWordWrap(true);
+        c.OrderLabel = NewLabel(name("Label", "Order").c_str(), "Order :", "Order volume");
+        c.Order = NewSpinEdit(name("SpinEdit", "Order").c_str(), 0, 99, 2, 5, "Order volume");
+        c.ShipMLabel = NewLabel(name("Label", "ShipM").c_str(),
+                                i == 3 ? "Shipment" : "Shipment :", "Set shipment volume");
+        c.ShipM =
             NewSpinEdit(name("SpinEdit", "ShipM").c_str(), 0, 99, 2, 5, "Set shipment volume");
-        *buttons[i] =
+        c.OrderButton =
             NewButton(name("Button", "Order").c_str(), "Set", "Push OK when you decide.", true);
-        *inputs[i] =
+        c.Input =
             NewLabel(name("Label", "Input").c_str(),
                      (std::string(RoleWord(i)) + " : Notyet").c_str(), "Other players status");
-        statusRow->addWidget(*inputs[i]);
+        statusRow->addWidget(c.Input);
 
         const int col = i * 2;
         grid->addWidget(headings[i], 0, col);
         grid->addWidget(cursors[i], 0, col + 1);
-        grid->addWidget(*stocks[i], 1, col);
-        grid->addWidget(*backlogs[i], 2, col);
-        grid->addWidget(*demands[i], 3, col);
-        auto* order = new QHBoxLayout;
-        order->addWidget(*orderLabels[i]);
-        order->addWidget(*orders[i]);
-        grid->addLayout(order, 4, col);
-        auto* ship = new QHBoxLayout;
-        ship->addWidget(*shipLabels[i]);
-        ship->addWidget(*ships[i]);
-        grid->addLayout(ship, 5, col);
-        grid->addWidget(*buttons[i], 6, col);
+        grid->addWidget(c.Stock, 1, col);
+        grid->addWidget(c.BLCost, 2, col);
+        grid->addWidget(c.Demand, 3, col);
+        auto* orderRow = new QHBoxLayout;
+        orderRow->addWidget(c.OrderLabel);
+        orderRow->addWidget(c.Order);
+        grid->addLayout(orderRow, 4, col);
+        auto* shipRow = new QHBoxLayout;
+        shipRow->addWidget(c.ShipMLabel);
+        shipRow->addWidget(c.ShipM);
+        grid->addLayout(shipRow, 5, col);
+        grid->addWidget(c.OrderButton, 6, col);
     }
     grid->addWidget(Label_Marcket, 0, 8);
     for (int c = 0; c < 9; c += 2) grid->setColumnStretch(c, 1);
