@@ -12,7 +12,6 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "shared/Role.h"
-#include "shared/RoleColumns.h"
 
 #include <QAction>
 #include <QApplication>
@@ -93,13 +92,10 @@ void TTrovGameClientForm::CreateControls() {
     SaveDialog.Filter = "Text File(*.txt)|*.txt";
     SaveDialog.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
 
-    using Columns = TRoleColumns<TTrovGameClientForm>;
     for (int i = 0; i < 4; ++i)
-        Roles[i] = {this->*Columns::Join[i],   this->*Columns::Input[i],
-                    this->*Columns::Stock[i],  this->*Columns::BLCost[i],
-                    this->*Columns::Demand[i], this->*Columns::OrderLabel[i],
-                    this->*Columns::Order[i],  this->*Columns::ShipMLabel[i],
-                    this->*Columns::ShipM[i],  this->*Columns::OrderButton[i]};
+        Roles[i] = {Column(i).Join,   Column(i).Input,      Column(i).Stock, Column(i).BLCost,
+                    Column(i).Demand, Column(i).OrderLabel, Column(i).Order, Column(i).ShipMLabel,
+                    Column(i).ShipM,  Column(i).OrderButton};
     CheckBox_Connect->setFocus();
 }
 
@@ -179,21 +175,20 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     Label_Cursor2 = NewLabel("Label_Cursor2", "->");
     Label_Cursor3 = NewLabel("Label_Cursor3", "->");
     Label_Cursor4 = NewLabel("Label_Cursor4", "->");
-    QLabel* headings[] = {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
-    QLabel* cursors[] = {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
+    const auto headings = Headings();
+    const auto cursors = Cursors();
     for (QLabel* label : headings) SetBold(label, true);
     SetBold(Label_Marcket, true);
 
     const char* stockCaptions[] = {"Factory Inventory", "Distributor Inventory",
                                    "Wholesaler Inventory", "Retailer Inventory"};
     const char* orderCaptions[] = {"Order", "Order ", "Order ", "Order"};
-    using Columns = TRoleColumns<TTrovGameClientForm>;
 
     GroupBox_Input = Named(new QGroupBox("Other players"), "GroupBox_Input");
     auto* inputRow = new QGridLayout(GroupBox_Input);
     auto* grid = new QGridLayout(GroupBox_Game);
     for (int i = 0; i < 4; ++i) {
-        auto c = Columns::Of(*this, i);
+        auto c = Column(i);
         const std::string code = RoleCode(i);
         c.Stock = NewLabel("Label_" + code + "Stock", stockCaptions[i]);
         c.BLCost = NewLabel("Label_" + code + "BLCost", "Lastweek c.BLCost : ?");

@@ -11,6 +11,7 @@
 #include "platform/KeyEvents.h"
 #include "platform/Sockets.h"
 #include "shared/PreviewS.h"
+#include "shared/RoleColumns.h"
 #include "shared/Wire.h"
 
 #include <QFont>
@@ -66,7 +67,8 @@ constexpr unsigned WM_TRAYNOTIFY = platform::WM_USER + 100;
 constexpr std::intptr_t WM_LBUTTONDOWN = 0x201;
 constexpr std::intptr_t WM_RBUTTONDOWN = 0x204;
 
-class TTrovGameClientForm : public platform::TForm {
+// The per-role controls and the column headings come from TRoleColumnControls.
+class TTrovGameClientForm : public platform::TForm, public TRoleColumnControls {
     Q_OBJECT
 public:
     // `programFile` is the program's full path, from which the settings, help and history
@@ -105,26 +107,13 @@ public:
     platform::TRadioGroup* RadioGroup_Play;
     QCheckBox* CheckBox_Connect;
     QGroupBox* GroupBox_Join;
-    QLabel *Label_FtJoin, *Label_W1Join, *Label_W2Join, *Label_RtJoin;
     QLabel* Label_Msg;
     QPlainTextEdit* Memo_Msg;
     platform::TRadioGroup* RadioGroup_Target;
     QPushButton* Button_SendMsg;
 
     // --- Status page
-    QGroupBox* GroupBox_Game;
-    QLabel *Label_Factory, *Label_Whole1, *Label_Whole2, *Label_Retail, *Label_Marcket;
-    QLabel *Label_Cursor1, *Label_Cursor2, *Label_Cursor3, *Label_Cursor4;
-    QLabel *Label_FtStock, *Label_W1Stock, *Label_W2Stock, *Label_RtStock;
-    QLabel *Label_FtBLCost, *Label_W1BLCost, *Label_W2BLCost, *Label_RtBLCost;
-    QLabel *Label_FtDemand, *Label_W1Demand, *Label_W2Demand, *Label_RtDemand;
-    QLabel *Label_FtOrder, *Label_W1Order, *Label_W2Order, *Label_RtOrder;
-    platform::TSpinEdit *SpinEdit_FtOrder, *SpinEdit_W1Order, *SpinEdit_W2Order, *SpinEdit_RtOrder;
-    QLabel *Label_FtShipM, *Label_W1ShipM, *Label_W2ShipM, *Label_RtShipM;
-    platform::TSpinEdit *SpinEdit_FtShipM, *SpinEdit_W1ShipM, *SpinEdit_W2ShipM, *SpinEdit_RtShipM;
-    QPushButton *Button_FtOrder, *Button_W1Order, *Button_W2Order, *Button_RtOrder;
     QGroupBox* GroupBox_Input;
-    QLabel *Label_FtInput, *Label_W1Input, *Label_W2Input, *Label_RtInput;
 
     // --- History page
     platform::TListView* ListView_History;

@@ -18,7 +18,6 @@
 #include "server/TS_GameFile.h"
 #include "server/TS_IniIO.h"
 #include "shared/PreviewS.h"
-#include "shared/RoleColumns.h"
 #include "shared/Sub.h"
 
 #include <QCheckBox>
@@ -127,14 +126,11 @@ void TTrovGameServerForm::CreateControls() {
     StatusBar->SetSimpleText("Stop");
 
     // The controls of each role, and its radio groups and join label.
-    using Columns = TRoleColumns<TTrovGameServerForm>;
     for (int i = 0; i < 4; ++i)
-        Roles[i] = {this->*kOwnerGroups[i],         this->*kShipGroups[i],
-                    this->*Columns::Join[i],        this->*Columns::Stock[i],
-                    this->*Columns::BLCost[i],      this->*Columns::Demand[i],
-                    this->*Columns::OrderLabel[i],  this->*Columns::Order[i],
-                    this->*Columns::ShipMLabel[i],  this->*Columns::ShipM[i],
-                    this->*Columns::OrderButton[i], this->*Columns::Input[i]};
+        Roles[i] = {this->*kOwnerGroups[i], this->*kShipGroups[i], Column(i).Join,
+                    Column(i).Stock,        Column(i).BLCost,      Column(i).Demand,
+                    Column(i).OrderLabel,   Column(i).Order,       Column(i).ShipMLabel,
+                    Column(i).ShipM,        Column(i).OrderButton, Column(i).Input};
 }
 
 QWidget* TTrovGameServerForm::CreateConnectionPage() {
@@ -226,13 +222,12 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     control->addWidget(GroupBox_UnitCost, 0, 3, 3, 1);
     control->setColumnStretch(4, 1);
 
-    using Columns = TRoleColumns<TTrovGameServerForm>;
     auto* roles = new QGridLayout;
     for (int i = 0; i < 4; ++i) {
         const std::string code = RoleCode(i);
         TRadioGroup*& owner = this->*kOwnerGroups[i];
         TRadioGroup*& shipping = this->*kShipGroups[i];
-        QLabel*& join = this->*Columns::Join[i];
+        QLabel*& join = Column(i).Join;
         owner = NewRadioGroup(("RadioGroup_" + code + "Owner").c_str(),
                               (std::string(RoleWord(i)) + " Operation").c_str(),
                               {"Client", "Server", "Auto"}, 0, "Select a demand generate style.");
@@ -330,15 +325,13 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     Label_Cursor2 = NewLabel("Label_Cursor2", "->", nullptr, true);
     Label_Cursor3 = NewLabel("Label_Cursor3", "->", nullptr, true);
     Label_Cursor4 = NewLabel("Label_Cursor4", "->", nullptr, true);
-    QLabel* headings[] = {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
-    QLabel* cursors[] = {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
-
-    using Columns = TRoleColumns<TTrovGameServerForm>;
+    const auto headings = Headings();
+    const auto cursors = Cursors();
 
     auto* statusBox = Named(new QGroupBox("Status"), "GroupBox_Input");
     auto* statusRow = new QHBoxLayout(statusBox);
     for (int i = 0; i < 4; ++i) {
-        auto c = Columns::Of(*this, i);
+        auto c = Column(i);
         const std::string code = RoleCode(i);
         auto name = [&](const char* kind, const char* suffix) {
             return std::string(kind) + "_" + code + suffix;

@@ -1,9 +1,11 @@
 #pragma once
 // The game master's main window: connection list, game setting, initial values, manual
 // operation and status table on five pages. The implementation is split by concern:
-// TS_Main.cpp (creation and layout), TS_Tables.cpp (grids), TS_Display.cpp (refresh, role
-// labels, pause, game over), TS_Control.cpp (game control, operator input, role owners and
-// shipping modes).
+// TS_Main.cpp (creation, layout, closing, tray, application handlers), TS_Connection.cpp
+// (listening, connections and their messages, connection list and admission), TS_Control.cpp
+// (game control, operator input, role owners and shipping modes), TS_Display.cpp (refresh,
+// role labels, pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (menus and options),
+// TS_GameFile.cpp (saving and loading game data) and TS_IniIO.cpp (the settings file).
 #include "platform/Application.h"
 #include "platform/BoxQueue.h"
 #include "platform/Dialogs.h"
@@ -12,6 +14,7 @@
 #include "platform/ListView.h"
 #include "platform/Sockets.h"
 #include "server/TrovGCls.h"
+#include "shared/RoleColumns.h"
 #include "shared/Wire.h"
 
 #include <array>
@@ -55,7 +58,8 @@ namespace platform {
 class TTrayIcon;
 }
 
-class TTrovGameServerForm : public platform::TForm {
+// The per-role controls and the column headings come from TRoleColumnControls.
+class TTrovGameServerForm : public platform::TForm, public TRoleColumnControls {
     Q_OBJECT
 public:
     // `programPath` names the program file from which the settings, document and history
@@ -164,7 +168,6 @@ public:
         *RadioGroup_RtOwner;
     platform::TRadioGroup *RadioGroup_FtShipM, *RadioGroup_W1ShipM, *RadioGroup_W2ShipM,
         *RadioGroup_RtShipM;
-    QLabel *Label_FtJoin, *Label_W1Join, *Label_W2Join, *Label_RtJoin;
 
     // --- Initial Values page
     QGroupBox* GroupBox_First;
@@ -184,18 +187,6 @@ public:
     platform::TStringGrid* StringGrid_First;
 
     // --- Manual Operation page
-    QGroupBox* GroupBox_Game;
-    QLabel *Label_Factory, *Label_Whole1, *Label_Whole2, *Label_Retail, *Label_Marcket;
-    QLabel *Label_Cursor1, *Label_Cursor2, *Label_Cursor3, *Label_Cursor4;
-    QLabel *Label_FtStock, *Label_W1Stock, *Label_W2Stock, *Label_RtStock;
-    QLabel *Label_FtBLCost, *Label_W1BLCost, *Label_W2BLCost, *Label_RtBLCost;
-    QLabel *Label_FtDemand, *Label_W1Demand, *Label_W2Demand, *Label_RtDemand;
-    QLabel *Label_FtOrder, *Label_W1Order, *Label_W2Order, *Label_RtOrder;
-    platform::TSpinEdit *SpinEdit_FtOrder, *SpinEdit_W1Order, *SpinEdit_W2Order, *SpinEdit_RtOrder;
-    QLabel *Label_FtShipM, *Label_W1ShipM, *Label_W2ShipM, *Label_RtShipM;
-    platform::TSpinEdit *SpinEdit_FtShipM, *SpinEdit_W1ShipM, *SpinEdit_W2ShipM, *SpinEdit_RtShipM;
-    QPushButton *Button_FtOrder, *Button_W1Order, *Button_W2Order, *Button_RtOrder;
-    QLabel *Label_FtInput, *Label_W1Input, *Label_W2Input, *Label_RtInput;
 
     // --- Status page
     QLabel* Label_NowTurn;

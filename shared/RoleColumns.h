@@ -1,43 +1,35 @@
 #pragma once
 // The controls that both main windows have once per role, named with the role's code
-// (Label_FtStock to Label_RtStock, ...), listed by role index so that the code that makes or
-// gathers them does so in a loop.
+// (Label_FtStock to Label_RtStock, ...), with the headings above their columns. Both windows
+// take them from here, and reach one role's controls by its index.
 #include <array>
 #include <cstddef>
 
+class QGroupBox;
 class QLabel;
 class QPushButton;
 namespace platform {
 class TSpinEdit;
 }
 
-template <class Form> struct TRoleColumns {
-    template <class T> using PerRole = std::array<T * Form::*, 4>;
-    static constexpr PerRole<QLabel> Join = {&Form::Label_FtJoin, &Form::Label_W1Join,
-                                             &Form::Label_W2Join, &Form::Label_RtJoin};
-    static constexpr PerRole<QLabel> Stock = {&Form::Label_FtStock, &Form::Label_W1Stock,
-                                              &Form::Label_W2Stock, &Form::Label_RtStock};
-    static constexpr PerRole<QLabel> BLCost = {&Form::Label_FtBLCost, &Form::Label_W1BLCost,
-                                               &Form::Label_W2BLCost, &Form::Label_RtBLCost};
-    static constexpr PerRole<QLabel> Demand = {&Form::Label_FtDemand, &Form::Label_W1Demand,
-                                               &Form::Label_W2Demand, &Form::Label_RtDemand};
-    static constexpr PerRole<QLabel> OrderLabel = {&Form::Label_FtOrder, &Form::Label_W1Order,
-                                                   &Form::Label_W2Order, &Form::Label_RtOrder};
-    static constexpr PerRole<platform::TSpinEdit> Order = {
-        &Form::SpinEdit_FtOrder, &Form::SpinEdit_W1Order, &Form::SpinEdit_W2Order,
-        &Form::SpinEdit_RtOrder};
-    static constexpr PerRole<QLabel> ShipMLabel = {&Form::Label_FtShipM, &Form::Label_W1ShipM,
-                                                   &Form::Label_W2ShipM, &Form::Label_RtShipM};
-    static constexpr PerRole<platform::TSpinEdit> ShipM = {
-        &Form::SpinEdit_FtShipM, &Form::SpinEdit_W1ShipM, &Form::SpinEdit_W2ShipM,
-        &Form::SpinEdit_RtShipM};
-    static constexpr PerRole<QPushButton> OrderButton = {
-        &Form::Button_FtOrder, &Form::Button_W1Order, &Form::Button_W2Order, &Form::Button_RtOrder};
-    static constexpr PerRole<QLabel> Input = {&Form::Label_FtInput, &Form::Label_W1Input,
-                                              &Form::Label_W2Input, &Form::Label_RtInput};
+struct TRoleColumnControls {
+    QLabel *Label_FtJoin, *Label_W1Join, *Label_W2Join, *Label_RtJoin;
+    QGroupBox* GroupBox_Game;
+    QLabel *Label_Factory, *Label_Whole1, *Label_Whole2, *Label_Retail, *Label_Marcket;
+    QLabel *Label_Cursor1, *Label_Cursor2, *Label_Cursor3, *Label_Cursor4;
+    QLabel *Label_FtStock, *Label_W1Stock, *Label_W2Stock, *Label_RtStock;
+    QLabel *Label_FtBLCost, *Label_W1BLCost, *Label_W2BLCost, *Label_RtBLCost;
+    QLabel *Label_FtDemand, *Label_W1Demand, *Label_W2Demand, *Label_RtDemand;
+    QLabel *Label_FtOrder, *Label_W1Order, *Label_W2Order, *Label_RtOrder;
+    platform::TSpinEdit *SpinEdit_FtOrder, *SpinEdit_W1Order, *SpinEdit_W2Order, *SpinEdit_RtOrder;
+    QLabel *Label_FtShipM, *Label_W1ShipM, *Label_W2ShipM, *Label_RtShipM;
+    platform::TSpinEdit *SpinEdit_FtShipM, *SpinEdit_W1ShipM, *SpinEdit_W2ShipM, *SpinEdit_RtShipM;
+    QPushButton *Button_FtOrder, *Button_W1Order, *Button_W2Order, *Button_RtOrder;
+    QLabel *Label_FtInput, *Label_W1Input, *Label_W2Input, *Label_RtInput;
 
-    // The controls of one role's column of the window's own page.
+    // The controls of one role's column.
     struct TColumn {
+        QLabel*& Join;
         QLabel*& Stock;
         QLabel*& BLCost;
         QLabel*& Demand;
@@ -48,10 +40,38 @@ template <class Form> struct TRoleColumns {
         QPushButton*& OrderButton;
         QLabel*& Input;
     };
-    static TColumn Of(Form& form, int index) {
+    TColumn Column(int index) {
+        using C = TRoleColumnControls;
         const auto i = static_cast<std::size_t>(index);
-        return {form.*Stock[i],      form.*BLCost[i],      form.*Demand[i],
-                form.*OrderLabel[i], form.*Order[i],       form.*ShipMLabel[i],
-                form.*ShipM[i],      form.*OrderButton[i], form.*Input[i]};
+        static constexpr std::array<QLabel * C::*, 4> join = {&C::Label_FtJoin, &C::Label_W1Join,
+                                                              &C::Label_W2Join, &C::Label_RtJoin};
+        static constexpr std::array<QLabel * C::*, 4> stock = {
+            &C::Label_FtStock, &C::Label_W1Stock, &C::Label_W2Stock, &C::Label_RtStock};
+        static constexpr std::array<QLabel * C::*, 4> backlog = {
+            &C::Label_FtBLCost, &C::Label_W1BLCost, &C::Label_W2BLCost, &C::Label_RtBLCost};
+        static constexpr std::array<QLabel * C::*, 4> demand = {
+            &C::Label_FtDemand, &C::Label_W1Demand, &C::Label_W2Demand, &C::Label_RtDemand};
+        static constexpr std::array<QLabel * C::*, 4> orderLabel = {
+            &C::Label_FtOrder, &C::Label_W1Order, &C::Label_W2Order, &C::Label_RtOrder};
+        static constexpr std::array<platform::TSpinEdit * C::*, 4> order = {
+            &C::SpinEdit_FtOrder, &C::SpinEdit_W1Order, &C::SpinEdit_W2Order, &C::SpinEdit_RtOrder};
+        static constexpr std::array<QLabel * C::*, 4> shipLabel = {
+            &C::Label_FtShipM, &C::Label_W1ShipM, &C::Label_W2ShipM, &C::Label_RtShipM};
+        static constexpr std::array<platform::TSpinEdit * C::*, 4> ship = {
+            &C::SpinEdit_FtShipM, &C::SpinEdit_W1ShipM, &C::SpinEdit_W2ShipM, &C::SpinEdit_RtShipM};
+        static constexpr std::array<QPushButton * C::*, 4> button = {
+            &C::Button_FtOrder, &C::Button_W1Order, &C::Button_W2Order, &C::Button_RtOrder};
+        static constexpr std::array<QLabel * C::*, 4> input = {
+            &C::Label_FtInput, &C::Label_W1Input, &C::Label_W2Input, &C::Label_RtInput};
+        return {this->*join[i],       this->*stock[i], this->*backlog[i],   this->*demand[i],
+                this->*orderLabel[i], this->*order[i], this->*shipLabel[i], this->*ship[i],
+                this->*button[i],     this->*input[i]};
+    }
+    // The headings of the four columns and the arrows between them.
+    std::array<QLabel*, 4> Headings() const {
+        return {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
+    }
+    std::array<QLabel*, 4> Cursors() const {
+        return {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
     }
 };
