@@ -10,6 +10,7 @@
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
+#include "platform/Widgets.h"
 #include "shared/Money.h"
 #include "shared/Text.h"
 
@@ -67,18 +68,6 @@ TMoney CellValue(const std::string& text) {
     TMoney value = 0;
     return MoneyFromText(text, value) ? value : 0;
 }
-
-// Bracket of the list's redrawing that is closed on every path.
-class TUpdateBracket {
-public:
-    explicit TUpdateBracket(TListView* list) : list_(list) { list_->BeginUpdate(); }
-    ~TUpdateBracket() { list_->EndUpdate(); }
-    TUpdateBracket(const TUpdateBracket&) = delete;
-    TUpdateBracket& operator=(const TUpdateBracket&) = delete;
-
-private:
-    TListView* list_;
-};
 
 } // namespace
 
@@ -199,7 +188,7 @@ void TTrovGameClientForm::EnableControls() {
 
 void TTrovGameClientForm::FillHistoryList() {
     if (FHistory.size() < 2) return;
-    TUpdateBracket bracket(ListView_History);
+    THeldUpdate hold(ListView_History);
     ListView_History->Clear();
     for (std::size_t i = 0; i + 1 < FHistory.size(); ++i) {
         const THistoryRec& rec = FHistory[i];
@@ -216,7 +205,7 @@ void TTrovGameClientForm::FillHistoryList() {
 void TTrovGameClientForm::AddTotalRows() {
     TListView* list = ListView_History;
     if (FState != csFinished || list->Count() < 1 || list->ColumnCount() < 2) return;
-    TUpdateBracket bracket(list);
+    THeldUpdate hold(list);
     const int n = list->Count();
     const int values = list->ColumnCount() - 1;
     std::vector<TMoney> sums(static_cast<std::size_t>(values), 0);

@@ -32,6 +32,18 @@ QFont PixelFont(const char* family, int pixels);
 // parent's font.
 QFont OwnFont(QFont font);
 
+// Holds a control's repainting (its BeginUpdate) for the life of the object, on every path.
+template <class Control> class THeldUpdate {
+public:
+    explicit THeldUpdate(Control* control) : control_(control) { control_->BeginUpdate(); }
+    ~THeldUpdate() { control_->EndUpdate(); }
+    THeldUpdate(const THeldUpdate&) = delete;
+    THeldUpdate& operator=(const THeldUpdate&) = delete;
+
+private:
+    Control* control_;
+};
+
 TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
                            const std::vector<std::string>& items, int index,
                            const char* hint = nullptr);

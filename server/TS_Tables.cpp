@@ -8,6 +8,7 @@
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "platform/StringGrid.h"
+#include "platform/Widgets.h"
 #include "shared/Text.h"
 
 #include <QClipboard>
@@ -112,18 +113,6 @@ const TGameRow kGameRows[38] = {
     {"Total cost             ", nullptr, &TTrovGame::TotalCost},
 };
 
-// Holds a grid's repainting for the life of the object.
-class HeldUpdate {
-public:
-    explicit HeldUpdate(TStringGrid* grid) : grid_(grid) { grid_->BeginUpdate(); }
-    ~HeldUpdate() { grid_->EndUpdate(); }
-    HeldUpdate(const HeldUpdate&) = delete;
-    HeldUpdate& operator=(const HeldUpdate&) = delete;
-
-private:
-    TStringGrid* grid_;
-};
-
 // A cell's number as a byte (its low eight bits), or `fallback` when it holds no integer.
 std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fallback) {
     auto value = TryDecimalToInt(grid->Cells(col, row));
@@ -192,7 +181,7 @@ void TTrovGameServerForm::CopyGridSelection(TStringGrid* Grid, const std::string
 
 void TTrovGameServerForm::AutoSizeGridColumns(TStringGrid* Grid) {
     if (!Grid || Grid->ColCount() == 0 || Grid->RowCount() == 0) return;
-    HeldUpdate hold(Grid);
+    THeldUpdate hold(Grid);
     for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col) {
         int widest = 0;
         for (int row = Grid->FixedRows(); row < Grid->RowCount(); ++row)
@@ -263,11 +252,11 @@ void TTrovGameServerForm::InitTables() {
 void TTrovGameServerForm::ShowInitialValues() {
     const TTrovGame& g = *game_;
     {
-        HeldUpdate hold(StringGrid_Marcket);
+        THeldUpdate hold(StringGrid_Marcket);
         for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
             StringGrid_Marcket->SetCells(1, row, std::to_string(g.Market[row - 1]));
     }
-    HeldUpdate hold(StringGrid_First);
+    THeldUpdate hold(StringGrid_First);
     for (int row = 0; row < 30; ++row)
         if (kFirstRows[row].history)
             StringGrid_First->SetCells(1, row, std::to_string((g.*kFirstRows[row].history)[0]));
@@ -291,7 +280,7 @@ void TTrovGameServerForm::ShowHistory() {
     // Cells that something else wrote since: every week is written and measured again.
     if (grid->ContentVersion() != shownVersion_ || shownWeeks_.size() != std::size_t(weeks) + 1)
         shownWeeks_.assign(std::size_t(weeks) + 1, TShownWeek{});
-    HeldUpdate hold(grid);
+    THeldUpdate hold(grid);
     for (int col = 1; col <= weeks; ++col) {
         const int w = col - 1;
         std::string values(1, w < g.FTurn ? 'v' : '-'); // a week not played yet is empty
@@ -328,7 +317,7 @@ void TTrovGameServerForm::ShowTotals() {
     const int weeks = game_->FFinalTurn;
     if (game_->FTurn < weeks) return;
     {
-        HeldUpdate hold(StringGrid_Game);
+        THeldUpdate hold(StringGrid_Game);
         if (StringGrid_Game->ColCount() == weeks + 1) {
             StringGrid_Game->SetColCount(weeks + 3);
             StringGrid_Game->SetCells(weeks + 1, 0, "Average");
