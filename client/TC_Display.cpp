@@ -288,7 +288,8 @@ void TTrovGameClientForm::MItem_SaveClick(QObject* Sender) {
         if (!bare.empty()) lines.insert(lines.begin(), header);
         // Written to a temporary file and renamed into place: an old file is never left
         // half-written.
-        WriteFileAtomic(SaveDialog.FileName, JoinLines(lines));
+        // A file that cannot be written is not reported, as no failure of saving is.
+        (void)WriteFileAtomic(SaveDialog.FileName, JoinLines(lines));
     } catch (...) {
         // Saving fails silently.
     }

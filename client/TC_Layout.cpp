@@ -191,7 +191,7 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
         auto c = Column(i);
         const std::string code = RoleCode(i);
         c.Stock = NewLabel("Label_" + code + "Stock", stockCaptions[i]);
-        c.BLCost = NewLabel("Label_" + code + "BLCost", "Lastweek c.BLCost : ?");
+        c.BLCost = NewLabel("Label_" + code + "BLCost", "Lastweek backlog : ?");
         c.Demand = NewLabel("Label_" + code + "Demand", "Ordered : ?");
         c.OrderLabel = NewLabel("Label_" + code + "Order", orderCaptions[i]);
         c.Order = NewSpinEdit("SpinEdit_" + code + "Order", 0, 99, 2, 5, "Order volume");
@@ -224,7 +224,8 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     grid->addWidget(Label_Marcket, 0, 8, Qt::AlignHCenter);
     // The four role columns share the width equally; long texts wrap inside their column.
     for (int i = 0; i < 4; ++i) {
-        for (QLabel* label : {headings[i], stock, backlog, demand}) {
+        const auto c = Column(i);
+        for (QLabel* label : {headings[i], c.Stock, c.BLCost, c.Demand}) {
             label->setWordWrap(true);
             label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         }

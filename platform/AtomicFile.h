@@ -12,6 +12,6 @@ namespace platform {
 // file cannot be written (missing folder, read-only file, a new file in a read-only folder,
 // disk full); then no temporary file is left behind and, unless the file was being written in
 // place, the old file is unchanged.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes);
+[[nodiscard]] bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
 } // namespace platform

@@ -13,6 +13,7 @@ namespace platform {
 class TOneBox {
 public:
     // Runs `box` (which shows the box) unless a box of this kind is open; true when it ran.
+    // A caller may leave its case to the box that is open, without looking.
     bool Run(const std::function<void()>& box) {
         if (open_) return false;
         open_ = true;

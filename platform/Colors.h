@@ -78,9 +78,9 @@ struct TColorIdent {
 extern const TColorIdent kColorIdents[49];
 
 // The colour of an identifier, letter case ignored; nothing for an unknown identifier.
-std::optional<TColor> IdentToColor(std::string_view ident);
+[[nodiscard]] std::optional<TColor> IdentToColor(std::string_view ident);
 // The identifier of the colour, or nothing when it has none.
-std::optional<std::string> ColorToIdent(TColor color);
+[[nodiscard]] std::optional<std::string> ColorToIdent(TColor color);
 // The identifier when the colour has one, else "$" and eight upper-case hexadecimal digits.
 std::string ColorToString(TColor color);
 // An identifier or an integer (platform/Convert.h notation); raises ConvertError otherwise.

@@ -18,9 +18,9 @@ public:
 };
 
 // The value, or nothing when the text is no integer (empty, stray characters, out of range).
-std::optional<std::int32_t> TryStrToInt(std::string_view text);
+[[nodiscard]] std::optional<std::int32_t> TryStrToInt(std::string_view text);
 // The same for decimal text only (an optional sign and digits), as typed into a table's cell.
-std::optional<std::int32_t> TryDecimalToInt(std::string_view text);
+[[nodiscard]] std::optional<std::int32_t> TryDecimalToInt(std::string_view text);
 // The value, or `def` when the text is no integer.
 std::int32_t StrToIntDef(std::string_view text, std::int32_t def);
 // The value; raises ConvertError naming the text when it is no integer.

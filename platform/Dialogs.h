@@ -49,19 +49,19 @@ struct TFileDialog {
 class TOpenDialog : public TFileDialog {
 public:
     // Shows the dialog; true with FileName and Files set when the user chose a file.
-    bool Execute();
+    [[nodiscard]] bool Execute();
 };
 
 class TSaveDialog : public TFileDialog {
 public:
-    bool Execute();
+    [[nodiscard]] bool Execute();
 };
 
 class TFontDialog {
 public:
     // Shows the dialog starting with Font and Color; true with both as chosen when the user
     // chose a font.
-    bool Execute();
+    [[nodiscard]] bool Execute();
     QFont Font;
     TColor Color = clWindowText;
 };

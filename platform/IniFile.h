@@ -43,8 +43,8 @@ std::string ReadProfileString(const std::string& fileName, std::string_view sect
                               std::string_view key, std::string_view def);
 // Sets the key to `value`, creating the file, section and key as needed. False when the file
 // cannot be written (missing folder, read-only file or folder); the file is then unchanged.
-bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,
-                        std::string_view value);
+[[nodiscard]] bool WriteProfileString(const std::string& fileName, std::string_view section,
+                                      std::string_view key, std::string_view value);
 
 // One settings file, named once. Integers are written in decimal and read in the notation of
 // platform/Convert.h; on/off is written "1"/"0" and read as an integer, non-zero meaning on.

@@ -188,7 +188,9 @@ void ToggleStartupEntry(QAction* item, const std::string& linkFile, const std::s
         Beep();
         MessageBox("Start up is enabled.", "Information", TBoxButtons::Ok);
     } else if (!item->isChecked() && exists) {
-        DeleteShortcut(linkFile);
+        // An entry that cannot be removed stays; the box answers what was asked, and the
+        // menu's mark follows the entry again when the menu next opens.
+        (void)DeleteShortcut(linkFile);
         Beep();
         MessageBox(disabledText, "Information", TBoxButtons::Ok);
     }

@@ -33,7 +33,7 @@ void CreateShortcut(const std::string& linkFile, const std::string& program,
 // True when `linkFile` exists as a file.
 bool ShortcutExists(const std::string& linkFile);
 // Removes the entry; false when there was none or it could not be removed.
-bool DeleteShortcut(const std::string& linkFile);
+[[nodiscard]] bool DeleteShortcut(const std::string& linkFile);
 
 // The command line of the entry's Exec key, written as the desktop entry format wants it:
 // each argument quoted when it holds a blank or another reserved character, '%' doubled.
@@ -50,7 +50,7 @@ void BringToFront(QWidget* window);
 
 // Hides the window, leaving the tray icon (with the tip) in its place; false, with the window
 // as it was, when the desktop has no tray (the window could never be shown again).
-bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip);
+[[nodiscard]] bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip);
 // Takes the tray icon away and brings the window back to the front.
 void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon);
 

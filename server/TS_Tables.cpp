@@ -358,7 +358,8 @@ void TTrovGameServerForm::MItem_WriteClick(QObject*) {
         std::string table;
         CopyGridSelection(PopupGrid, ColumnDiv, table, true);
         items.push_back(table);
-        WriteFileAtomic(SaveDialog_Txt.FileName, JoinLines(items));
+        // A file that cannot be written is not reported, as no failure of the export is.
+        (void)WriteFileAtomic(SaveDialog_Txt.FileName, JoinLines(items));
     } catch (...) {
         // The export reports nothing; the file is then missing or left as it was.
     }

@@ -23,4 +23,4 @@ std::string MoneyToText(TMoney value);
 // Reads a decimal money text ("36", "18.5", "-0.25"; at most 14 digits before the point,
 // far more than any game reaches, and at most four after it). Returns false, leaving
 // `value` alone, for anything else.
-bool MoneyFromText(std::string_view text, TMoney& value);
+[[nodiscard]] bool MoneyFromText(std::string_view text, TMoney& value);

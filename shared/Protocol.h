@@ -37,14 +37,14 @@ std::string WeekMessage(std::string_view weekText);
 std::string StateValueMessage(std::string_view code, int value);
 
 // "Received!:" and two digits: the digits.
-std::optional<std::string_view> ReadReceipt(std::string_view value);
+[[nodiscard]] std::optional<std::string_view> ReadReceipt(std::string_view value);
 
 // A role flag of "Jn" and "Od": role code, ':', flag letter.
 struct TRoleFlag {
     std::string_view Role;
     char Flag;
 };
-std::optional<TRoleFlag> ReadRoleFlag(std::string_view value);
+[[nodiscard]] std::optional<TRoleFlag> ReadRoleFlag(std::string_view value);
 
 // --- From a client ---------------------------------------------------------------------
 
@@ -61,7 +61,7 @@ struct TDecision {
     std::string_view Week;   // two hexadecimal digits, as sent
     std::string_view Amount; // two hexadecimal digits, as sent
 };
-std::optional<TDecision> ReadDecision(std::string_view body);
+[[nodiscard]] std::optional<TDecision> ReadDecision(std::string_view body);
 
 // A chat value: at least 7 bytes, ':' third and sixth.
 struct TChat {
@@ -69,4 +69,4 @@ struct TChat {
     std::string_view To;
     std::string_view Text;
 };
-std::optional<TChat> ReadChat(std::string_view body);
+[[nodiscard]] std::optional<TChat> ReadChat(std::string_view body);

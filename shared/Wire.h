@@ -45,11 +45,11 @@ struct TEnvelope {
 
 // The server's strict check: nullopt means the line is malformed and the sender's
 // connection is to be closed (no line, first line under 7 bytes, no "TC_", no ':' sixth).
-std::optional<TEnvelope> ParseClientEnvelope(std::string_view line);
+[[nodiscard]] std::optional<TEnvelope> ParseClientEnvelope(std::string_view line);
 
 // The client's lenient check: nullopt means the line is ignored (no line, first line under 7
 // bytes, no "TS_"). Codes starting "Dm" or "BC" take a third byte; byte 6 is not looked at.
-std::optional<TEnvelope> ParseServerEnvelope(std::string_view line);
+[[nodiscard]] std::optional<TEnvelope> ParseServerEnvelope(std::string_view line);
 
 // Sends `text` as one message in pieces of at most `pieceLen` bytes, never ending a piece
 // inside a double-byte character: line by line, each line's pieces, then a CR, each in its

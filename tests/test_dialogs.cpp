@@ -163,7 +163,7 @@ TEST(ScriptedDialogs, ReportsAnswersThatDoNotFitTheDialog) {
             ScriptedDialogs dialogs;
             dialogs.Answer(mrOk);
             TSaveDialog save;
-            save.Execute();
+            EXPECT_FALSE(save.Execute());
         },
         "does not fit");
     EXPECT_NONFATAL_FAILURE(
