@@ -34,7 +34,9 @@ void TApplication::HandleException(const std::exception& e) {
         // A handler that throws again must not take the program down.
         try {
             onException_(e);
-        } catch (...) {}
+        } catch (...) {
+            // Its own failure is dropped: there is no one left to report it to.
+        }
         return;
     }
     QMessageBox::critical(activeWindow(), title_, QString::fromLocal8Bit(e.what()));

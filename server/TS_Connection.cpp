@@ -166,7 +166,9 @@ void TTrovGameServerForm::TakeLines(TCustomWinSocket* Socket) {
         data->Lines.insert(data->Lines.end(), std::make_move_iterator(flush.lines.begin()),
                            std::make_move_iterator(flush.lines.end()));
         HandleLines(Socket);
-    } catch (...) {}
+    } catch (...) {
+        // Framing failed (no memory): what arrived is lost; the connection stays.
+    }
 }
 
 // Handles a few of the connection's lines, and the rest on later turns of the event loop. A
@@ -207,7 +209,9 @@ void TTrovGameServerForm::HandleLeftLines(TCustomWinSocket* Socket) {
             data->Lines.insert(data->Lines.end(), std::make_move_iterator(flush.lines.begin()),
                                std::make_move_iterator(flush.lines.end()));
         HandleLines(Socket);
-    } catch (...) {}
+    } catch (...) {
+        // The lines left by a lost connection are dropped with it.
+    }
 }
 
 void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
@@ -238,7 +242,9 @@ void TTrovGameServerForm::ParseClientLine(const std::string& Line, TCustomWinSoc
             return;
         }
         HandleClientMessage(env->code, env->value, Socket);
-    } catch (...) {}
+    } catch (...) {
+        // Only this line is lost; the next one is handled.
+    }
 }
 
 void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std::string& Body,
@@ -505,7 +511,9 @@ void TTrovGameServerForm::CopyListViewSelection(TListView* ListView, const std::
             Text = JoinLines(lines);
         else
             QGuiApplication::clipboard()->setText(FromSjis(JoinLines(lines)));
-    } catch (...) {}
+    } catch (...) {
+        // Copying is a convenience: a failure is not reported.
+    }
 }
 
 void TTrovGameServerForm::ListView_KeyDown(QObject* Sender, std::uint16_t& Key, TShiftState Shift) {
