@@ -13,11 +13,11 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 
 echo "== Normal build"
-bash scripts/build.sh build
+bash scripts/build.sh build -DTROV_WERROR=ON
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== Sanitizer build (address, undefined)"
-bash scripts/build.sh build-asan -DTROV_SANITIZE=ON
+bash scripts/build.sh build-asan -DTROV_SANITIZE=ON -DTROV_WERROR=ON
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"

@@ -11,6 +11,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "shared/Wire.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 
@@ -37,18 +38,6 @@ protected:
     std::string Folder() const { return dir.path().toStdString(); }
     std::string ProgramFile() const { return Folder() + "/TrovGClt"; }
     std::string IniFile() const { return ProgramFile() + ".ini"; }
-
-    static void WriteFile(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary);
-        out << bytes;
-    }
-    static std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    static bool FileExists(const std::string& path) { return std::ifstream(path).good(); }
 
     void CreateForm() { form = std::make_unique<TTrovGameClientForm>(nullptr, ProgramFile()); }
 

@@ -3,6 +3,7 @@
 #include "server/TS_GameFile.h"
 #include "server/TS_Main.h"
 #include "server/TrovGCls.h"
+#include "support/Files.h"
 
 #include "platform/RadioGroup.h"
 #include "platform/SjisText.h"
@@ -105,14 +106,6 @@ public:
 private:
     std::string path_;
 };
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-    std::ofstream(name, std::ios::binary | std::ios::trunc) << bytes;
-}
-std::string ReadFile(const std::string& name) {
-    std::ifstream in(name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 } // namespace
 

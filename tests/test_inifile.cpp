@@ -3,6 +3,7 @@
 #include "platform/Convert.h"
 #include "platform/IniFile.h"
 #include "platform/Sjis.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -29,11 +30,6 @@ protected:
         std::string path = Path(name);
         std::ofstream(path, std::ios::binary) << contents;
         return path;
-    }
-
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
     QStringList Entries() const {
@@ -145,7 +141,7 @@ TEST_F(IniFileTest, ANewFileHasSectionsAndKeysInTheOrderOfFirstWriting) {
     ini.WriteBool("Font", "Bold", false);
     ini.WriteInteger("System", "left", 11); // an existing key, in another case
 
-    EXPECT_EQ(Contents(ini.FileName()), "[System]\r\n"
+    EXPECT_EQ(ReadFile(ini.FileName()), "[System]\r\n"
                                         "Left=11\r\n"
                                         "Top=-20\r\n"
                                         "Stay Front=1\r\n"
@@ -173,7 +169,7 @@ TEST_F(IniFileTest, WritingKeepsEveryOtherLineAndTheFilesSpellingOfTheKey) {
     ini.WriteInteger("System", "Left", 7);
     ini.WriteInteger("System", "Top", 8);
     ini.WriteString("Column Width", "Turn", "50");
-    EXPECT_EQ(Contents(path), "; settings\r\n"
+    EXPECT_EQ(ReadFile(path), "; settings\r\n"
                               "[system]\r\n"
                               "LEFT=7\r\n"
                               "Column Div=\";\"\r\n"
@@ -217,7 +213,7 @@ TEST_F(IniFileTest, AReadOnlyFileRefusesTheWriteAndKeepsWhatWasWrittenBefore) {
     ini.WriteInteger("System", "Left", 1);
     ASSERT_EQ(chmod(ini.FileName().c_str(), 0444), 0);
     EXPECT_THROW(ini.WriteInteger("System", "Top", 2), IniWriteError);
-    EXPECT_EQ(Contents(ini.FileName()), "[System]\r\nLeft=1\r\n");
+    EXPECT_EQ(ReadFile(ini.FileName()), "[System]\r\nLeft=1\r\n");
     EXPECT_EQ(Entries(), QStringList{"a.ini"});
 }
 
@@ -250,7 +246,7 @@ TEST_F(IniFileTest, AWritableFileInAFolderThatTakesNoNewFilesIsWrittenInPlace) {
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     chmod(folder.c_str(), 0755);
-    EXPECT_EQ(Contents(path), "[S]\r\nA=2\r\n");
+    EXPECT_EQ(ReadFile(path), "[S]\r\nA=2\r\n");
     EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden),
               QStringList{"a.ini"});
 }
@@ -283,7 +279,7 @@ TEST_F(IniFileTest, ALinkedSettingsFileIsWrittenThroughTheLink) {
     struct stat st {};
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(Contents(target), "[S]\r\nA=2\r\n");
+    EXPECT_EQ(ReadFile(target), "[S]\r\nA=2\r\n");
 }
 
 // ---- integers and on/off ----------------------------------------------------------------------

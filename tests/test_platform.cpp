@@ -30,7 +30,7 @@ TEST(Sjis, BadBytesAndUnmappableCharactersNeverFail) {
                                              2)),
               QString::fromUtf8("\uFFFDb"));
     EXPECT_EQ(platform::FromSjis(std::string("x\0y", 3)).size(), 3);
-    EXPECT_EQ(platform::ToSjis(QString::fromUtf8("a\u0E01b")), "a?b"); // Thai letter
+    EXPECT_EQ(platform::ToSjis(QString::fromUtf8("a\u0E01b")), "a?b");     // Thai letter
     EXPECT_EQ(platform::ToSjis(QString::fromUtf8("a\U0001F600b")), "a?b"); // one mark per pair
     EXPECT_EQ(platform::ToSjis(QString()), "");
 }

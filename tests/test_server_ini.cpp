@@ -10,6 +10,7 @@
 #include "platform/SpinEdit.h"
 #include "server/TS_IniIO.h"
 #include "server/TS_Main.h"
+#include "support/Files.h"
 
 #include <QAction>
 #include <QFont>
@@ -38,11 +39,6 @@ protected:
         return path;
     }
 
-    static std::string Contents(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-
     // Loads a file of the given lines.
     void Load(const std::string& contents) { LoadServerIni(form, MakeFile(contents)); }
 
@@ -51,7 +47,7 @@ protected:
         const std::string path = Path("saved.ini");
         std::remove(path.c_str());
         SaveServerIni(form, path);
-        return Contents(path);
+        return ReadFile(path);
     }
 
     std::vector<TSpinEdit*> GameEdits() const {
@@ -446,7 +442,7 @@ TEST_F(ServerIniTest, ASaveKeepsTheLinesItDoesNotWrite) {
                                       "Key=Value\r\n");
     form.move(0, 0);
     SaveServerIni(form, path);
-    const std::string saved = Contents(path);
+    const std::string saved = ReadFile(path);
     EXPECT_EQ(saved.rfind("; kept comment\r\n[system]\r\n", 0), 0u) << saved;
     EXPECT_EQ(saved.find("999"), std::string::npos);
     EXPECT_NE(saved.find("\r\nColumn Div=;\r\n"), std::string::npos);
@@ -471,5 +467,5 @@ TEST_F(ServerIniTest, ARefusedWriteStopsTheSaveWithAnErrorNamingTheFile) {
     const std::string readOnly = MakeFile("[Game]\r\nFinal Turn=20\r\n", "ro.ini");
     ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
     EXPECT_THROW(SaveServerIni(form, readOnly), IniWriteError);
-    EXPECT_EQ(Contents(readOnly), "[Game]\r\nFinal Turn=20\r\n");
+    EXPECT_EQ(ReadFile(readOnly), "[Game]\r\nFinal Turn=20\r\n");
 }

@@ -1,6 +1,7 @@
 // The server program's shell: creation from the settings file, closing, menus and their
 // enabling, options, start-up entry, tray, the application's handlers.
 #include "server/TS_Main.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 
@@ -36,18 +37,6 @@ int FreePort() {
     QTcpServer probe;
     probe.listen(QHostAddress::Any, 0);
     return probe.serverPort();
-}
-
-std::string ReadFile(const std::string& name) {
-    QFile file(QString::fromStdString(name));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll().toStdString();
-}
-
-void WriteFile(const std::string& name, const std::string& bytes) {
-    QFile file(QString::fromStdString(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
 }
 
 } // namespace
@@ -109,7 +98,7 @@ TEST_F(ServerShell, SettingsAreReadAtCreationAndWrittenLastOnClosing) {
 }
 
 TEST_F(ServerShell, BadColourShowsTheErrorAndTheWindowIsMadeOnDefaults) {
-    WriteFile(program + ".ini", "[Font]\r\nColor=xyz\r\n[Game]\r\nFinal Turn=20\r\n");
+    ASSERT_TRUE(WriteFile(program + ".ini", "[Font]\r\nColor=xyz\r\n[Game]\r\nFinal Turn=20\r\n"));
     auto form = Open();
     ASSERT_EQ(dialogs.Boxes().size(), 1u);
     EXPECT_EQ(dialogs.Trace(),
@@ -266,7 +255,7 @@ TEST_F(ServerShell, DocumentItemsNeedTheirFiles) {
     form->Menu_HelpClick(form->Menu_Help);
     EXPECT_FALSE(form->MItem_Doc->isEnabled());
     EXPECT_FALSE(form->MItem_History->isEnabled());
-    WriteFile(program + ".txt", "help\r\n");
+    ASSERT_TRUE(WriteFile(program + ".txt", "help\r\n"));
     form->Menu_HelpClick(form->Menu_Help);
     EXPECT_TRUE(form->MItem_Doc->isEnabled());
     EXPECT_FALSE(form->MItem_History->isEnabled());

@@ -1,6 +1,7 @@
 // The server window's tables: the initial values grids and their keys, the random and default
 // buttons, the spin edits that size the tables, copying from the status table and the result
 // text export.
+#include "support/Files.h"
 #include "support/ServerWindowFixture.h"
 
 #include <QApplication>
@@ -20,12 +21,6 @@ void Press(QWidget* widget, int key, const QString& text, Qt::KeyboardModifiers 
     QApplication::sendEvent(widget, &press);
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(widget, &release);
-}
-
-std::string ReadFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return "<missing>";
-    return file.readAll().toStdString();
 }
 
 // The cells of a rectangle of a grid as copied text: cells joined by `separator`, each row
@@ -322,7 +317,7 @@ TEST_F(ServerTablesTest, ResultTextExportWritesHeaderAndGrid) {
     EXPECT_EQ(saves[0].file.DefaultExt, "txt");
     EXPECT_EQ(saves[0].file.Filter, "Text File(*.txt)|*.txt|All Files(*.*)|*.*");
     EXPECT_TRUE(saves[0].file.Options & ofOverwritePrompt);
-    std::string written = ReadFile(path);
+    std::string written = ReadFile(path.toStdString());
     const std::string header = "[Benvik Group] - 31Week: Game Result (";
     ASSERT_EQ(written.substr(0, header.size()), header);
     std::string date = written.substr(header.size(), 20);
@@ -335,7 +330,7 @@ TEST_F(ServerTablesTest, ResultTextExportWritesHeaderAndGrid) {
     form.PopupGrid = form.StringGrid_Marcket;
     dialogs.ChooseFile(path.toStdString());
     form.MItem_WriteClick(nullptr);
-    written = ReadFile(path);
+    written = ReadFile(path.toStdString());
     const std::string table = GridText(form.StringGrid_Marcket, 0, 0, 1, 31, "\t");
     EXPECT_EQ(table.substr(0, 12), "\tWeek\r\n0\t4\r\n");
     EXPECT_EQ(written.substr(header.size() + 20), "\r\n\r\n" + table + "\r\n");
@@ -345,7 +340,7 @@ TEST_F(ServerTablesTest, ResultTextExportWritesHeaderAndGrid) {
     QFile::remove(path);
     dialogs.CancelFile();
     form.MItem_WriteClick(nullptr);
-    EXPECT_EQ(ReadFile(path), "<missing>");
+    EXPECT_FALSE(FileExists(path.toStdString()));
 
     // A file that cannot be written is not reported.
     dialogs.Clear();

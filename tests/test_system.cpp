@@ -1,6 +1,7 @@
 // Machine facts, the start-up entry, windows kept in front and the tray icon.
 #include "platform/Shell.h"
 #include "platform/SystemInfo.h"
+#include "support/Files.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -38,11 +39,6 @@ private:
     const char* name_;
     std::optional<std::string> old_;
 };
-
-std::string Contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -111,7 +107,7 @@ TEST_F(StartupTest, CreateExistsAndDeleteTheEntry) {
     // The autostart folder does not exist yet: it is made.
     CreateShortcut(link, "/opt/trov game/TrovGSrv", "/TaskTray", "/opt/trov game/");
     EXPECT_TRUE(ShortcutExists(link));
-    EXPECT_EQ(Contents(link), "[Desktop Entry]\n"
+    EXPECT_EQ(ReadFile(link), "[Desktop Entry]\n"
                               "Type=Application\n"
                               "Name=Qon's Trov Game Server\n"
                               "Exec=\"/opt/trov game/TrovGSrv\" /TaskTray\n"
@@ -138,7 +134,7 @@ TEST_F(StartupTest, ExecQuotesArgumentsWithReservedCharactersAndEscapesThemInThe
     ScopedEnv config("XDG_CONFIG_HOME", Dir().c_str());
     const std::string link = GetStartupFolder() + "/T.desktop";
     CreateShortcut(link, "/a\\b/p", "/TaskTray", "/a\\b/");
-    std::string text = Contents(link);
+    std::string text = ReadFile(link);
     EXPECT_NE(text.find("\nExec=\"/a\\\\\\\\b/p\" /TaskTray\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nPath=/a\\\\b/\n"), std::string::npos) << text;
 }

@@ -3,6 +3,7 @@
 #include "platform/SjisText.h"
 #include "shared/PreviewS.h"
 #include "shared/Sub.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QFontInfo>
@@ -52,11 +53,6 @@ struct Shown {
     bool visibleTrackBar = false;
     double opacity = 0;
 };
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
 
 int OpacityByte(const QWidget& window) {
     return static_cast<int>(std::lround(window.windowOpacity() * 255));
