@@ -754,6 +754,7 @@ int main(int argc, char** argv) {
         if (gQtMessages++ == 0)
             std::fprintf(stderr, "Qt: %s (later ones counted)\n", qPrintable(text));
     });
+    PreferPlainEventLoop(); // as the server program does
     TApplication app(argc, argv);
     Gui gui;
     gGui = &gui;

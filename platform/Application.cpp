@@ -1,10 +1,22 @@
 #include "platform/Application.h"
 
+#include <QDir>
+#include <QLibraryInfo>
+
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <stdexcept>
 
 namespace platform {
+
+void PreferPlainEventLoop() {
+    if (qEnvironmentVariableIsSet("QT_NO_GLIB") ||
+        qEnvironmentVariableIsSet("QT_QPA_PLATFORMTHEME"))
+        return;
+    const QString themes = QLibraryInfo::path(QLibraryInfo::PluginsPath) + "/platformthemes";
+    if (!QDir(themes).entryList({QStringLiteral("*gtk*")}, QDir::Files).isEmpty()) return;
+    qputenv("QT_NO_GLIB", "1");
+}
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 

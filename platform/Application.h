@@ -7,6 +7,13 @@
 
 namespace platform {
 
+// Chooses, before the application object exists, the event loop without GLib for a program
+// that serves many connections: GLib's loop takes time in proportion to the number of
+// connections each time one starts or stops waiting to write. It stays with GLib where the
+// desktop's own dialogs need it (a GTK platform theme chosen or installed) or where the user
+// has chosen (QT_NO_GLIB set).
+void PreferPlainEventLoop();
+
 class TApplication : public QApplication {
     Q_OBJECT
 public:

@@ -112,6 +112,7 @@ public:
 // ---- items and columns --------------------------------------------------------------
 
 void TListItem::Changed(TItemChange change) {
+    if (view_->filling_) return;
     const int last = std::max(int(subItems_.size()), 0);
     view_->ItemDataChanged(this, 0, last);
     view_->Raise(this, change);
@@ -256,26 +257,29 @@ TListItem* TListView::Add() {
 }
 
 TListItem* TListView::Insert(int index) {
-    return InsertItems(index, 1).front();
+    index = std::clamp(index, 0, Count());
+    InsertItems(index, 1, {});
+    return items_[index].get();
 }
 
-std::vector<TListItem*> TListView::InsertItems(int index, int count) {
+void TListView::InsertItems(int index, int count,
+                            const std::function<void(int, TListItem*)>& fill) {
     index = std::clamp(index, 0, Count());
-    std::vector<TListItem*> added;
-    if (count < 1) return added;
-    ++structure_;
-    model_->beginInsertRows(QModelIndex(), index, index + count - 1);
+    if (count < 1) return;
     std::vector<std::unique_ptr<TListItem>> fresh;
     fresh.reserve(std::size_t(count));
-    for (int i = 0; i < count; ++i) {
+    filling_ = true;
+    for (int k = 0; k < count; ++k) {
         fresh.push_back(std::unique_ptr<TListItem>(new TListItem(this)));
-        added.push_back(fresh.back().get());
+        if (fill) fill(k, fresh.back().get());
     }
+    filling_ = false;
+    ++structure_;
+    model_->beginInsertRows(QModelIndex(), index, index + count - 1);
     items_.insert(items_.begin() + index, std::make_move_iterator(fresh.begin()),
                   std::make_move_iterator(fresh.end()));
     Renumber(index);
     model_->endInsertRows();
-    return added;
 }
 
 void TListView::Delete(int index) {

@@ -115,8 +115,9 @@ public:
     TListItem* Add();
     // Inserts a new item at index (clamped to 0..Count()).
     TListItem* Insert(int index);
-    // Inserts `count` new items together at index (clamped), in one change of the list.
-    std::vector<TListItem*> InsertItems(int index, int count);
+    // Inserts `count` new items together at index (clamped), in one change of the list; `fill`
+    // gives each its texts first (item k, from 0), raising no change events.
+    void InsertItems(int index, int count, const std::function<void(int, TListItem*)>& fill);
     void Delete(int index);
     void Clear();
 
@@ -171,6 +172,7 @@ private:
     std::vector<std::unique_ptr<TListColumn>> columns_;
     bool checkboxes_ = false;
     bool removing_ = false; // rows are going: their selection changes are not raised
+    bool filling_ = false;  // new items get their texts before they are in the list
     int updateHold_ = 0;
     bool checkPressed_ = false; // the mouse went down on a check box
     int structure_ = 0;         // counts insertions and deletions

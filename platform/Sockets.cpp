@@ -257,6 +257,8 @@ void TCustomWinSocket::End(Ending how) {
 
 void TCustomWinSocket::SendText(const std::string& bytes) {
     if (state_ != State::Connected || !sock_ || overflow_ || bytes.empty()) return;
+    // A peer that has gone takes nothing more; its end is about to be reported.
+    if (sock_->state() != QAbstractSocket::ConnectedState) return;
     sock_->write(bytes.data(), static_cast<qint64>(bytes.size()));
     if (sock_->bytesToWrite() > kWriteOutAt) sock_->flush();
     const qint64 unsent = sock_->bytesToWrite();

@@ -142,7 +142,7 @@ void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Soc
     auto* data = static_cast<TConnectionData*>(Socket->Data());
     // Lines waiting for their turn come first; what arrived is taken after them. Inside a box
     // that one of its lines opened, the station's later lines are handled meanwhile.
-    if (!data || (data->Handling == 0 && !data->Lines.empty())) return;
+    if (!data || (data->Handling == 0 && data->HasLines())) return;
     TakeLines(Socket);
 }
 
@@ -163,8 +163,7 @@ void TTrovGameServerForm::TakeLines(TCustomWinSocket* Socket) {
             Socket->Close();
             return;
         }
-        data->Lines.insert(data->Lines.end(), std::make_move_iterator(flush.lines.begin()),
-                           std::make_move_iterator(flush.lines.end()));
+        data->AddLines(flush.lines);
         HandleLines(Socket);
     } catch (...) {
         // Framing failed (no memory): what arrived is lost; the connection stays.
@@ -179,10 +178,9 @@ void TTrovGameServerForm::HandleLines(TCustomWinSocket* Socket) {
     if (!data) return;
     ++data->Handling;
     int handled = 0;
-    while (!data->Lines.empty()) {
+    while (data->HasLines()) {
         if (handled == LinesPerTurn && Socket->Connected()) break;
-        const std::string line = std::move(data->Lines.front());
-        data->Lines.pop_front();
+        const std::string line = data->TakeLine();
         ++handled;
         try {
             ParseClientLine(line, Socket);
@@ -192,7 +190,7 @@ void TTrovGameServerForm::HandleLines(TCustomWinSocket* Socket) {
     }
     --data->Handling;
     if (!Socket->Connected()) return;
-    if (!data->Lines.empty())
+    if (data->HasLines())
         Socket->Later([this, Socket] { HandleLines(Socket); });
     else if (Socket->HasInput())
         Socket->Later([this, Socket] { TakeLines(Socket); });
@@ -205,9 +203,7 @@ void TTrovGameServerForm::HandleLeftLines(TCustomWinSocket* Socket) {
     if (!data || data->Handling > 0) return;
     try {
         TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->LeftInput());
-        if (flush.flushed)
-            data->Lines.insert(data->Lines.end(), std::make_move_iterator(flush.lines.begin()),
-                               std::make_move_iterator(flush.lines.end()));
+        if (flush.flushed) data->AddLines(flush.lines);
         HandleLines(Socket);
     } catch (...) {
         // The lines left by a lost connection are dropped with it.
@@ -385,19 +381,15 @@ void TTrovGameServerForm::RefreshClientList() {
     std::vector<std::pair<TCustomWinSocket*, TPlayerData*>> waiting;
     auto insertWaiting = [&] {
         if (waiting.empty()) return;
-        Quietly(ListView_Connect->OnChange, [&] {
-            const std::vector<TListItem*> items =
-                ListView_Connect->InsertItems(0, static_cast<int>(waiting.size()));
-            for (std::size_t k = 0; k < items.size(); ++k) {
-                const auto& [socket, player] = waiting[waiting.size() - 1 - k];
-                TListItem* item = items[k];
-                item->SetCaption(player->Name);
-                item->AddSubItem(WishWord(player->Role));
-                item->AddSubItem(socket->RemoteHost());
-                item->AddSubItem(socket->RemoteAddress());
-                item->AddSubItem(std::to_string(socket->RemotePort()));
-                item->AddSubItem(FormatDateTime("dd/mm/yyyy hh:nn:ss", player->TimeStamp));
-            }
+        const int count = static_cast<int>(waiting.size());
+        ListView_Connect->InsertItems(0, count, [&](int k, TListItem* item) {
+            const auto& [socket, player] = waiting[static_cast<std::size_t>(count - 1 - k)];
+            item->SetCaption(player->Name);
+            item->AddSubItem(WishWord(player->Role));
+            item->AddSubItem(socket->RemoteHost());
+            item->AddSubItem(socket->RemoteAddress());
+            item->AddSubItem(std::to_string(socket->RemotePort()));
+            item->AddSubItem(FormatDateTime("dd/mm/yyyy hh:nn:ss", player->TimeStamp));
         });
         waiting.clear();
     };

@@ -18,7 +18,7 @@
 #include "shared/Wire.h"
 
 #include <array>
-#include <deque>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,7 +48,26 @@ struct TConnectionData {
     TReceiveBuffer Buffer;
     // Framed lines not handled yet: a connection's lines are handled a few at a time, so
     // that the other stations are served and output is written in between.
-    std::deque<std::string> Lines;
+    bool HasLines() const { return First < Lines.size(); }
+    void AddLines(std::vector<std::string>& more) {
+        if (!HasLines()) {
+            Lines = std::move(more);
+            First = 0;
+        } else {
+            Lines.insert(Lines.end(), std::make_move_iterator(more.begin()),
+                         std::make_move_iterator(more.end()));
+        }
+    }
+    std::string TakeLine() {
+        std::string line = std::move(Lines[First++]);
+        if (!HasLines()) {
+            Lines = {};
+            First = 0;
+        }
+        return line;
+    }
+    std::vector<std::string> Lines;
+    std::size_t First = 0;
     int Handling = 0; // some of them are being handled (more than once inside a box)
 };
 

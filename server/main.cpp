@@ -3,6 +3,7 @@
 #include "server/TS_Main.h"
 
 int main(int argc, char** argv) {
+    platform::PreferPlainEventLoop();
     platform::TApplication app(argc, argv);
     app.SetTitle("Qon's Trov Game Server");
     TTrovGameServerForm form;
