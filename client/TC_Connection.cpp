@@ -26,15 +26,6 @@ void InfoBox(const std::string& text) {
     MessageBox(text, "Information", TBoxButtons::Ok);
 }
 
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 } // namespace
 
 int TTrovGameClientForm::OwnRole() const {
@@ -314,7 +305,7 @@ void TTrovGameClientForm::HandleRoleFlag(bool Join, const std::string& Value) {
     if (!flag) return;
     bool* flags = Join ? FJoined : FDecided;
     for (int role = 0; role < kRoleCount; ++role) {
-        if (!SameTextAscii(flag->Role, RoleCode(role))) continue;
+        if (!SameText(flag->Role, RoleCode(role))) continue;
         if (flag->Flag == 'T')
             flags[role] = true;
         else if (flag->Flag == 'F')

@@ -3,6 +3,7 @@
 #include "client/TC_Main.h"
 
 #include "platform/Application.h"
+#include "platform/AtomicFile.h"
 #include "platform/Beep.h"
 #include "platform/Colors.h"
 #include "platform/ListView.h"
@@ -20,13 +21,7 @@
 
 using namespace platform;
 
-namespace {
-
-bool FileExists(const std::string& fileName) {
-    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(fileName))).isFile();
-}
-
-} // namespace
+namespace {} // namespace
 
 void TTrovGameClientForm::ApplyFont(const QFont& font, std::int32_t color) {
     FFont = font;

@@ -46,6 +46,11 @@ bool WriteInPlace(const std::string& target, std::string_view bytes) {
 
 } // namespace
 
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
     std::string target = path;
     mode_t mode = 0666; // narrowed by the umask when the file is new

@@ -14,4 +14,7 @@ namespace platform {
 // place, the old file is unchanged.
 [[nodiscard]] bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
+// Whether `path` (a native file name) names a regular file, through links.
+[[nodiscard]] bool FileExists(const std::string& path);
+
 } // namespace platform

@@ -29,19 +29,13 @@ std::optional<std::int32_t> ReadInteger(std::string_view text, bool hexAllowed) 
     }
     if (i == text.size()) return std::nullopt;
 
-    // Accumulate in 64 bits; the limits below keep it far from overflow.
-    std::uint64_t value = 0;
     if (hex) {
-        for (; i < text.size(); ++i) {
-            int d = HexDigit(text[i]);
-            if (d < 0) return std::nullopt;
-            value = value * 16 + static_cast<unsigned>(d);
-            if (value > 0xFFFFFFFFu) return std::nullopt;
-        }
-        auto bits = static_cast<std::uint32_t>(value);
-        if (negative) bits = 0u - bits;
-        return static_cast<std::int32_t>(bits);
+        const std::optional<std::uint32_t> bits = ReadHexDigits(text.substr(i));
+        if (!bits) return std::nullopt;
+        return static_cast<std::int32_t>(negative ? 0u - *bits : *bits);
     }
+    // Accumulate in 64 bits; the limit below keeps it far from overflow.
+    std::uint64_t value = 0;
     for (; i < text.size(); ++i) {
         if (text[i] < '0' || text[i] > '9') return std::nullopt;
         value = value * 10 + static_cast<unsigned>(text[i] - '0');
@@ -53,6 +47,18 @@ std::optional<std::int32_t> ReadInteger(std::string_view text, bool hexAllowed) 
 }
 
 } // namespace
+
+std::optional<std::uint32_t> ReadHexDigits(std::string_view digits) {
+    if (digits.empty()) return std::nullopt;
+    std::uint64_t value = 0;
+    for (char c : digits) {
+        const int d = HexDigit(c);
+        if (d < 0) return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(d);
+        if (value > 0xFFFFFFFFu) return std::nullopt;
+    }
+    return static_cast<std::uint32_t>(value);
+}
 
 ConvertError::ConvertError(std::string_view text)
     : std::runtime_error("'" + std::string(text) + Utf8ToSjis("' は整数ではありません")) {}

@@ -17,6 +17,9 @@ public:
     explicit ConvertError(std::string_view text);
 };
 
+// Hexadecimal digits of either case (no sign or prefix) as 32 bits; nothing for anything else
+// (empty, other characters, more than 32 bits).
+[[nodiscard]] std::optional<std::uint32_t> ReadHexDigits(std::string_view digits);
 // The value, or nothing when the text is no integer (empty, stray characters, out of range).
 [[nodiscard]] std::optional<std::int32_t> TryStrToInt(std::string_view text);
 // The same for decimal text only (an optional sign and digits), as typed into a table's cell.

@@ -221,7 +221,7 @@ TListView::TListView(QWidget* parent) : QTableView(parent) {
         if (auto handler = OnColumnClick) handler(this, column);
     });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &TListView::SelectionChanged);
+            &TListView::RaiseSelectionChanges);
 }
 
 TListView::~TListView() {
@@ -408,7 +408,8 @@ void TListView::ItemDataChanged(TListItem* item, int firstColumn, int lastColumn
                              model_->index(item->index_, lastColumn));
 }
 
-void TListView::SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+void TListView::RaiseSelectionChanges(const QItemSelection& selected,
+                                      const QItemSelection& deselected) {
     if (removing_) return;
     // One state change per item whose selection really changed: the deselected first.
     std::vector<TListItem*> changed;

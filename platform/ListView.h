@@ -164,7 +164,7 @@ private:
     bool Contains(const TListItem* item) const;
     void Renumber(int from);
     void ItemDataChanged(TListItem* item, int firstColumn, int lastColumn);
-    void SelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+    void RaiseSelectionChanges(const QItemSelection& selected, const QItemSelection& deselected);
     TListItem* CheckBoxHit(QPoint pos) const;
 
     TListModel* model_;

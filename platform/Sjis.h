@@ -16,9 +16,8 @@ constexpr bool IsSjisLeadByte(unsigned char b) {
 // walking the text from its start (so a trail byte in the lead-byte range does not count).
 bool IsLeadByteAt(std::string_view s, std::size_t index);
 
-// Conversions between UTF-8 (the source code's literals) and Shift-JIS bytes, for the
-// code that has no widgets. Same replacement rules as FromSjis/ToSjis.
+// Shift-JIS bytes of UTF-8 text (the source code's literals), for the code that has no
+// widgets; the same replacement rule as ToSjis.
 std::string Utf8ToSjis(std::string_view utf8);
-std::string SjisToUtf8(std::string_view sjis);
 
 } // namespace platform

@@ -80,11 +80,6 @@ std::string Utf8ToSjis(std::string_view utf8) {
     return out;
 }
 
-std::string SjisToUtf8(std::string_view sjis) {
-    thread_local Converter conv("UTF-8", "CP932");
-    return conv.Run(sjis, "\xEF\xBF\xBD", 1);
-}
-
 QString FromSjis(std::string_view bytes) {
     thread_local Converter conv("UTF-16LE", "CP932");
     std::string utf16 = conv.Run(bytes, std::string_view("\xFD\xFF", 2), 1);

@@ -1,6 +1,7 @@
 // The server window's menus, pop-up menus and options.
 #include "server/TS_Main.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Beep.h"
 #include "platform/Colors.h"
 #include "platform/PageControl.h"
@@ -26,10 +27,6 @@ using namespace platform;
 namespace {
 
 const char* const kTitle = "Qon's Trov Game Server";
-
-bool FileExists(const std::string& name) {
-    return QFileInfo(QString::fromStdString(name)).isFile();
-}
 
 } // namespace
 

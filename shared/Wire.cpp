@@ -1,5 +1,6 @@
 #include "shared/Wire.h"
 
+#include "platform/Convert.h"
 #include "platform/Sjis.h"
 #include "shared/Text.h"
 
@@ -13,22 +14,8 @@ std::string NumToHex(int value) {
 }
 
 int HexToNum(std::string_view digits) {
-    if (digits.empty()) return -1;
-    std::uint64_t value = 0;
-    for (char c : digits) {
-        int d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'A' && c <= 'F')
-            d = c - 'A' + 10;
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
-            return -1;
-        value = value * 16 + static_cast<unsigned>(d);
-        if (value > 0xFFFFFFFFu) return -1;
-    }
-    return static_cast<int>(static_cast<std::uint32_t>(value));
+    const std::optional<std::uint32_t> bits = platform::ReadHexDigits(digits);
+    return bits ? static_cast<int>(*bits) : -1;
 }
 
 TReceiveBuffer::Flush TReceiveBuffer::Receive(std::string_view chunk) {
