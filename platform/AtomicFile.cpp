@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -45,6 +46,18 @@ bool WriteInPlace(const std::string& target, std::string_view bytes) {
 }
 
 } // namespace
+
+int ReadWholeFile(const std::string& path, std::string& bytes) {
+    bytes.clear();
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return errno != 0 ? errno : EIO;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+    const int error = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
+    std::fclose(f);
+    return error;
+}
 
 bool FileExists(const std::string& path) {
     struct stat st {};

@@ -14,6 +14,9 @@ namespace platform {
 // place, the old file is unchanged.
 [[nodiscard]] bool WriteFileAtomic(const std::string& path, std::string_view bytes);
 
+// Reads the whole file into `bytes`: 0 when it was read, else the error number (ENOENT for a
+// file that is not there).
+[[nodiscard]] int ReadWholeFile(const std::string& path, std::string& bytes);
 // Whether `path` (a native file name) names a regular file, through links.
 [[nodiscard]] bool FileExists(const std::string& path);
 

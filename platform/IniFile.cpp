@@ -46,18 +46,10 @@ bool SameName(std::string_view a, std::string_view b) {
 enum class FileState { Read, Missing, Unreadable };
 
 // Reads the whole file into `data`.
-FileState ReadWholeFile(const std::string& fileName, std::string& data) {
-    data.clear();
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (f == nullptr) {
-        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
-    }
-    char buffer[16384];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.append(buffer, n);
-    bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    return failed ? FileState::Unreadable : FileState::Read;
+FileState ReadSettings(const std::string& fileName, std::string& data) {
+    const int error = ReadWholeFile(fileName, data);
+    if (error == 0) return FileState::Read;
+    return error == ENOENT || error == ENOTDIR ? FileState::Missing : FileState::Unreadable;
 }
 
 // Lines without their LF or CR LF; a last line without a break counts, a break at the very end
@@ -132,7 +124,7 @@ IniWriteError::IniWriteError(const std::string& fileName)
 std::string ReadProfileString(const std::string& fileName, std::string_view section,
                               std::string_view key, std::string_view def) {
     std::string data;
-    if (ReadWholeFile(fileName, data) != FileState::Read) return LimitValue(def);
+    if (ReadSettings(fileName, data) != FileState::Read) return LimitValue(def);
     bool inSection = false;
     for (const std::string& line : SplitFileLines(data)) {
         if (auto name = SectionOf(line)) {
@@ -153,7 +145,7 @@ bool WriteProfileString(const std::string& fileName, std::string_view section, s
     value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
 
     std::string data;
-    FileState state = ReadWholeFile(fileName, data);
+    FileState state = ReadSettings(fileName, data);
     if (state == FileState::Unreadable) return false; // its other lines could not be kept
     std::vector<std::string> lines = SplitFileLines(data);
 

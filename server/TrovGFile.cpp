@@ -10,8 +10,6 @@
 #include <bit>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
@@ -195,18 +193,6 @@ void ReadGame(TTrovGame& game, std::string_view data) {
     game.FState = state == gsRunning ? gsPaused : static_cast<TGameState>(state);
 }
 
-// The whole content of a regular file; false when it cannot be read.
-bool ReadWholeFile(const std::string& fileName, std::string& content) {
-    try {
-        std::ifstream file(fileName, std::ios::binary);
-        if (!file) return false;
-        content.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-        return !file.bad();
-    } catch (const std::exception&) {
-        return false;
-    }
-}
-
 } // namespace
 
 void TTrovGame::SaveToStream(std::string* Stream) const {
@@ -317,7 +303,11 @@ void TTrovGame::LoadFromFile(const std::string& FileName) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(FileName, error)) return;
     std::string content;
-    if (!ReadWholeFile(FileName, content)) return;
+    try {
+        if (platform::ReadWholeFile(FileName, content) != 0) return;
+    } catch (const std::exception&) {
+        return; // no memory for the file: it is not loaded
+    }
     LoadFromStream(&content);
     platform::Beep();
     platform::MessageDlg("Loadede.", platform::TMsgDlgType::Information, platform::mbOK);

@@ -1,6 +1,7 @@
 #include "shared/PreviewS.h"
 
 #include "platform/Application.h"
+#include "platform/AtomicFile.h"
 #include "platform/Beep.h"
 #include "platform/Dialogs.h"
 #include "platform/SjisText.h"
@@ -13,8 +14,6 @@
 #include <QPlainTextEdit>
 #include <QSlider>
 #include <QVBoxLayout>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -22,23 +21,6 @@ namespace {
 TTrovGamePreviewForm::TModalRunner& ModalRunner() {
     static TTrovGamePreviewForm::TModalRunner runner;
     return runner;
-}
-
-// Reads the whole file; false with errno's text in `error` when it cannot be read.
-bool ReadFile(const std::string& fileName, std::string& bytes, std::string& error) {
-    std::FILE* f = std::fopen(fileName.c_str(), "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
-    bytes.clear();
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    bool ok = !std::ferror(f);
-    if (!ok) error = std::strerror(errno);
-    std::fclose(f);
-    return ok;
 }
 
 } // namespace
@@ -114,8 +96,9 @@ void TTrovGamePreviewForm::ShowDocument(const char* captionPart, const std::stri
     setWindowTitle(title + QString::fromLatin1(captionPart) +
                    QFile::decodeName(QByteArray::fromStdString(baseName)));
 
-    std::string bytes, error;
-    if (!ReadFile(fileName, bytes, error)) {
+    std::string bytes;
+    if (const int failure = platform::ReadWholeFile(fileName, bytes); failure != 0) {
+        const std::string error = std::strerror(failure);
         // The file went away after the menu was opened (or cannot be read): say so and leave
         // the game and the connections alone.
         platform::Beep();
