@@ -377,8 +377,7 @@ TEST_F(ServerShell, FinalWeekNoticeEndsAGameWaitingForIt) {
     EXPECT_EQ(form->Game()->FState, gsFinished);
     ASSERT_EQ(dialogs.Boxes().size(), 1u) << "the result box";
     // The posted notice finds the game finished: only a refresh.
-    Settle(50);
-    EXPECT_EQ(dialogs.Boxes().size(), 1u);
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1u; }));
     EXPECT_EQ(form->StatusBar->SimpleText(), "Finished");
 }
 

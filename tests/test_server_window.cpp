@@ -168,8 +168,7 @@ TEST_F(ServerWindowTest, ComputerGameRunsInsideTheStartRefreshAndShowsTheReport)
     EXPECT_EQ(grid->ColWidths(0), grid->TextWidth("Delay") + 210) << "headings not measured";
 
     // The end-of-game notice finds the game finished: no second report.
-    Settle();
-    EXPECT_EQ(dialogs.Boxes().size(), 1u);
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1u; }));
     EXPECT_EQ(form.StatusBar->SimpleText(), "Finished");
 
     // Starting again plays the game from week 0 without the totals columns.
