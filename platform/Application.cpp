@@ -1,4 +1,6 @@
 #include "platform/Application.h"
+#include "platform/Beep.h"
+#include "platform/Dialogs.h"
 
 #include <QDir>
 #include <QLibraryInfo>
@@ -18,7 +20,16 @@ void PreferPlainEventLoop() {
     qputenv("QT_NO_GLIB", "1");
 }
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The code without widgets beeps and opens boxes through these.
+    SetPlatformBeep([] { QApplication::beep(); });
+    SetBoxes(&Dialogs());
+}
+
+TApplication::~TApplication() {
+    SetPlatformBeep({});
+    SetBoxes(nullptr);
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
     try {

@@ -20,6 +20,7 @@ public:
     using ExceptionHandler = std::function<void(const std::exception&)>;
 
     TApplication(int& argc, char** argv);
+    ~TApplication() override;
 
     void SetTitle(const QString& title) { title_ = title; }
     const QString& Title() const { return title_; }

@@ -1,7 +1,5 @@
 #include "platform/Beep.h"
 
-#include <QApplication>
-
 namespace platform {
 
 namespace {
@@ -9,17 +7,25 @@ std::function<void()>& Handler() {
     static std::function<void()> handler;
     return handler;
 }
+std::function<void()>& PlatformBeep() {
+    static std::function<void()> beep;
+    return beep;
+}
 } // namespace
 
 void Beep() {
     if (Handler())
         Handler()();
-    else if (qApp)
-        QApplication::beep();
+    else if (PlatformBeep())
+        PlatformBeep()();
 }
 
 void SetBeepHandler(std::function<void()> handler) {
     Handler() = std::move(handler);
+}
+
+void SetPlatformBeep(std::function<void()> beep) {
+    PlatformBeep() = std::move(beep);
 }
 
 } // namespace platform

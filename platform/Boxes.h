@@ -1,6 +1,6 @@
 #pragma once
 // Message boxes as the code without widgets sees them: the plain box with a caption and the
-// typed message dialog. The dialogs in use (real or scripted) are behind platform/Dialogs.h.
+// typed message dialog, shown by what is installed (the real dialogs, or a test's).
 #include <string>
 
 namespace platform {
@@ -22,7 +22,24 @@ using TMsgDlgButtons = unsigned;
 // The platform's title of a typed message dialog: "Warning", "Error", "Information", "Confirm".
 std::string MsgDlgTitle(TMsgDlgType type);
 
-// The plain box and the typed message dialog of the dialogs in use (see Dialogs.h).
+// What shows the boxes: the dialogs of the widget layer (platform/Dialogs.h, installed by the
+// application object), or a test's stand-in.
+class TBoxes {
+public:
+    virtual ~TBoxes() = default;
+    // The plain box: the caption given, the text, no icon, OK or OK and Cancel. Answers mrOk or
+    // mrCancel.
+    virtual TModalResult MessageBox(const std::string& text, const std::string& caption,
+                                    TBoxButtons buttons) = 0;
+    // The typed message dialog: the kind's icon and title, the buttons given.
+    virtual TModalResult MessageDlg(const std::string& text, TMsgDlgType type,
+                                    TMsgDlgButtons buttons) = 0;
+};
+// Installs what shows the boxes and returns what was installed before. With none installed a
+// box is not shown and answers mrCancel.
+TBoxes* SetBoxes(TBoxes* boxes);
+
+// The plain box and the typed message dialog of the boxes installed.
 TModalResult MessageBox(const std::string& text, const std::string& caption,
                         TBoxButtons buttons = TBoxButtons::Ok);
 TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);

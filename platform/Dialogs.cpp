@@ -232,27 +232,15 @@ TDialogs*& Installed() {
 
 } // namespace
 
-std::string MsgDlgTitle(TMsgDlgType type) {
-    switch (type) {
-    case TMsgDlgType::Warning:
-        return "Warning";
-    case TMsgDlgType::Error:
-        return "Error";
-    case TMsgDlgType::Information:
-        return "Information";
-    case TMsgDlgType::Confirmation:
-        return "Confirm";
-    }
-    return {};
-}
-
 TDialogs& Dialogs() {
     static TQtDialogs real;
     return Installed() ? *Installed() : real;
 }
 
 TDialogs* SetDialogs(TDialogs* dialogs) {
-    return std::exchange(Installed(), dialogs);
+    TDialogs* previous = std::exchange(Installed(), dialogs);
+    SetBoxes(&Dialogs());
+    return previous;
 }
 
 bool TOpenDialog::Execute() {
@@ -296,14 +284,6 @@ QStringList NameFilters(const std::string& filter) {
                        : description + QStringLiteral(" (") + list + QLatin1Char(')'));
     }
     return result;
-}
-
-TModalResult MessageBox(const std::string& text, const std::string& caption, TBoxButtons buttons) {
-    return Dialogs().MessageBox(text, caption, buttons);
-}
-
-TModalResult MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
-    return Dialogs().MessageDlg(text, type, buttons);
 }
 
 } // namespace platform

@@ -74,17 +74,9 @@ struct TColorChoice {
 };
 std::vector<TColorChoice> FontColorChoices(TColor current);
 
-class TDialogs {
+// The boxes and the file and font dialogs.
+class TDialogs : public TBoxes {
 public:
-    virtual ~TDialogs() = default;
-
-    // The plain box: the caption given, the text, no icon, OK or OK and Cancel. Answers mrOk or
-    // mrCancel.
-    virtual TModalResult MessageBox(const std::string& text, const std::string& caption,
-                                    TBoxButtons buttons) = 0;
-    // The typed message dialog: the kind's icon and title, the buttons given.
-    virtual TModalResult MessageDlg(const std::string& text, TMsgDlgType type,
-                                    TMsgDlgButtons buttons) = 0;
     virtual bool ExecuteOpen(TFileDialog& dialog) = 0;
     virtual bool ExecuteSave(TFileDialog& dialog) = 0;
     // The font dialog, with its colour choice; true with both as chosen.
@@ -93,8 +85,8 @@ public:
 
 // The dialogs in use: the real ones unless others have been installed.
 TDialogs& Dialogs();
-// Installs `dialogs` (null: the real ones again) and returns what was installed before (null for
-// the real ones).
+// Installs `dialogs` (null: the real ones again), for the boxes too, and returns what was
+// installed before (null for the real ones).
 TDialogs* SetDialogs(TDialogs* dialogs);
 
 // The name filters of a file dialog in Qt's form ("Text File(*.txt)", "All Files(*.*) (*)"): each

@@ -7,13 +7,14 @@
 
 namespace platform {
 
-class TForm : public QMainWindow {
+class TForm : public QMainWindow, public TMessageTarget {
     Q_OBJECT
 public:
     explicit TForm(QWidget* parent = nullptr) : QMainWindow(parent) {}
     HWND Handle() { return this; }
     // Receives the messages posted with PostMessage.
-    virtual void WndProc(TMessage& msg) { (void)msg; }
+    void WndProc(TMessage& msg) override { (void)msg; }
+    QObject* MessageObject() override { return this; }
 
     // The outer size as designed, and the least and largest outer sizes. The frame's width is
     // known once the window is shown: until then the sizes are those of the inside, and then

@@ -1,20 +1,20 @@
 #include "platform/Messages.h"
-#include "platform/Form.h"
 
-#include <QCoreApplication>
+#include <QObject>
 #include <QPointer>
 
 namespace platform {
 
 void PostMessage(HWND wnd, unsigned msg, std::uintptr_t wParam, std::intptr_t lParam) {
     if (!wnd) return;
-    QPointer<TForm> target(wnd);
+    QObject* object = wnd->MessageObject();
+    QPointer<QObject> alive(object);
     QMetaObject::invokeMethod(
-        wnd,
-        [target, msg, wParam, lParam] {
-            if (!target) return;
+        object,
+        [alive, wnd, msg, wParam, lParam] {
+            if (!alive) return;
             TMessage m{msg, wParam, lParam, 0};
-            target->WndProc(m);
+            wnd->WndProc(m);
         },
         Qt::QueuedConnection);
 }

@@ -4,9 +4,10 @@
 #include "support/RecordingConnection.h"
 
 #include "platform/Beep.h"
-#include "platform/Form.h"
+#include "platform/Messages.h"
 
 #include <QCoreApplication>
+#include <QObject>
 #include <gtest/gtest.h>
 
 using Lines = std::vector<std::string>;
@@ -40,9 +41,11 @@ void Decide(TTrovGame& game, std::int8_t order, std::int8_t shipment) {
     }
 }
 
-class MessageRecorder : public platform::TForm {
+class MessageRecorder : public QObject, public platform::TMessageTarget {
 public:
     void WndProc(platform::TMessage& msg) override { received.push_back(msg.Msg); }
+    QObject* MessageObject() override { return this; }
+    platform::HWND Handle() { return this; }
     std::vector<unsigned> received;
 };
 
