@@ -378,9 +378,5 @@ void TTrovGameClientForm::BindEvents() {
     item(PItem_SelAll, &TTrovGameClientForm::MItem_SelAllClick);
     item(PItem_Save, &TTrovGameClientForm::MItem_SaveClick);
 
-    FTrayIconData->SetOnPress([this](TTrayButton button) {
-        TMessage message{WM_TRAYNOTIFY, 1,
-                         button == TTrayButton::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, 0};
-        WndProc(message);
-    });
+    SendTrayPresses(*FTrayIconData, this);
 }

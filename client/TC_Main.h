@@ -62,11 +62,6 @@ enum TClientState : std::uint8_t {
     csFinished = 7,     // game over, connection closed
 };
 
-// The tray icon's notice to the window; the second parameter holds the mouse message.
-constexpr unsigned WM_TRAYNOTIFY = platform::WM_USER + 100;
-constexpr std::intptr_t WM_LBUTTONDOWN = 0x201;
-constexpr std::intptr_t WM_RBUTTONDOWN = 0x204;
-
 // The per-role controls and the column headings come from TRoleColumnControls.
 class TTrovGameClientForm : public platform::TForm, public TRoleColumnControls {
     Q_OBJECT

@@ -167,6 +167,14 @@ TTrayIcon::TTrayIcon(QObject* parent) : QObject(parent) {
                      });
 }
 
+void SendTrayPresses(TTrayIcon& icon, TMessageTarget* window) {
+    icon.SetOnPress([window](TTrayButton button) {
+        TMessage message{WM_TRAYNOTIFY, 1,
+                         button == TTrayButton::Left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, 0};
+        window->WndProc(message);
+    });
+}
+
 bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip) {
     if (!TTrayIcon::Available()) return false;
     icon.Show(tip);

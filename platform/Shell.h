@@ -1,6 +1,8 @@
 #pragma once
 // The desktop shell: the start-up entry that starts a program at log-in, keeping a window in
 // front of the others, and the notification-area (tray) icon.
+#include "platform/Messages.h"
+
 #include <QAction>
 #include <QIcon>
 #include <QObject>
@@ -48,6 +50,9 @@ bool IsStayOnTop(const QWidget* window);
 // Shows the window un-minimised, raises it above the others and gives it the keyboard focus.
 void BringToFront(QWidget* window);
 
+// Presses on the icon reach the window's procedure as WM_TRAYNOTIFY messages.
+void SendTrayPresses(TTrayIcon& icon, TMessageTarget* window);
+
 // Hides the window, leaving the tray icon (with the tip) in its place; false, with the window
 // as it was, when the desktop has no tray (the window could never be shown again).
 [[nodiscard]] bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip);
@@ -71,6 +76,11 @@ QIcon ProgramIcon(const char* name);
 // ---- Tray icon ------------------------------------------------------------------------------
 
 enum class TTrayButton { Left, Right };
+
+// The tray icon's notice to its window; the second parameter holds the mouse message.
+constexpr unsigned WM_TRAYNOTIFY = WM_USER + 100;
+constexpr std::intptr_t WM_LBUTTONDOWN = 0x201;
+constexpr std::intptr_t WM_RBUTTONDOWN = 0x204;
 
 // The application's icon in the notification area, with a tip. Where the desktop has no
 // notification area (or on the offscreen platform) the icon is not shown, but Shown() and the

@@ -475,7 +475,7 @@ void TTrovGameServerForm::BindEvents() {
     };
     StringGrid_Marcket->OnExit = [this](QObject* s) { StringGrid_MarcketExit(s); };
     PageControl->OnChange = [this](QObject* s) { PageControlChange(s); };
-    TrayIcon->SetOnPress([this](TTrayButton) { RestoreFromTray(); });
+    SendTrayPresses(*TrayIcon, this);
 }
 
 void TTrovGameServerForm::FormCreate(const std::string& programPath) {
@@ -622,6 +622,10 @@ bool TTrovGameServerForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TTrovGameServerForm::WndProc(TMessage& Message) {
+    if (Message.Msg == WM_TRAYNOTIFY) {
+        if (Message.LParam == WM_LBUTTONDOWN || Message.LParam == WM_RBUTTONDOWN) RestoreFromTray();
+        return;
+    }
     if (!game_) return;
     if (Message.Msg != WM_GAMEFINALWEEK) return;
     if (game_->ProceedTurn() == 1)

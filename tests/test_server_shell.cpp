@@ -314,7 +314,12 @@ TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
     form->MItem_TaskTray->setChecked(true);
     form->AppMinimize(nullptr);
     EXPECT_TRUE(form->FInTray);
-    form->RestoreFromTray();
+    // The icon's notice reaches the window procedure: a move does nothing, a press restores.
+    TMessage move{WM_TRAYNOTIFY, 1, 0x200, 0};
+    form->WndProc(move);
+    EXPECT_TRUE(form->FInTray);
+    emit form->TrayIcon->Icon()->activated(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(form->FInTray);
     TTrayIcon::PretendAvailable(false);
 }
 
