@@ -58,8 +58,8 @@ TTrovGameClientForm::~TTrovGameClientForm() {
 void TTrovGameClientForm::FormCreate() {
     if (TApplication* app = Application()) {
         savedHandlers_ = app->CurrentHandlers();
-        app->SetOnException([this](const std::exception& e) { AppException(e); });
-        app->SetOnMinimize([this] { AppMinimize(); });
+        app->SetOnException([this](const std::exception& e) { AppException(this, e); });
+        app->SetOnMinimize([this] { AppMinimize(this); });
     }
     if (ProgramFile.empty())
         ProgramFile = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
@@ -72,7 +72,7 @@ void TTrovGameClientForm::FormCreate() {
     } catch (const std::exception& e) {
         // A settings file that cannot be read is reported; unless the player ends the program
         // there, the window opens with what was loaded before the fault.
-        AppException(e);
+        AppException(this, e);
         if (FTerminated) return;
     }
     StartupDir = GetStartupFolder() + "/";
@@ -116,7 +116,8 @@ void TTrovGameClientForm::WndProc(TMessage& Message) {
     TForm::WndProc(Message);
 }
 
-void TTrovGameClientForm::AppException(const std::exception& E) {
+void TTrovGameClientForm::AppException(QObject* Sender, const std::exception& E) {
+    (void)Sender;
     Beep();
     if (MessageDlg(E.what(), TMsgDlgType::Error, mbOK) != mrOk) return;
     // The program ends at once: no close question, no settings written.
@@ -124,7 +125,8 @@ void TTrovGameClientForm::AppException(const std::exception& E) {
     if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
 }
 
-void TTrovGameClientForm::AppMinimize() {
+void TTrovGameClientForm::AppMinimize(QObject* Sender) {
+    (void)Sender;
     MinimizeToTray(false);
 }
 

@@ -216,8 +216,8 @@ public:
     void FormCreate();
     void FormCloseQuery(QObject* Sender, bool& CanClose);
     void WndProc(platform::TMessage& Message) override;
-    void AppException(const std::exception& E);
-    void AppMinimize();
+    void AppException(QObject* Sender, const std::exception& E);
+    void AppMinimize(QObject* Sender);
     void MinimizeToTray(bool Force);
     void RestoreFromTray();
     // True once an exception has been answered with OK: the program is to end.
