@@ -5,6 +5,7 @@
 #include "client/TC_IniIO.h"
 #include "platform/Application.h"
 #include "platform/Beep.h"
+#include "platform/Colors.h"
 #include "platform/RadioGroup.h"
 #include "platform/Shell.h"
 #include "platform/SjisText.h"
@@ -17,6 +18,8 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
+#include <QPalette>
+#include <QPlainTextEdit>
 #include <QThread>
 
 using namespace platform;
@@ -45,6 +48,14 @@ TTrovGameClientForm::TTrovGameClientForm(QWidget* parent, std::string programFil
     CreateControls();
     BindEvents();
     FormCreate();
+    if (Terminated()) return; // the settings could not be read and the player ended
+    PreviewForm = std::make_unique<TTrovGameClientPreviewForm>(kClientPreviewFormName, this);
+    // The viewer takes the settings font whole, its colour included.
+    if (const QColor color = ColorToQColor(FFontColor); color.isValid()) {
+        QPalette palette = PreviewForm->Memo->palette();
+        palette.setColor(QPalette::Text, color);
+        PreviewForm->Memo->setPalette(palette);
+    }
 }
 
 TTrovGameClientForm::~TTrovGameClientForm() {
@@ -88,10 +99,12 @@ void TTrovGameClientForm::closeEvent(QCloseEvent* event) {
         event->ignore();
         throw;
     }
-    if (canClose)
+    if (canClose) {
+        if (PreviewForm) PreviewForm->close();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void TTrovGameClientForm::FormCloseQuery(QObject* Sender, bool& CanClose) {

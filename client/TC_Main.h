@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -89,8 +90,8 @@ public:
     platform::TClientSocket* ClientSocket;
     platform::TSaveDialog SaveDialog;
     platform::TFontDialog FontDialog;
-    // The text viewer for the help and history documents (set by the program start).
-    TTrovGameClientPreviewForm* PreviewForm = nullptr;
+    // The text viewer for the help and history documents, made right after the window.
+    std::unique_ptr<TTrovGameClientPreviewForm> PreviewForm;
 
     // --- Connection page
     QLabel* Label_Server;

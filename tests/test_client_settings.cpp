@@ -5,6 +5,7 @@
 #include "client/TC_IniIO.h"
 #include "platform/Colors.h"
 #include "platform/IniFile.h"
+#include "shared/PreviewS.h"
 
 #include <QAction>
 #include <QPlainTextEdit>
@@ -244,6 +245,14 @@ TEST_F(ClientSettingsTest, ALongFaceNameIsCutAndAnEmptyOneKeepsTheDefaultFace) {
     EXPECT_EQ(form->FFont.family(), face);
     CloseWindow();
     EXPECT_EQ(Read("Font", "Name"), ToSjis(face));
+}
+
+TEST_F(ClientSettingsTest, TheViewerTakesTheSettingsFontWithItsColour) {
+    WriteFile(IniFile(), "[Font]\r\nName=Courier\r\nColor=clRed\r\n");
+    CreateForm();
+    ASSERT_NE(form->PreviewForm, nullptr);
+    EXPECT_EQ(form->PreviewForm->Memo->font().family(), "Courier");
+    EXPECT_EQ(form->PreviewForm->Memo->palette().color(QPalette::Text), QColor(255, 0, 0));
 }
 
 TEST_F(ClientSettingsTest, ThePagesKeepTheirFontWhatTheWindowsFontIs) {

@@ -288,8 +288,6 @@ TEST_F(ClientShellTest, StartUpCreatesAndDeletesTheEntryAndTheMarkFollowsTheFile
 
 TEST_F(ClientShellTest, DocumentsAreOfferedWhenTheirFilesExistAndShownInTheViewer) {
     CreateForm();
-    TTrovGameClientPreviewForm preview(kClientPreviewFormName, form.get());
-    form->PreviewForm = &preview;
     emit form->Menu_Help->aboutToShow();
     EXPECT_FALSE(form->MItem_Doc->isEnabled());
     EXPECT_FALSE(form->MItem_History->isEnabled());
@@ -307,12 +305,11 @@ TEST_F(ClientShellTest, DocumentsAreOfferedWhenTheirFilesExistAndShownInTheViewe
     form->MItem_Doc->trigger();
     form->MItem_History->trigger();
     TTrovGamePreviewForm::SetModalRunner(previous);
-    form->PreviewForm = nullptr;
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].first, "Qon's Trov Game Client - Text - TrovGClt.txt");
     EXPECT_EQ(shown[0].second, "Help line 1\nHelp line 2");
     EXPECT_EQ(shown[1].first, "Qon's Trov Game Client - Renewal history - TrovGClt.his");
-    EXPECT_TRUE(preview.Memo->toPlainText().isEmpty());
+    EXPECT_TRUE(form->PreviewForm->Memo->toPlainText().isEmpty());
 }
 
 TEST_F(ClientShellTest, TheAboutBoxNamesTheClientTheMachineAndItsMemory) {
