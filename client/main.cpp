@@ -7,10 +7,5 @@ int main(int argc, char** argv) {
     app.SetTitle("Qon's Trov Game Client");
     TTrovGameClientForm form;
     if (form.Terminated()) return 0; // the settings could not be read and the player ended
-    app.setWindowIcon(form.windowIcon());
-    if (platform::StartsInTray(argc, argv))
-        form.MinimizeToTray(true);
-    else
-        form.show();
-    return app.exec();
+    return platform::ShowAndRun(app, form, argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "platform/Messages.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -68,6 +69,17 @@ void ToggleStartupEntry(QAction* item, const std::string& linkFile, const std::s
 // Whether the program starts as a tray icon only: "/TaskTray" as the first argument (in any
 // letter case), and a desktop with a tray (without one the window could never be shown).
 bool StartsInTray(int argc, char** argv);
+
+// The last steps of a program's start: the main window's icon becomes the application's, the
+// window is shown (or only its tray icon, see StartsInTray), and the event loop runs.
+template <class Form> int ShowAndRun(QApplication& app, Form& form, int argc, char** argv) {
+    app.setWindowIcon(form.windowIcon());
+    if (StartsInTray(argc, argv))
+        form.MinimizeToTray(true);
+    else
+        form.show();
+    return app.exec();
+}
 
 // A program's icon from its resources: the pictures ":/icons/<name>-<size>.png" of the sizes
 // 16, 32, 48 and 64.

@@ -7,10 +7,5 @@ int main(int argc, char** argv) {
     platform::TApplication app(argc, argv);
     app.SetTitle("Qon's Trov Game Server");
     TTrovGameServerForm form;
-    app.setWindowIcon(form.windowIcon());
-    if (platform::StartsInTray(argc, argv))
-        form.MinimizeToTray(true);
-    else
-        form.show();
-    return app.exec();
+    return platform::ShowAndRun(app, form, argc, argv);
 }
