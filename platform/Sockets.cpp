@@ -241,7 +241,7 @@ void TCustomWinSocket::End(Ending how) {
     if (state_ != State::Connected) return;
     state_ = State::Closed;
     // What had arrived stays for the disconnect event (LeftInput), then goes.
-    if (sock_ && owner_->HeldInput > 0) {
+    if (sock_ && sock_->isOpen() && owner_->HeldInput > 0) {
         const QByteArray more = sock_->readAll();
         received_.append(more.constData(), static_cast<size_t>(more.size()));
     }
@@ -293,7 +293,7 @@ void TCustomWinSocket::Later(std::function<void()> f) {
 
 std::string TCustomWinSocket::ReceiveText() {
     if (state_ != State::Connected) return {};
-    if (sock_) {
+    if (sock_ && sock_->isOpen()) {
         const QByteArray more = sock_->readAll();
         received_.append(more.constData(), static_cast<size_t>(more.size()));
     }
