@@ -26,6 +26,9 @@ using namespace platform;
 
 namespace {
 
+// The waits of these tests run a nested event loop of their own (the support ones only process
+// events), as a modal box does: the tests of connections that end inside a box rely on it.
+
 // Runs the event loop until pred() holds or ms have passed; returns pred().
 template <class Pred> bool WaitUntil(Pred pred, int ms = 5000) {
     if (pred()) return true;
