@@ -2,6 +2,7 @@
 // windows, posted messages and sockets work without a display. No test may block on a real
 // dialog: unless a test installs scripted dialogs, every box fails the test and is answered
 // at once; an exception that reaches the application's handler fails the test too.
+#include "core/UnexpectedBoxes.h"
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 
@@ -13,20 +14,19 @@ namespace {
 class UnexpectedDialogs : public platform::TDialogs {
 public:
     platform::TModalResult MessageBox(const std::string& text, const std::string& caption,
-                                      platform::TBoxButtons) override {
-        ADD_FAILURE() << "unexpected box \"" << caption << "\": " << text;
-        return platform::mrOk;
+                                      platform::TBoxButtons buttons) override {
+        return boxes_.MessageBox(text, caption, buttons);
     }
-    platform::TModalResult MessageDlg(const std::string& text, platform::TMsgDlgType,
-                                      platform::TMsgDlgButtons) override {
-        ADD_FAILURE() << "unexpected message dialog: " << text;
-        return platform::mrCancel;
+    platform::TModalResult MessageDlg(const std::string& text, platform::TMsgDlgType type,
+                                      platform::TMsgDlgButtons buttons) override {
+        return boxes_.MessageDlg(text, type, buttons);
     }
     bool ExecuteOpen(platform::TFileDialog&) override { return Unexpected("open"); }
     bool ExecuteSave(platform::TFileDialog&) override { return Unexpected("save"); }
     bool ExecuteFont(QFont&, platform::TColor&) override { return Unexpected("font"); }
 
 private:
+    UnexpectedBoxes boxes_;
     static bool Unexpected(const char* what) {
         ADD_FAILURE() << "unexpected " << what << " dialog";
         return false;
