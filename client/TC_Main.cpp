@@ -144,15 +144,12 @@ void TTrovGameClientForm::AppMinimize(QObject* Sender) {
 }
 
 void TTrovGameClientForm::MinimizeToTray(bool Force) {
-    if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
-    if (HideInTray(this, *FTrayIconData, kTrayTip)) FInTray = true;
+    if (Force || (MItem_TaskTray->isChecked() && !FInTray))
+        HideInTray(this, *FTrayIconData, kTrayTip, FInTray);
 }
 
 void TTrovGameClientForm::RestoreFromTray() {
-    if (!FInTray) return;
-    FInTray = false;
-    // Brought to the front; the Stay Front option keeps it there.
-    RestoreFromTrayIcon(this, *FTrayIconData);
+    RestoreFromTrayIcon(this, *FTrayIconData, FInTray);
 }
 
 void TTrovGameClientForm::changeEvent(QEvent* event) {

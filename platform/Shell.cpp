@@ -175,14 +175,16 @@ void SendTrayPresses(TTrayIcon& icon, TMessageTarget* window) {
     });
 }
 
-bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip) {
-    if (!TTrayIcon::Available()) return false;
+void HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip, bool& inTray) {
+    if (!TTrayIcon::Available()) return;
     icon.Show(tip);
     window->hide();
-    return true;
+    inTray = true;
 }
 
-void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon) {
+void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon, bool& inTray) {
+    if (!inTray) return;
+    inTray = false;
     icon.Remove();
     BringToFront(window);
 }

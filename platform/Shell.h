@@ -54,11 +54,12 @@ void BringToFront(QWidget* window);
 // Presses on the icon reach the window's procedure as WM_TRAYNOTIFY messages.
 void SendTrayPresses(TTrayIcon& icon, TMessageTarget* window);
 
-// Hides the window, leaving the tray icon (with the tip) in its place; false, with the window
-// as it was, when the desktop has no tray (the window could never be shown again).
-[[nodiscard]] bool HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip);
-// Takes the tray icon away and brings the window back to the front.
-void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon);
+// Hides the window, leaving the tray icon (with the tip) in its place, and sets inTray. When the
+// desktop has no tray the window stays as it was (it could never be shown again).
+void HideInTray(QWidget* window, TTrayIcon& icon, const std::string& tip, bool& inTray);
+// When inTray: takes the tray icon away, clears inTray and brings the window back to the front
+// (a stay-in-front window stays there).
+void RestoreFromTrayIcon(QWidget* window, TTrayIcon& icon, bool& inTray);
 
 // The start-up entry of a Help menu's item: the item's mark is inverted, and the entry
 // `linkFile` (starting `program` with "/TaskTray" in `folder`) is created or removed to follow

@@ -587,16 +587,13 @@ void TTrovGameServerForm::AppMinimize(QObject*) {
 }
 
 void TTrovGameServerForm::MinimizeToTray(bool Force) {
-    if (!Force && (!MItem_TaskTray->isChecked() || FInTray)) return;
-    if (HideInTray(this, *TrayIcon, "Selvane Computer Network Trov Game Server in Task-Tray"))
-        FInTray = true;
+    if (Force || (MItem_TaskTray->isChecked() && !FInTray))
+        HideInTray(this, *TrayIcon, "Selvane Computer Network Trov Game Server in Task-Tray",
+                   FInTray);
 }
 
 void TTrovGameServerForm::RestoreFromTray() {
-    if (!FInTray) return;
-    FInTray = false;
-    // Brought to the front; the Stay Front option keeps it there.
-    RestoreFromTrayIcon(this, *TrayIcon);
+    RestoreFromTrayIcon(this, *TrayIcon, FInTray);
 }
 
 void TTrovGameServerForm::changeEvent(QEvent* event) {
