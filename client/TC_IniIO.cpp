@@ -20,26 +20,11 @@ using namespace platform;
 namespace {
 
 constexpr const char* kSystem = "System";
-constexpr const char* kGame = "Game";
-constexpr const char* kColumnWidth = "Column Width";
 
-const char* const kOrderKeys[] = {"Factory Order", "Whole1  Order", "Whole2  Order",
-                                  "Retail  Order"};
-const char* const kShipmentKeys[] = {"Factory Shipment", "Whole1  Shipment", "Whole2  Shipment",
-                                     "Retail  Shipment"};
 const char* const kWidthKeys[] = {"Turn",          "Factory Stock", "Whole1  Stock",
                                   "Whole2  Stock", "Retail  Stock", "BackLog",
                                   "Demand",        "Order",         "Shipment"};
 const int kDefaultWidths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
-
-TWindowKeys WindowKeys(TTrovGameClientForm& Form) {
-    return {&Form,
-            &Form.SaveDialog.FileName,
-            Form.PageControl,
-            Form.MItem_TaskTray,
-            Form.MItem_StayFront,
-            Form.MItem_CloseCheck};
-}
 
 } // namespace
 
@@ -50,7 +35,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     const QFont& font = iniFont.Font;
     const TColor color = iniFont.Color;
 
-    ReadWindowKeys(ini, WindowKeys(Form));
+    ReadWindowKeys(ini, WindowKeysOf(Form, Form.SaveDialog.FileName));
     Form.FColumnSep = ini.ReadString(kSystem, "Column Div", "\t");
     Form.Edit_Name->setText(FromSjis(ini.ReadString(kSystem, "Player Name", "Client A")));
     Form.Edit_Server->setText(FromSjis(ini.ReadString(kSystem, "Server Host", "LocalHost")));
@@ -59,38 +44,23 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     Form.RadioGroup_Target->SetItemIndex(ini.ReadInteger(kSystem, "Send Target", 0));
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
 
-    for (int i = 0; i < 4; ++i)
-        Form.Roles[i].Order->SetValue(ini.ReadInteger(kGame, kOrderKeys[i], 5));
-    for (int i = 0; i < 4; ++i)
-        Form.Roles[i].ShipM->SetValue(ini.ReadInteger(kGame, kShipmentKeys[i], 5));
-
-    TListView* list = Form.ListView_History;
-    if (list->ColumnCount() > 8)
-        for (int c = 0; c < 9; ++c)
-            list->Column(c)->SetWidth(
-                ini.ReadInteger(kColumnWidth, kWidthKeys[c], kDefaultWidths[c]));
+    ReadRoleEdits(ini, Form);
+    ReadColumnWidths(ini, Form.ListView_History, kWidthKeys, kDefaultWidths);
 
     Form.ApplyFont(font, color);
 }
 
 void SaveClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     TIniFile ini(FileName);
-    WriteWindowKeys(ini, WindowKeys(Form));
+    WriteWindowKeys(ini, WindowKeysOf(Form, Form.SaveDialog.FileName));
     ini.WriteString(kSystem, "Player Name", ToSjis(Form.Edit_Name->text()));
     ini.WriteString(kSystem, "Server Host", ToSjis(Form.Edit_Server->text()));
     ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
     ini.WriteInteger(kSystem, "Play Style", Form.RadioGroup_Play->ItemIndex());
     ini.WriteInteger(kSystem, "Send Target", Form.RadioGroup_Target->ItemIndex());
 
-    for (int i = 0; i < 4; ++i)
-        ini.WriteInteger(kGame, kOrderKeys[i], Form.Roles[i].Order->Value());
-    for (int i = 0; i < 4; ++i)
-        ini.WriteInteger(kGame, kShipmentKeys[i], Form.Roles[i].ShipM->Value());
-
-    TListView* list = Form.ListView_History;
-    if (list->ColumnCount() > 8)
-        for (int c = 0; c < 9; ++c)
-            ini.WriteInteger(kColumnWidth, kWidthKeys[c], list->Column(c)->Width());
+    WriteRoleEdits(ini, Form);
+    WriteColumnWidths(ini, Form.ListView_History, kWidthKeys);
 
     const QFont& font = Form.FFont;
     WriteIniFont(ini, font, Form.FFontColor);

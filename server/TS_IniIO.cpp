@@ -21,17 +21,14 @@ using namespace platform;
 namespace {
 
 constexpr const char* kSystem = "System";
-constexpr const char* kColumnWidth = "Column Width";
 constexpr const char* kGame = "Game";
 
 // The connection list's columns: User, Wish, Host, IP Address, Port, Start Time.
-constexpr int kListColumns = 6;
-const char* const kWidthKeys[kListColumns] = {"Player Name", "Player Type", "Host Name",
-                                              "IP Address",  "Port Number", "Connect Time"};
-const int kDefaultWidths[kListColumns] = {100, 80, 100, 140, 60, 120};
+const char* const kWidthKeys[] = {"Player Name", "Player Type", "Host Name",
+                                  "IP Address",  "Port Number", "Connect Time"};
+const int kDefaultWidths[] = {100, 80, 100, 140, 60, 120};
 
-// A spin edit of the Game section with its key and default. The role words are padded to
-// seven characters ("Whole1  Order" is as long as "Factory Order").
+// A spin edit of the Game section with its key and default (the roles' edits come after them).
 struct TGameEdit {
     platform::TSpinEdit* TTrovGameServerForm::*Edit;
     const char* Key;
@@ -42,24 +39,7 @@ const TGameEdit kGameEdits[] = {
     {&TTrovGameServerForm::SpinEdit_MarcketMax, "Marcket Max", 6},
     {&TTrovGameServerForm::SpinEdit_FirstMin, "First Min", 2},
     {&TTrovGameServerForm::SpinEdit_FirstMax, "First Max", 6},
-    {&TTrovGameServerForm::SpinEdit_FtOrder, "Factory Order", 5},
-    {&TTrovGameServerForm::SpinEdit_W1Order, "Whole1  Order", 5},
-    {&TTrovGameServerForm::SpinEdit_W2Order, "Whole2  Order", 5},
-    {&TTrovGameServerForm::SpinEdit_RtOrder, "Retail  Order", 5},
-    {&TTrovGameServerForm::SpinEdit_FtShipM, "Factory Shipment", 5},
-    {&TTrovGameServerForm::SpinEdit_W1ShipM, "Whole1  Shipment", 5},
-    {&TTrovGameServerForm::SpinEdit_W2ShipM, "Whole2  Shipment", 5},
-    {&TTrovGameServerForm::SpinEdit_RtShipM, "Retail  Shipment", 5},
 };
-
-TWindowKeys WindowKeys(TTrovGameServerForm& Form) {
-    return {&Form,
-            &Form.OpenDialog.FileName,
-            Form.PageControl,
-            Form.MItem_TaskTray,
-            Form.MItem_StayFront,
-            Form.MItem_CloseCheck};
-}
 
 } // namespace
 
@@ -71,7 +51,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     const QFont& font = iniFont.Font;
     const TColor color = iniFont.Color;
 
-    ReadWindowKeys(ini, WindowKeys(Form));
+    ReadWindowKeys(ini, WindowKeysOf(Form, Form.OpenDialog.FileName));
     Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
     Form.ColumnDiv = ini.ReadString(kSystem, "Column Div", "\t");
 
@@ -80,11 +60,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     // Lowered only now: a stored port below 1024 has already been raised to 1024.
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
 
-    TListView* list = Form.ListView_Connect;
-    if (list->ColumnCount() > 5)
-        for (int c = 0; c < kListColumns; ++c)
-            list->Column(c)->SetWidth(
-                ini.ReadInteger(kColumnWidth, kWidthKeys[c], kDefaultWidths[c]));
+    ReadColumnWidths(ini, Form.ListView_Connect, kWidthKeys, kDefaultWidths);
 
     Form.SpinEdit_FinalTurn->SetValue(ini.ReadInteger(kGame, "Final Turn", 50));
     Form.Edit_GroupName->setText(FromSjis(ini.ReadString(kGame, "Group Name", "Benvik Group")));
@@ -92,28 +68,27 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     Form.SpinEdit_UBLCost->SetValue(ini.ReadInteger(kGame, "Back Log Cost", 2));
     for (const TGameEdit& e : kGameEdits)
         (Form.*e.Edit)->SetValue(ini.ReadInteger(kGame, e.Key, e.Default));
+    ReadRoleEdits(ini, Form);
 }
 
 void SaveServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     TIniFile ini(FileName);
 
-    WriteWindowKeys(ini, WindowKeys(Form));
+    WriteWindowKeys(ini, WindowKeysOf(Form, Form.OpenDialog.FileName));
 
     const QFont font = Form.PageControl->font();
     const TColor color = Form.PageFontColor;
 
     ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
 
-    TListView* list = Form.ListView_Connect;
-    if (list->ColumnCount() > 5)
-        for (int c = 0; c < kListColumns; ++c)
-            ini.WriteInteger(kColumnWidth, kWidthKeys[c], list->Column(c)->Width());
+    WriteColumnWidths(ini, Form.ListView_Connect, kWidthKeys);
 
     ini.WriteInteger(kGame, "Final Turn", Form.SpinEdit_FinalTurn->Value());
     ini.WriteString(kGame, "Group Name", ToSjis(Form.Edit_GroupName->text()));
     ini.WriteInteger(kGame, "Stock Cost", Form.SpinEdit_UStkCost->Value());
     ini.WriteInteger(kGame, "Back Log Cost", Form.SpinEdit_UBLCost->Value());
     for (const TGameEdit& e : kGameEdits) ini.WriteInteger(kGame, e.Key, (Form.*e.Edit)->Value());
+    WriteRoleEdits(ini, Form);
 
     WriteIniFont(ini, font, color);
 }

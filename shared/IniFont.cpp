@@ -1,8 +1,11 @@
 #include "shared/IniFont.h"
 
+#include "platform/ListView.h"
 #include "platform/PageControl.h"
 #include "platform/Sjis.h"
 #include "platform/SjisText.h"
+#include "platform/SpinEdit.h"
+#include "shared/RoleColumns.h"
 
 #include <QAction>
 #include <QWidget>
@@ -14,6 +17,14 @@ namespace {
 
 constexpr const char* kFont = "Font";
 constexpr const char* kSystem = "System";
+constexpr const char* kColumnWidth = "Column Width";
+constexpr const char* kGame = "Game";
+
+// The role words are padded to seven characters ("Whole1  Order" is as long as "Factory Order").
+const char* const kOrderKeys[] = {"Factory Order", "Whole1  Order", "Whole2  Order",
+                                  "Retail  Order"};
+const char* const kShipmentKeys[] = {"Factory Shipment", "Whole1  Shipment", "Whole2  Shipment",
+                                     "Retail  Shipment"};
 
 // The longest face name a font takes, in bytes.
 constexpr std::size_t kMaxFaceName = 31;
@@ -57,6 +68,34 @@ void WriteWindowKeys(TIniFile& ini, const TWindowKeys& keys) {
     ini.WriteBool(kSystem, "Task-Tray", keys.TaskTray->isChecked());
     ini.WriteBool(kSystem, "Stay Front", keys.StayFront->isChecked());
     ini.WriteBool(kSystem, "Close Check", keys.CloseCheck->isChecked());
+}
+
+void ReadColumnWidths(const TIniFile& ini, TListView* list, std::span<const char* const> keys,
+                      std::span<const int> defaults) {
+    if (list->ColumnCount() < static_cast<int>(keys.size())) return;
+    for (std::size_t c = 0; c < keys.size(); ++c)
+        list->Column(static_cast<int>(c))
+            ->SetWidth(ini.ReadInteger(kColumnWidth, keys[c], defaults[c]));
+}
+
+void WriteColumnWidths(TIniFile& ini, const TListView* list, std::span<const char* const> keys) {
+    if (list->ColumnCount() < static_cast<int>(keys.size())) return;
+    for (std::size_t c = 0; c < keys.size(); ++c)
+        ini.WriteInteger(kColumnWidth, keys[c], list->Column(static_cast<int>(c))->Width());
+}
+
+void ReadRoleEdits(const TIniFile& ini, TRoleColumnControls& controls) {
+    for (int i = 0; i < 4; ++i)
+        controls.Column(i).Order->SetValue(ini.ReadInteger(kGame, kOrderKeys[i], 5));
+    for (int i = 0; i < 4; ++i)
+        controls.Column(i).ShipM->SetValue(ini.ReadInteger(kGame, kShipmentKeys[i], 5));
+}
+
+void WriteRoleEdits(TIniFile& ini, TRoleColumnControls& controls) {
+    for (int i = 0; i < 4; ++i)
+        ini.WriteInteger(kGame, kOrderKeys[i], controls.Column(i).Order->Value());
+    for (int i = 0; i < 4; ++i)
+        ini.WriteInteger(kGame, kShipmentKeys[i], controls.Column(i).ShipM->Value());
 }
 
 TIniFont ReadIniFont(const TIniFile& ini, int defaultSize) {

@@ -1,17 +1,21 @@
 #pragma once
 // What both programs keep alike in their settings file: the "Font" section (face name, size
-// in points, colour and the four style flags) and the window's keys of the "System" section.
+// in points, colour and the four style flags), the window's keys of the "System" section, the
+// list's "Column Width" section and the roles' order and shipment edits of the "Game" section.
 #include "platform/Colors.h"
 #include "platform/IniFile.h"
 
 #include <QFont>
+#include <span>
 #include <string>
 
 class QAction;
 class QWidget;
+struct TRoleColumnControls;
 namespace platform {
+class TListView;
 class TPageControl;
-}
+} // namespace platform
 
 // The window's "System" keys: the frame's place (and, written only, its size), the last path of
 // the window's file dialog, the page shown and the three options of the Help menu.
@@ -23,12 +27,33 @@ struct TWindowKeys {
     QAction* StayFront;
     QAction* CloseCheck;
 };
+// The keys of a main window that has its pages and the three options under their usual names.
+template <class TMainForm> TWindowKeys WindowKeysOf(TMainForm& form, std::string& lastPath) {
+    return {&form,
+            &lastPath,
+            form.PageControl,
+            form.MItem_TaskTray,
+            form.MItem_StayFront,
+            form.MItem_CloseCheck};
+}
 // Reads Left, Top, Last Path, Active Page (a page outside the window's shows none), Task-Tray,
 // Stay Front and Close Check.
 void ReadWindowKeys(const platform::TIniFile& ini, const TWindowKeys& keys);
 // Writes Left, Top, Width, Height, Last Path, Active Page, Task-Tray, Stay Front, Close Check in
 // this order.
 void WriteWindowKeys(platform::TIniFile& ini, const TWindowKeys& keys);
+
+// The "Column Width" section: one key (with its default) per column, left out when the list does
+// not have them all.
+void ReadColumnWidths(const platform::TIniFile& ini, platform::TListView* list,
+                      std::span<const char* const> keys, std::span<const int> defaults);
+void WriteColumnWidths(platform::TIniFile& ini, const platform::TListView* list,
+                       std::span<const char* const> keys);
+
+// The four order edits ("Factory Order" ...) and then the four shipment edits ("Factory
+// Shipment" ...) of the "Game" section, 5 when not set.
+void ReadRoleEdits(const platform::TIniFile& ini, TRoleColumnControls& controls);
+void WriteRoleEdits(platform::TIniFile& ini, TRoleColumnControls& controls);
 
 struct TIniFont {
     QFont Font;
