@@ -229,30 +229,25 @@ void TTrovGame::ProcessWeek() {
         if (FPlayers[r]->Owner == owAuto)
             FPlayers[r]->Order = static_cast<std::int8_t>(Random(4) + 2);
 
+    // One role's week: last week's arrival joins its inventory, and it ships what it can of the
+    // order it received last week and its backlog.
+    auto serve = [&](THistory& stock, const THistory& arrival, const THistory& incoming,
+                     TPlayerData& player, THistory& shipment, THistory& backlog) {
+        stock[t] = u8(stock[w] + arrival[w]);
+        Ship(stock[t], incoming[w], WantedShipment(player, u8(incoming[w] + backlog[w])),
+             shipment[t], backlog[t]);
+        stock[t] = u8(stock[t] - shipment[t]);
+    };
+
     ProdF1[t] = OrderF[w];
     ProdF2[t] = ProdF1[w];
-    StockF[t] = u8(StockF[w] + ProdF2[w]);
-    Ship(StockF[t], OrderDd[w], WantedShipment(factory, u8(OrderDd[w] + BacklogF[w])), ShipF[t],
-         BacklogF[t]);
-    StockF[t] = u8(StockF[t] - ShipF[t]);
-
+    serve(StockF, ProdF2, OrderDd, factory, ShipF, BacklogF);
     TransD[t] = ShipF[w];
-    StockD[t] = u8(StockD[w] + TransD[w]);
-    Ship(StockD[t], OrderWd[w], WantedShipment(distributor, u8(OrderWd[w] + BacklogD[w])), ShipD[t],
-         BacklogD[t]);
-    StockD[t] = u8(StockD[t] - ShipD[t]);
-
+    serve(StockD, TransD, OrderWd, distributor, ShipD, BacklogD);
     TransW[t] = ShipD[w];
-    StockW[t] = u8(StockW[w] + TransW[w]);
-    Ship(StockW[t], OrderRd[w], WantedShipment(wholesaler, u8(OrderRd[w] + BacklogW[w])), ShipW[t],
-         BacklogW[t]);
-    StockW[t] = u8(StockW[t] - ShipW[t]);
-
+    serve(StockW, TransW, OrderRd, wholesaler, ShipW, BacklogW);
     TransR[t] = ShipW[w];
-    StockR[t] = u8(StockR[w] + TransR[w]);
-    Ship(StockR[t], Market[w], WantedShipment(retailer, u8(Market[w] + BacklogR[w])), ShipR[t],
-         BacklogR[t]);
-    StockR[t] = u8(StockR[t] - ShipR[t]);
+    serve(StockR, TransR, Market, retailer, ShipR, BacklogR);
 
     OrderR[t] = u8(retailer.Order);
     OrderRd[t] = OrderR[w];
