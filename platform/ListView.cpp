@@ -452,17 +452,24 @@ TListItem* TListView::CheckBoxHit(QPoint pos) const {
     return item && CheckBoxRect(item).contains(pos) ? item : nullptr;
 }
 
-void TListView::mousePressEvent(QMouseEvent* event) {
+TListItem* TListView::CheckBoxPressed(QMouseEvent* event) {
     TListItem* item = event->button() == Qt::LeftButton && checkboxes_
                           ? CheckBoxHit(event->position().toPoint())
                           : nullptr;
+    if (item) {
+        event->accept();
+        checkPressed_ = true;
+    }
+    return item;
+}
+
+void TListView::mousePressEvent(QMouseEvent* event) {
+    TListItem* item = CheckBoxPressed(event);
     if (!item) {
         QTableView::mousePressEvent(event);
         return;
     }
     // A click on a check box ticks or unticks it and leaves the selection alone.
-    event->accept();
-    checkPressed_ = true;
     setFocus(Qt::MouseFocusReason);
     selectionModel()->setCurrentIndex(model_->index(item->index_, 0),
                                       QItemSelectionModel::NoUpdate);
@@ -470,17 +477,11 @@ void TListView::mousePressEvent(QMouseEvent* event) {
 }
 
 void TListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    TListItem* item = event->button() == Qt::LeftButton && checkboxes_
-                          ? CheckBoxHit(event->position().toPoint())
-                          : nullptr;
-    if (!item) {
+    // The second click of a double click on a check box ticks again.
+    if (TListItem* item = CheckBoxPressed(event))
+        item->SetChecked(!item->Checked());
+    else
         QTableView::mouseDoubleClickEvent(event);
-        return;
-    }
-    // The second click of a double click ticks again.
-    event->accept();
-    checkPressed_ = true;
-    item->SetChecked(!item->Checked());
 }
 
 void TListView::mouseReleaseEvent(QMouseEvent* event) {

@@ -166,6 +166,8 @@ private:
     void ItemDataChanged(TListItem* item, int firstColumn, int lastColumn);
     void RaiseSelectionChanges(const QItemSelection& selected, const QItemSelection& deselected);
     TListItem* CheckBoxHit(QPoint pos) const;
+    // The item whose check box a left button press hits (the press is then taken), else null.
+    TListItem* CheckBoxPressed(QMouseEvent* event);
 
     TListModel* model_;
     std::vector<std::unique_ptr<TListItem>> items_;
