@@ -8,6 +8,7 @@
 #include "platform/Beep.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
+#include "platform/Sjis.h"
 #include "platform/SjisText.h"
 #include "platform/StatusBar.h"
 #include "shared/Text.h"

@@ -1,10 +1,12 @@
 #include "platform/Colors.h"
 
 #include "platform/Convert.h"
+#include "platform/Sjis.h"
 
 #include <QGuiApplication>
 #include <QPalette>
 #include <cstdio>
+#include <iterator>
 
 namespace platform {
 
@@ -62,114 +64,52 @@ const TColorIdent kColorIdents[49] = {
 
 namespace {
 
-bool SameIdent(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
-// Where each desktop colour of the table is taken from in the palette.
+// Where each desktop colour of the table is taken from in the palette; grey text (17) is the
+// disabled text, and the colours not listed are the text's.
 QColor PaletteColor(int index) {
-    QPalette palette = QGuiApplication::instance() ? QGuiApplication::palette() : QPalette();
     using R = QPalette::ColorRole;
-    R role = R::Text;
-    switch (index) {
-    case 0:
-        role = R::Button;
-        break; // scroll bar
-    case 1:
-        role = R::Dark;
-        break; // desktop
-    case 2:
-        role = R::Highlight;
-        break; // active caption
-    case 3:
-        role = R::Mid;
-        break; // inactive caption
-    case 4:
-        role = R::Window;
-        break; // menu
-    case 5:
-        role = R::Base;
-        break; // window
-    case 6:
-        role = R::Shadow;
-        break; // window frame
-    case 7:
-        role = R::WindowText;
-        break; // menu text
-    case 8:
-        role = R::Text;
-        break; // window text
-    case 9:
-        role = R::HighlightedText;
-        break; // caption text
-    case 10:
-        role = R::Button;
-        break; // active border
-    case 11:
-        role = R::Button;
-        break; // inactive border
-    case 12:
-        role = R::Mid;
-        break; // application work space
-    case 13:
-        role = R::Highlight;
-        break; // highlight
-    case 14:
-        role = R::HighlightedText;
-        break; // highlighted text
-    case 15:
-        role = R::Button;
-        break; // button face
-    case 16:
-        role = R::Dark;
-        break; // button shadow
-    case 17:   // grey text
-        return palette.color(QPalette::Disabled, R::Text);
-    case 18:
-        role = R::ButtonText;
-        break; // button text
-    case 19:
-        role = R::WindowText;
-        break; // inactive caption text
-    case 20:
-        role = R::Light;
-        break; // button highlight
-    case 21:
-        role = R::Shadow;
-        break; // 3D dark shadow
-    case 22:
-        role = R::Midlight;
-        break; // 3D light
-    case 23:
-        role = R::ToolTipText;
-        break; // tool tip text
-    case 24:
-        role = R::ToolTipBase;
-        break; // tool tip background
-    case 27:
-        role = R::Highlight;
-        break; // gradient of the active caption
-    case 28:
-        role = R::Mid;
-        break; // gradient of the inactive caption
-    default:
-        break;
-    }
-    return palette.color(QPalette::Active, role);
+    static constexpr R kRoles[] = {
+        R::Button,          // 0 scroll bar
+        R::Dark,            // 1 desktop
+        R::Highlight,       // 2 active caption
+        R::Mid,             // 3 inactive caption
+        R::Window,          // 4 menu
+        R::Base,            // 5 window
+        R::Shadow,          // 6 window frame
+        R::WindowText,      // 7 menu text
+        R::Text,            // 8 window text
+        R::HighlightedText, // 9 caption text
+        R::Button,          // 10 active border
+        R::Button,          // 11 inactive border
+        R::Mid,             // 12 application work space
+        R::Highlight,       // 13 highlight
+        R::HighlightedText, // 14 highlighted text
+        R::Button,          // 15 button face
+        R::Dark,            // 16 button shadow
+        R::Text,            // 17 grey text (disabled)
+        R::ButtonText,      // 18 button text
+        R::WindowText,      // 19 inactive caption text
+        R::Light,           // 20 button highlight
+        R::Shadow,          // 21 3D dark shadow
+        R::Midlight,        // 22 3D light
+        R::ToolTipText,     // 23 tool tip text
+        R::ToolTipBase,     // 24 tool tip background
+        R::Text,            // 25
+        R::Text,            // 26
+        R::Highlight,       // 27 gradient of the active caption
+        R::Mid,             // 28 gradient of the inactive caption
+    };
+    const QPalette palette = QGuiApplication::instance() ? QGuiApplication::palette() : QPalette();
+    const R role =
+        index >= 0 && index < static_cast<int>(std::size(kRoles)) ? kRoles[index] : R::Text;
+    return palette.color(index == 17 ? QPalette::Disabled : QPalette::Active, role);
 }
 
 } // namespace
 
 std::optional<TColor> IdentToColor(std::string_view ident) {
     for (const TColorIdent& entry : kColorIdents) {
-        if (SameIdent(ident, entry.Name)) return entry.Value;
+        if (SameText(ident, entry.Name)) return entry.Value;
     }
     return std::nullopt;
 }

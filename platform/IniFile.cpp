@@ -23,26 +23,6 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-char FoldAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Letter case is ignored for single-byte characters only: the trail byte of a double-byte
-// character may look like an ASCII letter and must match exactly.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size();) {
-        if (IsSjisLeadByte(static_cast<unsigned char>(a[i]))) {
-            if (a[i] != b[i] || (i + 1 < a.size() && a[i + 1] != b[i + 1])) return false;
-            i += 2;
-        } else {
-            if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
-            ++i;
-        }
-    }
-    return true;
-}
-
 enum class FileState { Read, Missing, Unreadable };
 
 // Reads the whole file into `data`.
@@ -129,11 +109,11 @@ std::string ReadProfileString(const std::string& fileName, std::string_view sect
     for (const std::string& line : SplitFileLines(data)) {
         if (auto name = SectionOf(line)) {
             if (inSection) break; // only the first section of that name counts
-            inSection = SameName(*name, section);
+            inSection = SameText(*name, section);
             continue;
         }
         if (!inSection) continue;
-        if (auto entry = KeyOf(line); entry && SameName(entry->name, key)) {
+        if (auto entry = KeyOf(line); entry && SameText(entry->name, key)) {
             return LimitValue(Unquote(entry->value));
         }
     }
@@ -157,12 +137,12 @@ bool WriteProfileString(const std::string& fileName, std::string_view section, s
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (auto name = SectionOf(lines[i])) {
             if (sectionLine != none) break;
-            if (SameName(*name, section)) sectionLine = lastFilled = i;
+            if (SameText(*name, section)) sectionLine = lastFilled = i;
             continue;
         }
         if (sectionLine == none) continue;
         if (!TrimBlanks(lines[i]).empty()) lastFilled = i;
-        if (auto entry = KeyOf(lines[i]); entry && SameName(entry->name, key)) {
+        if (auto entry = KeyOf(lines[i]); entry && SameText(entry->name, key)) {
             keyLine = i;
             keyName = entry->name; // keep the spelling already in the file
             break;

@@ -16,6 +16,10 @@ constexpr bool IsSjisLeadByte(unsigned char b) {
 // walking the text from its start (so a trail byte in the lead-byte range does not count).
 bool IsLeadByteAt(std::string_view s, std::size_t index);
 
+// Equality without regard to the case of single-byte letters; double-byte characters must
+// match exactly (a trail byte may look like an ASCII letter).
+bool SameText(std::string_view a, std::string_view b);
+
 // Shift-JIS bytes of UTF-8 text (the source code's literals), for the code that has no
 // widgets; the same replacement rule as ToSjis.
 std::string Utf8ToSjis(std::string_view utf8);

@@ -6,6 +6,7 @@
 #include "platform/DateTime.h"
 #include "platform/Events.h"
 #include "platform/RadioGroup.h"
+#include "platform/Sjis.h"
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"

@@ -1,7 +1,5 @@
 #include "shared/Text.h"
 
-#include "platform/Sjis.h"
-
 std::vector<std::string> SplitLines(std::string_view text) {
     std::vector<std::string> lines;
     std::size_t end = text.find('\0');
@@ -32,25 +30,4 @@ std::string Trim(std::string_view text) {
     while (first < last && static_cast<unsigned char>(text[first]) <= ' ') ++first;
     while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') --last;
     return std::string(text.substr(first, last - first));
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (platform::IsSjisLeadByte(x)) {
-            // Both bytes of a double-byte character as they are.
-            if (x != y) return false;
-            if (i + 1 < a.size()) {
-                if (a[i + 1] != b[i + 1]) return false;
-                ++i;
-            }
-            continue;
-        }
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
 }

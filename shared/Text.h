@@ -13,7 +13,3 @@ std::string JoinLines(const std::vector<std::string>& lines);
 
 // Removes leading and trailing bytes of code 32 or below (blanks and control characters).
 std::string Trim(std::string_view text);
-
-// Equality without regard to the case of single-byte letters; double-byte characters of a
-// Shift-JIS text must match exactly.
-bool SameText(std::string_view a, std::string_view b);
