@@ -63,6 +63,12 @@ constexpr KeyPair kNamedKeys[] = {
     {Qt::Key_Plus, VK_OEM_PLUS},
 };
 
+// Keys of the numeric keypad whose code differs from the main keyboard's.
+constexpr KeyPair kKeypadKeys[] = {
+    {Qt::Key_Asterisk, VK_MULTIPLY}, {Qt::Key_Plus, VK_ADD},     {Qt::Key_Minus, VK_SUBTRACT},
+    {Qt::Key_Period, VK_DECIMAL},    {Qt::Key_Slash, VK_DIVIDE},
+};
+
 // Shifted digit characters of a US layout, which reach us as their own keys.
 constexpr KeyPair kShiftedDigits[] = {
     {Qt::Key_ParenRight, '0'},  {Qt::Key_Exclam, '1'},    {Qt::Key_At, '2'},
@@ -91,22 +97,9 @@ std::uint16_t KeyCodeOf(const QKeyEvent& event) {
     }
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return static_cast<std::uint16_t>(VK_F1 + (key - Qt::Key_F1));
-    if (keypad) {
-        switch (key) {
-        case Qt::Key_Asterisk:
-            return VK_MULTIPLY;
-        case Qt::Key_Plus:
-            return VK_ADD;
-        case Qt::Key_Minus:
-            return VK_SUBTRACT;
-        case Qt::Key_Period:
-            return VK_DECIMAL;
-        case Qt::Key_Slash:
-            return VK_DIVIDE;
-        default:
-            break;
-        }
-    }
+    if (keypad)
+        for (const KeyPair& p : kKeypadKeys)
+            if (p.qt == key) return p.code;
     for (const KeyPair& p : kNamedKeys)
         if (p.qt == key) return p.code;
     for (const KeyPair& p : kShiftedDigits)
@@ -118,20 +111,8 @@ int QtKeyOf(std::uint16_t code) {
     if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9')) return code;
     if (code >= VK_NUMPAD0 && code <= VK_NUMPAD0 + 9) return Qt::Key_0 + (code - VK_NUMPAD0);
     if (code >= VK_F1 && code < VK_F1 + 24) return Qt::Key_F1 + (code - VK_F1);
-    switch (code) {
-    case VK_MULTIPLY:
-        return Qt::Key_Asterisk;
-    case VK_ADD:
-        return Qt::Key_Plus;
-    case VK_SUBTRACT:
-        return Qt::Key_Minus;
-    case VK_DECIMAL:
-        return Qt::Key_Period;
-    case VK_DIVIDE:
-        return Qt::Key_Slash;
-    default:
-        break;
-    }
+    for (const KeyPair& p : kKeypadKeys)
+        if (p.code == code) return p.qt;
     // The first entry of a code is its unshifted key.
     for (const KeyPair& p : kNamedKeys)
         if (p.code == code) return p.qt;

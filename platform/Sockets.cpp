@@ -27,39 +27,28 @@ constexpr int kReleaseRetryMs = 50;
 // the event loop.
 constexpr qint64 kWriteOutAt = 64 * 1024;
 
+// The system's error code for each of Qt's socket errors; EIO for the others.
 int CodeOf(QAbstractSocket::SocketError error) {
-    switch (error) {
-    case QAbstractSocket::ConnectionRefusedError:
-        return ECONNREFUSED;
-    case QAbstractSocket::RemoteHostClosedError:
-        return ECONNRESET;
-    case QAbstractSocket::HostNotFoundError:
-        return ENXIO;
-    case QAbstractSocket::SocketAccessError:
-        return EACCES;
-    case QAbstractSocket::SocketResourceError:
-        return EMFILE;
-    case QAbstractSocket::SocketTimeoutError:
-        return ETIMEDOUT;
-    case QAbstractSocket::DatagramTooLargeError:
-        return EMSGSIZE;
-    case QAbstractSocket::NetworkError:
-        return ENETDOWN;
-    case QAbstractSocket::AddressInUseError:
-        return EADDRINUSE;
-    case QAbstractSocket::SocketAddressNotAvailableError:
-        return EADDRNOTAVAIL;
-    case QAbstractSocket::UnsupportedSocketOperationError:
-        return EOPNOTSUPP;
-    case QAbstractSocket::TemporaryError:
-        return EAGAIN;
-    case QAbstractSocket::UnfinishedSocketOperationError:
-        return EINPROGRESS;
-    case QAbstractSocket::OperationError:
-        return EINVAL;
-    default:
-        return EIO;
-    }
+    using E = QAbstractSocket;
+    static const std::pair<E::SocketError, int> kCodes[] = {
+        {E::ConnectionRefusedError, ECONNREFUSED},
+        {E::RemoteHostClosedError, ECONNRESET},
+        {E::HostNotFoundError, ENXIO},
+        {E::SocketAccessError, EACCES},
+        {E::SocketResourceError, EMFILE},
+        {E::SocketTimeoutError, ETIMEDOUT},
+        {E::DatagramTooLargeError, EMSGSIZE},
+        {E::NetworkError, ENETDOWN},
+        {E::AddressInUseError, EADDRINUSE},
+        {E::SocketAddressNotAvailableError, EADDRNOTAVAIL},
+        {E::UnsupportedSocketOperationError, EOPNOTSUPP},
+        {E::TemporaryError, EAGAIN},
+        {E::UnfinishedSocketOperationError, EINPROGRESS},
+        {E::OperationError, EINVAL},
+    };
+    for (const auto& [qtError, code] : kCodes)
+        if (qtError == error) return code;
+    return EIO;
 }
 
 const char* OperationOf(TErrorEvent kind) {

@@ -1,21 +1,19 @@
 #include "shared/SocketErrorText.h"
 
+#include <iterator>
+
 const char* SocketErrorText(platform::TErrorEvent kind) {
-    switch (kind) {
-    case platform::eeGeneral:
-        return "Socket Error";
-    case platform::eeSend:
-        return "Socket writing error";
-    case platform::eeReceive:
-        return "Socket reading error";
-    case platform::eeConnect:
-        return "Could not connect to the server";
-    case platform::eeDisconnect:
-        return "Socket disconnection error";
-    case platform::eeAccept:
-        return "Waiting error";
-    case platform::eeLookup:
-        return "";
-    }
-    return "";
+    // In the order of the kinds, eeGeneral to eeLookup.
+    static const char* const kTexts[] = {
+        "Socket Error",
+        "Socket writing error",
+        "Socket reading error",
+        "Could not connect to the server",
+        "Socket disconnection error",
+        "Waiting error",
+        "",
+    };
+    static_assert(std::size(kTexts) == platform::eeLookup + 1);
+    const auto index = static_cast<std::size_t>(kind);
+    return index < std::size(kTexts) ? kTexts[index] : "";
 }
