@@ -31,10 +31,7 @@ const int kDefaultWidths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
 void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     const TIniFile ini(FileName);
 
-    const TIniFont iniFont = ReadIniFont(ini, 14);
-    const QFont& font = iniFont.Font;
-    const TColor color = iniFont.Color;
-
+    const TIniFont font = ReadIniFont(ini, 14);
     ReadWindowKeys(ini, WindowKeysOf(Form, Form.SaveDialog.FileName));
     Form.FColumnSep = ini.ReadString(kSystem, "Column Div", "\t");
     Form.Edit_Name->setText(FromSjis(ini.ReadString(kSystem, "Player Name", "Client A")));
@@ -47,7 +44,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     ReadRoleEdits(ini, Form);
     ReadColumnWidths(ini, Form.ListView_History, kWidthKeys, kDefaultWidths);
 
-    Form.ApplyFont(font, color);
+    Form.ApplyFont(font.Font, font.Color);
 }
 
 void SaveClientIni(TTrovGameClientForm& Form, const std::string& FileName) {

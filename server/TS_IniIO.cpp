@@ -47,15 +47,12 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     const TIniFile ini(FileName);
 
     // The whole font is read before anything is applied: a bad colour leaves the window as it is.
-    const TIniFont iniFont = ReadIniFont(ini, 13);
-    const QFont& font = iniFont.Font;
-    const TColor color = iniFont.Color;
-
+    const TIniFont font = ReadIniFont(ini, 13);
     ReadWindowKeys(ini, WindowKeysOf(Form, Form.OpenDialog.FileName));
     Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
     Form.ColumnDiv = ini.ReadString(kSystem, "Column Div", "\t");
 
-    Form.ApplyPageFont(font, color);
+    Form.ApplyPageFont(font.Font, font.Color);
 
     // Lowered only now: a stored port below 1024 has already been raised to 1024.
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
