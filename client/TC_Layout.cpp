@@ -73,18 +73,15 @@ void TTrovGameClientForm::CreateControls() {
     setWindowIcon(ProgramIcon("client"));
     FTrayIconData->SetIcon(windowIcon());
 
-    PageControl = Named(new TPageControl, "PageControl");
+    PageControl = AddPageControl(this);
     // The pages keep their own font whatever the window's font becomes.
     PageControl->setFont(OwnFont(SystemFont16()));
-    setCentralWidget(PageControl);
     TabSheet_Connect = CreateConnectionPage();
     TabSheet_Game = CreateStatusPage();
     TabSheet_History = CreateHistoryPage();
     PageControl->SetActivePageIndex(0);
 
-    StatusBar = Named(new TStatusBar, "StatusBar");
-    setStatusBar(StatusBar);
-    StatusBar->SetSimpleText("not connected");
+    StatusBar = AddStatusBar(this, "not connected");
 
     CreateMenus();
 
@@ -100,9 +97,6 @@ void TTrovGameClientForm::CreateControls() {
 }
 
 QWidget* TTrovGameClientForm::CreateConnectionPage() {
-    QWidget* page = PageControl->AddPage("Connection");
-    page->setObjectName("TabSheet_Connect");
-
     Label_Server = NewLabel("Label_Server", "Server :");
     Edit_Server = Named(new QLineEdit("LocalHost"), "Edit_Server", "Server name or IP address");
     Label_Port = NewLabel("Label_Port", "Port :");
@@ -147,20 +141,17 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
     target->addWidget(RadioGroup_Target, 1);
     target->addWidget(Button_SendMsg, 0, Qt::AlignBottom);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addLayout(address);
     layout->addWidget(RadioGroup_Play);
     layout->addWidget(GroupBox_Join);
     layout->addWidget(Label_Msg);
     layout->addWidget(Memo_Msg, 1);
     layout->addLayout(target);
-    return page;
+    return PageControl->AddPage("Connection", "TabSheet_Connect", layout);
 }
 
 QWidget* TTrovGameClientForm::CreateStatusPage() {
-    QWidget* page = PageControl->AddPage("Status");
-    page->setObjectName("TabSheet_Game");
-
     GroupBox_Game =
         Named(new QGroupBox("[Group name undecided] - Status : Week ? "), "GroupBox_Game");
     auto* titleStyle = new TWholeTitleStyle;
@@ -234,15 +225,13 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     for (int c = 0; c < 8; c += 2) grid->setColumnStretch(c, 1);
     grid->setRowStretch(7, 1);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addWidget(GroupBox_Game, 1);
     layout->addWidget(GroupBox_Input);
-    return page;
+    return PageControl->AddPage("Status", "TabSheet_Game", layout);
 }
 
 QWidget* TTrovGameClientForm::CreateHistoryPage() {
-    QWidget* page = PageControl->AddPage("History");
-    page->setObjectName("TabSheet_History");
     ListView_History = Named(new TListView, "ListView_History");
     ListView_History->SetMultiSelect(true);
     const std::pair<const char*, int> columns[] = {{"Week", 50},
@@ -263,9 +252,9 @@ QWidget* TTrovGameClientForm::CreateHistoryPage() {
     PItem_Save = NewItem(PopupMenu_ListView, "PItem_Save", "Save(&W)");
     ListView_History->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addWidget(ListView_History);
-    return page;
+    return PageControl->AddPage("History", "TabSheet_History", layout);
 }
 
 void TTrovGameClientForm::CreateMenus() {

@@ -46,6 +46,14 @@ QWidget* TPageControl::AddPage(const std::string& caption) {
     return page;
 }
 
+QWidget* TPageControl::AddPage(const std::string& caption, const std::string& name,
+                               QLayout* layout) {
+    QWidget* page = AddPage(caption);
+    page->setObjectName(QString::fromStdString(name));
+    page->setLayout(layout);
+    return page;
+}
+
 QWidget* TPageControl::Page(int index) const {
     return index >= 0 && index < PageCount() ? pages_[index] : nullptr;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class QLayout;
 class QStackedWidget;
 class QTabBar;
 
@@ -22,6 +23,8 @@ public:
     // Adds a page (a tab sheet) with the caption (Shift-JIS) as the last one and returns it; the
     // page control owns it. The first page added becomes the active one.
     QWidget* AddPage(const std::string& caption);
+    // The same, with the page's object name and its layout (which takes its controls in).
+    QWidget* AddPage(const std::string& caption, const std::string& name, QLayout* layout);
     int PageCount() const { return static_cast<int>(pages_.size()); }
     QWidget* Page(int index) const;
     // The index of `page`, -1 when it is none of the pages.

@@ -1,6 +1,10 @@
 #include "platform/Widgets.h"
 
 #include "platform/Label.h"
+#include "platform/PageControl.h"
+#include "platform/StatusBar.h"
+
+#include <QMainWindow>
 
 namespace platform {
 
@@ -33,6 +37,19 @@ QFont PixelFont(const char* family, int pixels) {
     QFont font(QString::fromUtf8(family));
     font.setPixelSize(pixels);
     return font;
+}
+
+TPageControl* AddPageControl(QMainWindow* window) {
+    auto* pages = Named(new TPageControl, "PageControl");
+    window->setCentralWidget(pages);
+    return pages;
+}
+
+TStatusBar* AddStatusBar(QMainWindow* window, const std::string& text) {
+    auto* bar = Named(new TStatusBar, "StatusBar");
+    window->setStatusBar(bar);
+    bar->SetSimpleText(text);
+    return bar;
 }
 
 QFont OwnFont(QFont font) {

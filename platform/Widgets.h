@@ -10,7 +10,12 @@
 #include <string>
 #include <vector>
 
+class QMainWindow;
+
 namespace platform {
+
+class TPageControl;
+class TStatusBar;
 
 template <class W> W* Named(W* widget, const std::string& name, const char* hint = nullptr) {
     widget->setObjectName(QString::fromStdString(name));
@@ -25,7 +30,10 @@ QPushButton* NewButton(const std::string& name, const char* caption, const char*
                        bool bold = false);
 TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
                        const char* hint = nullptr);
-// A radio group with its items side by side; selecting `index` runs no handler yet.
+// The main window's page control ("PageControl") in its middle, without pages yet, and its
+// status bar ("StatusBar") showing `text`.
+TPageControl* AddPageControl(QMainWindow* window);
+TStatusBar* AddStatusBar(QMainWindow* window, const std::string& text);
 // A font of a face and a height in pixels ("system" 16 is the windows' design font).
 QFont PixelFont(const char* family, int pixels);
 // The font with every property its own, so that a control given it takes nothing from its

@@ -112,8 +112,7 @@ void TTrovGameServerForm::CreateControls() {
     ClientSocket = new TClientSocket(this);
     ClientSocket->setObjectName("ClientSocket");
 
-    PageControl = Named(new TPageControl, "PageControl");
-    setCentralWidget(PageControl);
+    PageControl = AddPageControl(this);
     TabSheet_Connect = CreateConnectionPage();
     TabSheet_Config = CreateSettingPage();
     TabSheet_Init = CreateInitialValuesPage();
@@ -121,9 +120,7 @@ void TTrovGameServerForm::CreateControls() {
     TabSheet_Game = CreateStatusPage();
     PageControl->SetActivePageIndex(0);
 
-    StatusBar = Named(new TStatusBar, "StatusBar");
-    setStatusBar(StatusBar);
-    StatusBar->SetSimpleText("Stop");
+    StatusBar = AddStatusBar(this, "Stop");
 
     // The controls of each role, and its radio groups and join label.
     for (int i = 0; i < 4; ++i)
@@ -134,9 +131,6 @@ void TTrovGameServerForm::CreateControls() {
 }
 
 QWidget* TTrovGameServerForm::CreateConnectionPage() {
-    QWidget* page = PageControl->AddPage("Connection");
-    page->setObjectName("TabSheet_Connect");
-
     auto* serverBox = Named(new QGroupBox("Server Setting"), "GroupBox_Server");
     CheckBox_Server =
         Named(new QCheckBox("Start"), "CheckBox_Server", "Check this, and the server starts.");
@@ -180,18 +174,15 @@ QWidget* TTrovGameServerForm::CreateConnectionPage() {
     messageRow->addWidget(Memo_SendMsg, 1);
     messageRow->addLayout(buttons);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addWidget(serverBox);
     layout->addWidget(NewLabel("Label_Connect", "Connecting Clients"));
     layout->addWidget(ListView_Connect, 1);
     layout->addLayout(messageRow);
-    return page;
+    return PageControl->AddPage("Connection", "TabSheet_Connect", layout);
 }
 
 QWidget* TTrovGameServerForm::CreateSettingPage() {
-    QWidget* page = PageControl->AddPage("Setting");
-    page->setObjectName("TabSheet_Config");
-
     Button_Start = NewButton("Button_Start", "Start/Resume", "Start/restart", true);
     Button_Stop = NewButton("Button_Stop", "Stop", "Pause", true);
     Button_Init = NewButton("Button_Init", "Initialize", "Restart", true);
@@ -245,17 +236,14 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     roles->setColumnStretch(1, 2);
     roles->setColumnStretch(2, 1);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addLayout(control);
     layout->addLayout(roles);
     layout->addStretch();
-    return page;
+    return PageControl->AddPage("Setting", "TabSheet_Config", layout);
 }
 
 QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
-    QWidget* page = PageControl->AddPage("Initial Values");
-    page->setObjectName("TabSheet_Init");
-
     GroupBox_First = Named(new QGroupBox("Initial Settings"), "GroupBox_First");
     const char* demandHint = "Random setting of the market demand between these values.";
     Label_Demand = NewLabel("Label_Demand", "Demand", "Input the demand volume a week");
@@ -305,15 +293,12 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
                               SpinEdit_FirstMax, Button_FirstDef, StringGrid_First),
                        3);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addWidget(GroupBox_First);
-    return page;
+    return PageControl->AddPage("Initial Values", "TabSheet_Init", layout);
 }
 
 QWidget* TTrovGameServerForm::CreateManualOperationPage() {
-    QWidget* page = PageControl->AddPage("Manual Operation");
-    page->setObjectName("TabSheet_Input");
-
     GroupBox_Game = Named(new QGroupBox, "GroupBox_Game");
     auto* grid = new QGridLayout(GroupBox_Game);
     Label_Factory = NewLabel("Label_Factory", "Factory", nullptr, true);
@@ -373,16 +358,14 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     grid->addWidget(Label_Marcket, 0, 8);
     for (int c = 0; c < 9; c += 2) grid->setColumnStretch(c, 1);
 
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addWidget(GroupBox_Game);
     layout->addWidget(statusBox);
     layout->addStretch();
-    return page;
+    return PageControl->AddPage("Manual Operation", "TabSheet_Input", layout);
 }
 
 QWidget* TTrovGameServerForm::CreateStatusPage() {
-    QWidget* page = PageControl->AddPage("Status");
-    page->setObjectName("TabSheet_Game");
     Label_NowTurn = NewLabel("Label_NowTurn", "", "Current term");
     Label_Status = NewLabel("Label_Status", "History", "Game status table");
     StringGrid_Game = NewGrid("StringGrid_Game", 51, 38, 30, false, "Game status table");
@@ -390,10 +373,10 @@ QWidget* TTrovGameServerForm::CreateStatusPage() {
     heading->addWidget(Label_NowTurn);
     heading->addSpacing(24);
     heading->addWidget(Label_Status, 1);
-    auto* layout = new QVBoxLayout(page);
+    auto* layout = new QVBoxLayout;
     layout->addLayout(heading);
     layout->addWidget(StringGrid_Game, 1);
-    return page;
+    return PageControl->AddPage("Status", "TabSheet_Game", layout);
 }
 
 void TTrovGameServerForm::BindEvents() {
