@@ -157,15 +157,7 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     auto* titleStyle = new TWholeTitleStyle;
     titleStyle->setParent(this);
     GroupBox_Game->setStyle(titleStyle);
-    Label_Factory = NewLabel("Label_Factory", "Factory");
-    Label_Whole1 = NewLabel("Label_Whole1", "Distributor");
-    Label_Whole2 = NewLabel("Label_Whole2", "Wholesaler");
-    Label_Retail = NewLabel("Label_Retail", "Retailer");
-    Label_Marcket = NewLabel("Label_Marcket", "Market");
-    Label_Cursor1 = NewLabel("Label_Cursor1", "->");
-    Label_Cursor2 = NewLabel("Label_Cursor2", "->");
-    Label_Cursor3 = NewLabel("Label_Cursor3", "->");
-    Label_Cursor4 = NewLabel("Label_Cursor4", "->");
+    CreateHeadings(false);
     const auto headings = Headings();
     const auto cursors = Cursors();
     for (QLabel* label : headings) SetBold(label, true);

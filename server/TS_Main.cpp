@@ -301,15 +301,7 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
 QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     GroupBox_Game = Named(new QGroupBox, "GroupBox_Game");
     auto* grid = new QGridLayout(GroupBox_Game);
-    Label_Factory = NewLabel("Label_Factory", "Factory", nullptr, true);
-    Label_Whole1 = NewLabel("Label_Whole1", "Distributor", nullptr, true);
-    Label_Whole2 = NewLabel("Label_Whole2", "Wholesaler", nullptr, true);
-    Label_Retail = NewLabel("Label_Retail", "Retailer", nullptr, true);
-    Label_Marcket = NewLabel("Label_Marcket", "Market", nullptr, true);
-    Label_Cursor1 = NewLabel("Label_Cursor1", "->", nullptr, true);
-    Label_Cursor2 = NewLabel("Label_Cursor2", "->", nullptr, true);
-    Label_Cursor3 = NewLabel("Label_Cursor3", "->", nullptr, true);
-    Label_Cursor4 = NewLabel("Label_Cursor4", "->", nullptr, true);
+    CreateHeadings(true);
     const auto headings = Headings();
     const auto cursors = Cursors();
 

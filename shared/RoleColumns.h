@@ -67,6 +67,9 @@ struct TRoleColumnControls {
                 this->*orderLabel[i], this->*order[i], this->*shipLabel[i], this->*ship[i],
                 this->*button[i],     this->*input[i]};
     }
+    // Makes the headings of the four columns (the role words), the market's heading and the
+    // arrows between them, bold or not.
+    void CreateHeadings(bool bold);
     // The headings of the four columns and the arrows between them.
     std::array<QLabel*, 4> Headings() const {
         return {Label_Factory, Label_Whole1, Label_Whole2, Label_Retail};
