@@ -1,5 +1,6 @@
 #include "platform/SpinEdit.h"
 
+#include "platform/Convert.h"
 #include "platform/Focus.h"
 #include "platform/SjisText.h"
 
@@ -36,25 +37,6 @@ private:
 };
 
 namespace {
-
-// Reads an optional sign and decimal digits filling the whole text; false for anything else, an int
-// overflow included.
-bool ReadDecimal(const std::string& text, int& value) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == text.size()) return false;
-    long long v = 0;
-    for (; i < text.size(); ++i) {
-        if (text[i] < '0' || text[i] > '9') return false;
-        v = v * 10 + (text[i] - '0');
-        if (v > static_cast<long long>(INT_MAX) + 1) return false;
-    }
-    if (negative) v = -v;
-    if (v < INT_MIN || v > INT_MAX) return false;
-    value = static_cast<int>(v);
-    return true;
-}
 
 QToolButton* MakeArrow(Qt::ArrowType arrow, QWidget* parent) {
     auto* button = new QToolButton(parent);
@@ -110,8 +92,7 @@ void TSpinEdit::SetText(const std::string& text) {
 }
 
 int TSpinEdit::Value() const {
-    int value;
-    return ReadDecimal(Text(), value) ? value : minValue_;
+    return TryDecimalToInt(Text()).value_or(minValue_);
 }
 
 void TSpinEdit::SetValue(int value) {
