@@ -665,7 +665,7 @@ TEST_F(ClientTest, GameEndsAlsoWhenTheServerClosesDuringTheReport) {
     // the report.
     dialogs.Answer(platform::mrOk, [&] {
         peer->Close();
-        Settle(50);
+        EXPECT_TRUE(WaitUntil([&] { return form->FState == csDisconnected; }));
     });
     peer->Send("TS_SM:Result\r\tTS_Gm:Over!\t");
     ASSERT_TRUE(WaitUntil([&] { return form->FState == csFinished; }));

@@ -81,7 +81,7 @@ protected:
         if (const int wish = RoleIndexOfCode(role); wish >= 0)
             EXPECT_TRUE(WaitUntil([&] { return WishOf(name) == RoleWord(wish); }));
         else if (!role.empty())
-            Settle(50);
+            Settle(50); // an unknown code shows nothing to wait for
         return peer;
     }
 
@@ -129,7 +129,8 @@ TEST_F(ServerNetwork, ExampleExchangeWithOneFactoryPlayer) {
     peer->Send("TC_PN:Client A\t");
     peer->Send("TC_PT:Ft\t");
     ASSERT_TRUE(peer->WaitForMessage("TS_Cn:Welcome!\t"));
-    Settle(100);
+    // Admitting below seats the player in the role its wish shows.
+    ASSERT_TRUE(WaitUntil([&] { return WishOf("Client A") == "Factory"; }));
     EXPECT_EQ(peer->Messages().front(), "TS_Cn:Welcome!\t");
 
     Admit("Client A");
@@ -277,7 +278,7 @@ TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
     EXPECT_EQ(anna->Order, 10);
     peer->Clear();
     peer->Send("TC_PO:Ft:T01:80\t"); // stored as -128: the order is cancelled, no reply
-    Settle(100);
+    Settle(100);                     // also the time in which a reply would come
     EXPECT_EQ(anna->Order, -128);
     EXPECT_EQ(peer->Received(), "");
 
@@ -319,6 +320,7 @@ TEST_F(ServerNetwork, InterleavedPartialMessagesAreFramedPerConnection) {
     TestPeer a, b;
     ASSERT_TRUE(a.Connect(port));
     ASSERT_TRUE(b.Connect(port));
+    // The pauses make each piece arrive as a read of its own.
     a.Send("TC_PN:Al");
     Settle(30);
     b.Send("TC_PN:Bo");
@@ -452,7 +454,7 @@ TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
         deepest = std::max(deepest, ++depth);
         peer->Send(flood);
         WaitUntil([&] { return form.ServerMessages.Waiting() == limit; });
-        Settle(50);
+        Settle(50); // the rest, dropped past the limit, leaves no sign to wait for
         --depth;
     });
     for (int i = 0; i < 200; ++i)

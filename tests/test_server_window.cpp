@@ -460,7 +460,7 @@ TEST_F(ServerWindowTest, JoinLabelsAndAvailabilityMessagesGoToNamedConnections) 
     named.Clear();
     form.SetEntryLabels();
     ASSERT_TRUE(named.WaitForMessages(4));
-    Settle(100);
+    Settle(100); // time for a fifth message, or one to the unnamed connection, to show
     Lines joins;
     for (const std::string& m : named.Messages())
         if (m.rfind("TS_Jn:", 0) == 0) joins.push_back(m);

@@ -367,7 +367,7 @@ TEST_F(Sockets, ReplyFollowedByCloseStillReachesThePeerWhole) {
     peer.Send("TC_PN:Bob\t");
     ASSERT_TRUE(WaitUntil([&] { return disconnects == 1; }));
     peer.Send("TC_PT:Ft\t");
-    Settle(300);
+    Settle(300); // the late read is the case tested: no condition to wait for
     ASSERT_TRUE(peer.ReadToEnd());
     EXPECT_FALSE(peer.reset);
     EXPECT_EQ(peer.got.size(), reply.size());
@@ -437,7 +437,7 @@ TEST_F(Sockets, ErrorCodeClearedByTheHandlerSettlesTheError) {
     client.SetPort(DeadPort());
     client.Open();
     ASSERT_TRUE(WaitUntil([&] { return errors == 1; }));
-    Settle(50);
+    Settle(50); // time in which an exception would follow
     EXPECT_TRUE(exceptions.empty());
     EXPECT_FALSE(client.Active());
 
@@ -695,7 +695,7 @@ TEST_F(Sockets, OtherConnectionEndingInsideAModalLoopLivesUntilTheLoopIsLeft) {
         tick.start(2);
         QTimer::singleShot(5000, &box, &QEventLoop::quit);
         box.exec();
-        Settle(150);
+        Settle(150); // time in which a premature release would happen
         ASSERT_FALSE(other.isNull());
         EXPECT_FALSE(second->Connected());
         second->SendText("late");
