@@ -141,10 +141,8 @@ void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std
             HandleGameMessage(Value);
         else if (Code == "Tn")
             HandleWeekMessage(Value);
-        else if (RoleIndexOfCode(Code) >= 0 ||
-                 (Code.size() == 3 && (Code.starts_with("BC") || Code.starts_with("Dm")) &&
-                  Code[2] >= '0' && Code[2] <= '3'))
-            HandleStateValue(Code, Value);
+        else if (const std::optional<TStateCode> state = ReadStateCode(Code))
+            HandleStateValue(*state, Value);
         else if (Code == "PO" || Code == "PS")
             HandleReceipt(Code == "PO", Value);
         else if (Code == "Jn" || Code == "Od")
@@ -265,18 +263,18 @@ void TTrovGameClientForm::HandleWeekMessage(const std::string& Value) {
     }
 }
 
-// A value of the state block: an inventory ("Ft" to "Rt"), or the own role's backlog ("BCn")
-// or incoming order ("Dmn").
-void TTrovGameClientForm::HandleStateValue(const std::string& Code, const std::string& Value) {
+// A value of the state block: any role's inventory, or the own role's backlog or incoming order.
+void TTrovGameClientForm::HandleStateValue(const TStateCode& Code, const std::string& Value) {
     if (Value.size() != 2) return;
     const auto value = static_cast<std::uint8_t>(HexToNum(Value));
-    if (const int role = RoleIndexOfCode(Code); role >= 0) {
+    const int role = Code.Role;
+    if (Code.Item == TStateItem::Stock) {
         FStock[role] = value;
         StoreHistory([&](THistoryRec& rec) { rec.Stock[role] = value; });
         return;
     }
-    if (Code[2] - '0' != OwnRole()) return;
-    if (Code.starts_with("BC")) {
+    if (role != OwnRole()) return;
+    if (Code.Item == TStateItem::Backlog) {
         FBacklog = value;
         StoreHistory([&](THistoryRec& rec) { rec.Backlog = value; });
     } else {

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+struct TStateCode;
 class QAction;
 class QCheckBox;
 class QGroupBox;
@@ -185,7 +186,7 @@ public:
     void HandleSessionMessage(const std::string& Code, const std::string& Value);
     void HandleGameMessage(const std::string& Value);
     void HandleWeekMessage(const std::string& Value);
-    void HandleStateValue(const std::string& Code, const std::string& Value);
+    void HandleStateValue(const TStateCode& Code, const std::string& Value);
     void HandleReceipt(bool Order, const std::string& Value);
     void HandleRoleFlag(bool Join, const std::string& Value);
     void HandleTextMessage(const std::string& Value);

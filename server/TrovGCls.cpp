@@ -312,20 +312,18 @@ void TTrovGame::SendStateToSocket(platform::TConnection* socket,
     if (!socket || !socket->Connected()) return;
     const int w = FTurn - 1;
     if (w < 0 || w >= static_cast<int>(StockF.size())) return;
-    auto send = [socket](const std::string& code, std::uint8_t value) {
-        socket->SendText(StateValueMessage(code, value));
+    auto send = [socket](TStateItem item, int role, std::uint8_t value) {
+        socket->SendText(StateValueMessage({item, role}, value));
     };
     socket->SendText(WeekMessage(weekText));
-    send(RoleCode(0), StockF[w]);
-    send(RoleCode(1), StockD[w]);
-    send(RoleCode(2), StockW[w]);
-    send(RoleCode(3), StockR[w]);
+    const THistory* stocks[] = {&StockF, &StockD, &StockW, &StockR};
+    for (int n = 0; n < 4; ++n) send(TStateItem::Stock, n, (*stocks[n])[w]);
     const THistory* demands[] = {&OrderDd, &OrderWd, &OrderRd, &Market};
     const THistory* backlogs[] = {&BacklogF, &BacklogD, &BacklogW, &BacklogR};
     for (int n = 0; n < 4; ++n) {
         const TPlayerData* p = FPlayers[n + 1];
-        if (p && p->Owner == owClient) send("Dm" + std::to_string(n), (*demands[n])[w]);
-        send("BC" + std::to_string(n), (*backlogs[n])[w]);
+        if (p && p->Owner == owClient) send(TStateItem::Demand, n, (*demands[n])[w]);
+        send(TStateItem::Backlog, n, (*backlogs[n])[w]);
     }
 }
 

@@ -17,6 +17,8 @@ std::string RoleFlagMessage(std::string_view code, int roleIndex, bool on) {
 }
 
 constexpr std::string_view kReceived = "Received!:";
+constexpr std::string_view kDemandHead = "Dm";
+constexpr std::string_view kBacklogHead = "BC";
 
 } // namespace
 
@@ -48,8 +50,26 @@ std::string WeekMessage(std::string_view weekText) {
     return ServerMessage("Tn", weekText);
 }
 
-std::string StateValueMessage(std::string_view code, int value) {
-    return ServerMessage(code, NumToHex(value));
+std::string StateValueMessage(TStateCode code, int value) {
+    std::string text;
+    if (code.Item == TStateItem::Stock) {
+        text = RoleCode(code.Role);
+    } else {
+        text = code.Item == TStateItem::Demand ? kDemandHead : kBacklogHead;
+        text += static_cast<char>('0' + code.Role);
+    }
+    return ServerMessage(text, NumToHex(value));
+}
+
+std::optional<TStateCode> ReadStateCode(std::string_view code) {
+    if (const int role = RoleIndexOfCode(code); role >= 0)
+        return TStateCode{TStateItem::Stock, role};
+    if (code.size() != kDemandHead.size() + 1) return std::nullopt;
+    const int role = code.back() - '0';
+    if (!IsRoleIndex(role)) return std::nullopt;
+    if (code.starts_with(kDemandHead)) return TStateCode{TStateItem::Demand, role};
+    if (code.starts_with(kBacklogHead)) return TStateCode{TStateItem::Backlog, role};
+    return std::nullopt;
 }
 
 std::optional<std::string_view> ReadReceipt(std::string_view value) {

@@ -31,10 +31,18 @@ std::string JoinMessage(int roleIndex, bool taken);
 std::string OrderStatusMessage(int roleIndex, bool ordered);
 // The receipt of an order ("PO") or a shipment ("PS") with the stored amount.
 std::string ReceiptMessage(bool order, int amount);
-// A value of the state block: the week (its text: two digits or "Fn"), and the numbered ones
-// ("Ft", "Dm0", ...) as two digits.
+// A value of the state block: the week (its text: two digits or "Fn"), and the values of a
+// role as two digits: its inventory (coded with the role's code), its incoming order ("Dm"
+// and the role index) and its backlog ("BC" and the role index).
 std::string WeekMessage(std::string_view weekText);
-std::string StateValueMessage(std::string_view code, int value);
+enum class TStateItem { Stock, Demand, Backlog };
+struct TStateCode {
+    TStateItem Item;
+    int Role; // index, 0 to 3
+};
+std::string StateValueMessage(TStateCode code, int value);
+// The state value a message code names, if it names one.
+[[nodiscard]] std::optional<TStateCode> ReadStateCode(std::string_view code);
 
 // "Received!:" and two digits: the digits.
 [[nodiscard]] std::optional<std::string_view> ReadReceipt(std::string_view value);

@@ -1,5 +1,6 @@
 // Numbers, framing, envelope checks and the chunked sender against exact byte strings.
 #include "shared/Money.h"
+#include "shared/Protocol.h"
 #include "shared/Wire.h"
 
 #include "platform/Sjis.h"
@@ -142,6 +143,25 @@ TEST(ServerEnvelope, IgnoredLines) {
     auto shortBlock = ParseServerEnvelope("TS_Dm0:");
     ASSERT_TRUE(shortBlock);
     EXPECT_EQ(shortBlock->value, "");
+}
+
+TEST(StateValues, EachReadsBackFromItsMessageAndOtherCodesNameNone) {
+    EXPECT_EQ(StateValueMessage({TStateItem::Stock, 0}, 5), "TS_Ft:05\t");
+    EXPECT_EQ(StateValueMessage({TStateItem::Demand, 2}, 10), "TS_Dm2:0A\t");
+    EXPECT_EQ(StateValueMessage({TStateItem::Backlog, 3}, 255), "TS_BC3:FF\t");
+    for (TStateItem item : {TStateItem::Stock, TStateItem::Demand, TStateItem::Backlog})
+        for (int role = 0; role < 4; ++role) {
+            std::string line = StateValueMessage({item, role}, 7);
+            line.pop_back();
+            const auto envelope = ParseServerEnvelope(line);
+            ASSERT_TRUE(envelope) << line;
+            const auto code = ReadStateCode(envelope->code);
+            ASSERT_TRUE(code) << line;
+            EXPECT_EQ(code->Item, item) << line;
+            EXPECT_EQ(code->Role, role) << line;
+        }
+    for (const char* other : {"Dm4", "BC/", "Bc0", "dm0", "Dm", "BC00", "W3", "Tn", ""})
+        EXPECT_FALSE(ReadStateCode(other)) << '"' << other << '"';
 }
 
 TEST(SendTextInPieces, SplitsLinesIntoPiecesThenCrThenTerminator) {
