@@ -4,8 +4,9 @@
 // Input: one byte choosing the part, then
 //   0: a 32-bit value (4 bytes) for NumToHex, the rest as text for HexToNum;
 //   1: chunks for one receive buffer, each a length byte and that many bytes;
-//   2: one message line for both envelope checks.
+//   2: one message line for both envelope checks and the readers of the values' fields.
 #include "fuzz/FuzzSupport.h"
+#include "shared/Protocol.h"
 #include "shared/Wire.h"
 
 #include <string>
@@ -135,6 +136,31 @@ void CheckValue(const std::string& value, std::string_view line, std::size_t sta
     }
 }
 
+// Each reader's fields, put together again, are the text it read; a state code names the
+// message it came from.
+void CheckClientFields(std::string_view value) {
+    if (const auto d = ReadDecision(value))
+        FUZZ_CHECK(std::string(d->Role) + ":T" + std::string(d->Week) + ":" +
+                       std::string(d->Amount) ==
+                   value);
+    if (const auto chat = ReadChat(value))
+        FUZZ_CHECK(ChatHead(chat->From, chat->To) + std::string(chat->Text) ==
+                   "TC_SM:" + std::string(value));
+}
+
+void CheckServerFields(std::string_view code, std::string_view value) {
+    if (const auto state = ReadStateCode(code)) {
+        std::string message = StateValueMessage(*state, 0);
+        message.pop_back(); // the terminator
+        const auto again = ParseServerEnvelope(message);
+        FUZZ_CHECK(again && again->code == code);
+    }
+    if (const auto digits = ReadReceipt(value))
+        FUZZ_CHECK("Received!:" + std::string(*digits) == value);
+    if (const auto flag = ReadRoleFlag(value))
+        FUZZ_CHECK(std::string(flag->Role) + ":" + flag->Flag == value);
+}
+
 void CheckEnvelopes(std::string_view line) {
     // A NUL ends the text; the first line ends at CR or LF.
     line = line.substr(0, line.find('\0'));
@@ -146,6 +172,7 @@ void CheckEnvelopes(std::string_view line) {
     if (client) {
         FUZZ_CHECK(client->code == first.substr(3, 2));
         CheckValue(client->value, line, 6);
+        CheckClientFields(client->value);
     }
 
     const auto server = ParseServerEnvelope(line);
@@ -156,6 +183,7 @@ void CheckEnvelopes(std::string_view line) {
         const std::size_t codeSize = two == "Dm" || two == "BC" ? 3 : 2;
         FUZZ_CHECK(server->code == first.substr(3, codeSize));
         CheckValue(server->value, line, 3 + codeSize + 1);
+        CheckServerFields(server->code, server->value);
     }
 }
 
