@@ -52,6 +52,7 @@ private:
     Control* control_;
 };
 
+// A radio group with its items side by side; selecting `index` runs no handler yet.
 TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
                            const std::vector<std::string>& items, int index,
                            const char* hint = nullptr);
