@@ -60,15 +60,7 @@ void TTrovGameClientForm::RadioGroup_PlayClick(QObject* Sender) {
 
 void TTrovGameClientForm::Button_SendMsgClick(QObject* Sender) {
     (void)Sender;
-    // The memo's lines joined by CR LF, as typed.
-    std::string text = ToSjis(Memo_Msg->toPlainText());
-    std::string memo;
-    for (char c : text) {
-        if (c == '\n')
-            memo += "\r\n";
-        else
-            memo += c;
-    }
+    const std::string memo = ChatText(ToSjis(Memo_Msg->toPlainText()));
     const int own = OwnRole();
     const int target = RadioGroup_Target->ItemIndex();
     if (!ClientSocket->Active() || Trim(memo).empty() || own < 0 || target < 0 || target > 4)

@@ -132,8 +132,7 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
     joins->addWidget(Label_RtJoin, 1, 1);
 
     Label_Msg = NewLabel("Label_Msg", "Message");
-    Memo_Msg =
-        Named(new QPlainTextEdit, "Memo_Msg", "Write your message and push the send button below.");
+    Memo_Msg = NewMemo("Memo_Msg", "Write your message and push the send button below.");
     roles.push_back("Server");
     RadioGroup_Target = NewRadioGroup("RadioGroup_Target", "Send to", roles, 0);
     Button_SendMsg = NewButton("Button_SendMsg", "Send", nullptr, true);

@@ -5,6 +5,7 @@
 #include "platform/StatusBar.h"
 
 #include <QMainWindow>
+#include <QPlainTextEdit>
 
 namespace platform {
 
@@ -20,6 +21,12 @@ QPushButton* NewButton(const std::string& name, const char* caption, const char*
     if (bold) SetBold(button, true);
     button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
     return button;
+}
+
+QPlainTextEdit* NewMemo(const std::string& name, const char* hint) {
+    auto* memo = Named(new QPlainTextEdit, name, hint);
+    memo->setTabChangesFocus(true);
+    return memo;
 }
 
 TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,

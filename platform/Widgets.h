@@ -11,6 +11,7 @@
 #include <vector>
 
 class QMainWindow;
+class QPlainTextEdit;
 
 namespace platform {
 
@@ -28,6 +29,8 @@ QLabel* NewLabel(const std::string& name, const char* caption, const char* hint 
 // A button as wide as its caption needs, bold or not.
 QPushButton* NewButton(const std::string& name, const char* caption, const char* hint,
                        bool bold = false);
+// A multi-line text field in which Tab moves the focus on, as in the other fields.
+QPlainTextEdit* NewMemo(const std::string& name, const char* hint);
 TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength, int value,
                        const char* hint = nullptr);
 // The main window's page control ("PageControl") in its middle, without pages yet, and its

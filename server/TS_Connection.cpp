@@ -354,7 +354,7 @@ void TTrovGameServerForm::Button_DisconnectClick(QObject*) {
 }
 
 void TTrovGameServerForm::Button_SendMsgClick(QObject*) {
-    std::string memo = ToSjis(Memo_SendMsg->toPlainText());
+    const std::string memo = ChatText(ToSjis(Memo_SendMsg->toPlainText()));
     if (Trim(memo).empty() || ListView_Connect->SelCount() < 1 ||
         ServerSocket->ActiveConnections() < 1 || ListView_Connect->Count() < 1)
         return;

@@ -162,8 +162,7 @@ QWidget* TTrovGameServerForm::CreateConnectionPage() {
     Button_SendMsg =
         NewButton("Button_SendMsg", "Send a Message", "Send a message to the selected clients.");
     Button_SendMsg->setEnabled(false);
-    Memo_SendMsg = Named(new QPlainTextEdit, "Memo_SendMsg",
-                         "Write here the message to the selected clients.");
+    Memo_SendMsg = NewMemo("Memo_SendMsg", "Write here the message to the selected clients.");
     Memo_SendMsg->setMaximumHeight(80);
 
     auto* buttons = new QVBoxLayout;

@@ -99,6 +99,18 @@ std::string ChatHead(std::string_view fromCode, std::string_view toCode) {
     return "TC_SM:" + std::string(fromCode) + ":" + std::string(toCode) + ":";
 }
 
+std::string ChatText(std::string_view typed) {
+    std::string text;
+    text.reserve(typed.size());
+    for (char c : typed) {
+        if (c == '\n')
+            text += "\r\n";
+        else
+            text += c == kTerminator ? ' ' : c;
+    }
+    return text;
+}
+
 std::optional<TDecision> ReadDecision(std::string_view body) {
     if (body.size() != 9 || body[2] != ':' || body[3] != 'T' || body[6] != ':') return std::nullopt;
     return TDecision{body.substr(0, 2), body.substr(4, 2), body.substr(7, 2)};

@@ -63,6 +63,10 @@ std::string DecisionMessage(bool order, std::string_view roleCode, int week, int
 // The head of a chat text, for the chunked sender: "TC_SM:<from>:<to>:".
 std::string ChatHead(std::string_view fromCode, std::string_view toCode);
 
+// A typed text (a memo's, lines separated by LF) as the text of a chat or text message: lines
+// separated by CR LF, and each TAB, which would end the message there, as a blank.
+std::string ChatText(std::string_view typed);
+
 // An order or shipment value: exactly 9 bytes, ':' third, 'T' fourth, ':' seventh.
 struct TDecision {
     std::string_view Role;   // two bytes

@@ -3,6 +3,8 @@
 #include "test_client_fixture.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -578,6 +580,28 @@ TEST_F(ClientTest, AChatMessageGoesOutInPiecesThenIsConfirmedAndCleared) {
     EXPECT_TRUE(form->Memo_Msg->toPlainText().isEmpty());
     ASSERT_TRUE(peer->WaitForMessages(1));
     EXPECT_EQ(peer->Received(), "TC_SM:W1:Rt:a\rb\r\t");
+}
+
+TEST_F(ClientTest, ATabNeverGoesIntoAChatText) {
+    CreateForm();
+    form->RadioGroup_Play->SetItemIndex(1);
+    form->RadioGroup_Target->SetItemIndex(3);
+    ConnectToServer();
+    peer->Clear();
+    // Tab moves the focus on, as in the other fields.
+    form->show();
+    form->Memo_Msg->setFocus();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+    QApplication::sendEvent(form->Memo_Msg, &tab);
+    EXPECT_TRUE(form->Memo_Msg->toPlainText().isEmpty());
+    EXPECT_NE(form->focusWidget(), form->Memo_Msg);
+    // A pasted TAB (it would end the message on the wire) goes as a blank.
+    QApplication::clipboard()->setText("\ta\tb\nc\t");
+    form->Memo_Msg->paste();
+    ASSERT_EQ(form->Memo_Msg->toPlainText(), "\ta\tb\nc\t");
+    form->Button_SendMsg->click();
+    ASSERT_TRUE(peer->WaitForMessages(1));
+    EXPECT_EQ(peer->Received(), "TC_SM:W1:Rt: a b\rc \r\t");
 }
 
 TEST_F(ClientTest, ABlankChatMessageIsNeitherSentNorCleared) {

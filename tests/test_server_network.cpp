@@ -10,7 +10,10 @@
 #include "platform/StatusBar.h"
 #include "shared/Role.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -419,6 +422,25 @@ TEST_F(ServerNetwork, GameMastersMessageGoesToTheSelectedPlayersInPiecesOfEight)
     EXPECT_EQ(form.StatusBar->SimpleText(), "Message has been sent.");
     Settle(50);
     EXPECT_EQ(a->Received().find("TS_SM"), std::string::npos);
+}
+
+TEST_F(ServerNetwork, TheGameMastersMessageCarriesNoTab) {
+    auto a = Join("A", "Ft");
+    Row("A")->SetSelected(true);
+    a->Clear();
+    // Tab moves the focus on, as in the other fields.
+    form.show();
+    form.Memo_SendMsg->setFocus();
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+    QApplication::sendEvent(form.Memo_SendMsg, &tab);
+    EXPECT_TRUE(form.Memo_SendMsg->toPlainText().isEmpty());
+    EXPECT_NE(form.focusWidget(), form.Memo_SendMsg);
+    // A pasted TAB (it would end the message on the wire) goes as a blank.
+    QApplication::clipboard()->setText("x\ty\t\nz");
+    form.Memo_SendMsg->paste();
+    ASSERT_EQ(form.Memo_SendMsg->toPlainText(), "x\ty\t\nz");
+    form.Button_SendMsgClick(nullptr);
+    ASSERT_TRUE(a->WaitForMessage("TS_SM:Message from Server\r\rx y \rz\r\t"));
 }
 
 TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
