@@ -152,20 +152,6 @@ void TTrovGameClientForm::RestoreFromTray() {
     RestoreFromTrayIcon(this, *FTrayIconData, FInTray);
 }
 
-void TTrovGameClientForm::changeEvent(QEvent* event) {
-    TForm::changeEvent(event);
-    // The application's minimise event runs once the minimising is over (hiding the window
-    // in the middle of it would be undone by it).
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (!isMinimized()) return;
-                if (TApplication* app = Application()) app->Minimized();
-            },
-            Qt::QueuedConnection);
-}
-
 void TTrovGameClientForm::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }

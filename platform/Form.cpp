@@ -1,5 +1,7 @@
 #include "platform/Form.h"
 
+#include "platform/Application.h"
+
 #include <QEvent>
 
 namespace platform {
@@ -28,6 +30,20 @@ bool TForm::event(QEvent* event) {
         break;
     }
     return result;
+}
+
+void TForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // The handler runs once the minimising is over: a window hidden in the middle of it (into
+    // the tray) would be shown again by the rest of it.
+    if (event->type() == QEvent::WindowStateChange && isMinimized())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!isMinimized()) return;
+                if (TApplication* app = Application()) app->Minimized();
+            },
+            Qt::QueuedConnection);
 }
 
 void TForm::FitToFrame() {

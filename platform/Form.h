@@ -24,6 +24,8 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    // A minimised main window runs the application's minimise handler.
+    void changeEvent(QEvent* event) override;
 
 private:
     void FitToFrame();

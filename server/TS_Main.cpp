@@ -570,12 +570,6 @@ void TTrovGameServerForm::RestoreFromTray() {
     RestoreFromTrayIcon(this, *TrayIcon, FInTray);
 }
 
-void TTrovGameServerForm::changeEvent(QEvent* event) {
-    TForm::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized())
-        if (TApplication* app = Application()) app->Minimized();
-}
-
 void TTrovGameServerForm::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }

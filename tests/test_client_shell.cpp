@@ -7,6 +7,7 @@
 #include "platform/Shell.h"
 #include "shared/PreviewS.h"
 #include "shared/Sub.h"
+#include "support/PretendTray.h"
 
 #include <QAction>
 #include <QMenu>
@@ -166,12 +167,6 @@ TEST_F(ClientShellTest, AnExceptionDialogClosedOtherwiseReturnsToTheProgram) {
 
 // ---- Tray -----------------------------------------------------------------------------------
 
-// A desktop with a tray, for the tests of going into it.
-struct PretendTray {
-    PretendTray() { platform::TTrayIcon::PretendAvailable(true); }
-    ~PretendTray() { platform::TTrayIcon::PretendAvailable(false); }
-};
-
 TEST_F(ClientShellTest, MinimisingGoesToTheTrayOnlyWithTheOptionAndAPressBringsItBack) {
     PretendTray tray;
     CreateForm();
@@ -201,6 +196,11 @@ TEST_F(ClientShellTest, MinimisingGoesToTheTrayOnlyWithTheOptionAndAPressBringsI
     EXPECT_FALSE(form->FTrayIconData->Shown());
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(IsStayOnTop(form.get()));
+
+    // And again.
+    form->showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return form->FInTray; }));
+    EXPECT_FALSE(form->isVisible());
 }
 
 TEST_F(ClientShellTest, AForcedTrayIgnoresTheOption) {

@@ -2,6 +2,7 @@
 // enabling, options, start-up entry, tray, the application's handlers.
 #include "server/TS_Main.h"
 #include "support/Files.h"
+#include "support/PretendTray.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 
@@ -321,6 +322,26 @@ TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
     emit form->TrayIcon->Icon()->activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(form->FInTray);
     TTrayIcon::PretendAvailable(false);
+}
+
+TEST_F(ServerShell, MinimisingWithTheOptionGoesToTheTrayEveryTime) {
+    PretendTray tray;
+    auto form = Open();
+    form->show();
+    form->MItem_TaskTray->setChecked(true);
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        form->showMinimized();
+        ASSERT_TRUE(WaitUntil([&] { return form->FInTray; }));
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(form->isVisible());
+        EXPECT_TRUE(form->TrayIcon->Shown());
+        emit form->TrayIcon->Icon()->activated(QSystemTrayIcon::Trigger);
+        EXPECT_FALSE(form->FInTray);
+        EXPECT_FALSE(form->TrayIcon->Shown());
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_FALSE(form->isMinimized());
+    }
 }
 
 TEST_F(ServerShell, ExceptionPausesAndOkSwitchesTheServerOffAndInitialises) {
