@@ -24,9 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProxyStyle>
 #include <QPushButton>
-#include <QStyleOption>
 #include <QVBoxLayout>
 
 using namespace platform;
@@ -43,23 +41,6 @@ QAction* NewItem(QMenu* menu, const char* name, const char* caption, bool checka
 QFont SystemFont16() {
     return PixelFont("system", 16);
 }
-
-// Group box titles whose full width is drawn: the style measures a title by its glyphs' bounding
-// box, which leaves out the width of characters taken from a fallback font (a full-width "！" at
-// the end of the title would be cut off).
-class TWholeTitleStyle : public QProxyStyle {
-public:
-    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
-                         const QWidget* widget) const override {
-        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
-        if (control == CC_GroupBox && part == SC_GroupBoxLabel)
-            if (const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option)) {
-                const int width = box->fontMetrics.horizontalAdvance(box->text) + 2;
-                if (rect.width() < width) rect.setWidth(width);
-            }
-        return rect;
-    }
-};
 
 } // namespace
 
@@ -153,9 +134,7 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
 QWidget* TTrovGameClientForm::CreateStatusPage() {
     GroupBox_Game =
         Named(new QGroupBox("[Group name undecided] - Status : Week ? "), "GroupBox_Game");
-    auto* titleStyle = new TWholeTitleStyle;
-    titleStyle->setParent(this);
-    GroupBox_Game->setStyle(titleStyle);
+    ShowWholeTitle(GroupBox_Game);
     CreateHeadings(false);
     const auto headings = Headings();
     const auto cursors = Cursors();
@@ -185,32 +164,30 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
             NewLabel("Label_" + code + "Input", (std::string(RoleWord(i)) + " : Notyet").c_str());
         inputRow->addWidget(c.Input, i / 2, i % 2);
 
-        const int col = i * 2;
+        const int col = GridColumn(i);
+        const int span = GridSpan(i);
         grid->addWidget(headings[i], 0, col);
         grid->addWidget(cursors[i], 0, col + 1, Qt::AlignHCenter);
-        grid->addWidget(c.Stock, 1, col, Qt::AlignTop);
-        grid->addWidget(c.BLCost, 2, col);
-        grid->addWidget(c.Demand, 3, col);
+        grid->addWidget(c.Stock, 1, col, 1, span, Qt::AlignTop);
+        grid->addWidget(c.BLCost, 2, col, 1, span);
+        grid->addWidget(c.Demand, 3, col, 1, span);
         auto* orderRow = new QHBoxLayout;
         orderRow->addWidget(c.OrderLabel);
         orderRow->addWidget(c.Order);
         orderRow->addStretch();
-        grid->addLayout(orderRow, 4, col);
+        grid->addLayout(orderRow, 4, col, 1, span);
         auto* shipRow = new QHBoxLayout;
         shipRow->addWidget(c.ShipMLabel);
         shipRow->addWidget(c.ShipM);
         shipRow->addStretch();
-        grid->addLayout(shipRow, 5, col);
+        grid->addLayout(shipRow, 5, col, 1, span);
         grid->addWidget(c.OrderButton, 6, col, Qt::AlignLeft);
     }
     grid->addWidget(Label_Marcket, 0, 8, Qt::AlignHCenter);
     // The four role columns share the width equally; long texts wrap inside their column.
     for (int i = 0; i < 4; ++i) {
         const auto c = Column(i);
-        for (QLabel* label : {headings[i], c.Stock, c.BLCost, c.Demand}) {
-            label->setWordWrap(true);
-            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        }
+        for (QLabel* label : {c.Stock, c.BLCost, c.Demand}) WrapToWidth(label);
         headings[i]->setAlignment(Qt::AlignHCenter);
     }
     for (int c = 0; c < 8; c += 2) grid->setColumnStretch(c, 1);

@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 
 #include <QDir>
+#include <QFont>
 #include <QLibraryInfo>
 
 #include <QKeyEvent>
@@ -21,6 +22,11 @@ void PreferPlainEventLoop() {
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The faces that the windows' design fonts stand for here, whatever else the desktop has:
+    // the settings' "Terminal" a fixed-pitch face, the windows' "System" a proportional one, both
+    // of the family that the set-up installs. A face of these names, where installed, is used.
+    QFont::insertSubstitution(QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"));
+    QFont::insertSubstitution(QStringLiteral("System"), QStringLiteral("DejaVu Sans"));
     // The code without widgets beeps and opens boxes through these.
     SetPlatformBeep([] { QApplication::beep(); });
     SetBoxes(&Dialogs());

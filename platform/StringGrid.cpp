@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kLine = 1;         // width of a grid line
 constexpr int kSizingMargin = 3; // how near a column border the mouse may grab it
-constexpr int kTextIndent = 2;   // text starts this far from the cell's left edge
 
 // Keys whose work is done by the character they type, not by the key code.
 bool IsCharacterKey(std::uint16_t key) {
@@ -421,7 +420,7 @@ void TStringGrid::paintEvent(QPaintEvent*) {
             if (!s.empty()) {
                 p.setClipRect(clip.intersected(cell));
                 p.setPen(text);
-                p.drawText(cell.adjusted(kTextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
+                p.drawText(cell.adjusted(TextIndent, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter,
                            FromSjis(s));
             }
             if (c == col_ && r == row_ && hasFocus() && !editing_) {

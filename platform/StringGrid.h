@@ -71,6 +71,9 @@ public:
     int ColWidths(int col) const;
     void SetColWidths(int col, int width);
 
+    // A cell's text is drawn this far right of the cell's left edge, centred in the row: a column
+    // one pixel wider than a text shows it whole.
+    static constexpr int TextIndent = 1;
     // Pixel width of a text in the grid's font. Widths are remembered while the font stays.
     int TextWidth(const std::string& text) const;
     // Counts every change of a cell's text and of the grid's size, so that a caller can tell

@@ -4,16 +4,50 @@
 #include "platform/PageControl.h"
 #include "platform/StatusBar.h"
 
+#include <QGroupBox>
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QProxyStyle>
+#include <QStyleOption>
 
 namespace platform {
+
+namespace {
+
+class TWholeTitleStyle : public QProxyStyle {
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control == CC_GroupBox && part == SC_GroupBoxLabel)
+            if (const auto* box = qstyleoption_cast<const QStyleOptionGroupBox*>(option)) {
+                const int width = box->fontMetrics.horizontalAdvance(box->text) + 2;
+                if (rect.width() < width) rect.setWidth(width);
+            }
+        return rect;
+    }
+};
+
+} // namespace
+
+void ShowWholeTitle(QGroupBox* box) {
+    auto* style = new TWholeTitleStyle;
+    style->setParent(box);
+    box->setStyle(style);
+}
 
 QLabel* NewLabel(const std::string& name, const char* caption, const char* hint, bool bold) {
     auto* label = Named(new QLabel(QString::fromUtf8(caption)), name, hint);
     label->setTextFormat(Qt::PlainText);
     if (bold) SetBold(label, true);
     return label;
+}
+
+void WrapToWidth(QLabel* label) {
+    label->setWordWrap(true);
+    QSizePolicy policy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    policy.setHeightForWidth(true);
+    label->setSizePolicy(policy);
 }
 
 QPushButton* NewButton(const std::string& name, const char* caption, const char* hint, bool bold) {

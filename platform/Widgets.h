@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QGroupBox;
 class QMainWindow;
 class QPlainTextEdit;
 
@@ -26,6 +27,13 @@ template <class W> W* Named(W* widget, const std::string& name, const char* hint
 
 QLabel* NewLabel(const std::string& name, const char* caption, const char* hint = nullptr,
                  bool bold = false);
+// Lets the label's text wrap at blanks to the width that the layout gives it (however narrow),
+// with the label as high as its lines need at that width.
+void WrapToWidth(QLabel* label);
+// Gives the group box's title the full width of its text: the style measures a title by its
+// glyphs' bounding box, which leaves out trailing blanks and the width of characters taken from a
+// fallback font (a full-width "！" at the end of the title would be cut off).
+void ShowWholeTitle(QGroupBox* box);
 // A button as wide as its caption needs, bold or not.
 QPushButton* NewButton(const std::string& name, const char* caption, const char* hint,
                        bool bold = false);

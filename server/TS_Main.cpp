@@ -299,6 +299,7 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
 
 QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     GroupBox_Game = Named(new QGroupBox, "GroupBox_Game");
+    ShowWholeTitle(GroupBox_Game);
     auto* grid = new QGridLayout(GroupBox_Game);
     CreateHeadings(true);
     const auto headings = Headings();
@@ -316,7 +317,7 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         c.BLCost = NewLabel(name("Label", "BLCost").c_str(), "Backlog : ?", "Backlog");
         c.Demand = NewLabel(name("Label", "Demand").c_str(), "Ordered : ?", "Demand volume");
         // The running texts are longer than a column is wide: they wrap.
-        for (QLabel* label : {c.Stock, c.BLCost, c.Demand}) label->setWordWrap(true);
+        for (QLabel* label : {c.Stock, c.BLCost, c.Demand}) WrapToWidth(label);
         c.OrderLabel = NewLabel(name("Label", "Order").c_str(), "Order :", "Order volume");
         c.Order = NewSpinEdit(name("SpinEdit", "Order").c_str(), 0, 99, 2, 5, "Order volume");
         c.ShipMLabel = NewLabel(name("Label", "ShipM").c_str(),
@@ -330,20 +331,23 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
                      (std::string(RoleWord(i)) + " : Notyet").c_str(), "Other players status");
         statusRow->addWidget(c.Input);
 
-        const int col = i * 2;
+        const int col = GridColumn(i);
+        const int span = GridSpan(i);
         grid->addWidget(headings[i], 0, col);
         grid->addWidget(cursors[i], 0, col + 1);
-        grid->addWidget(c.Stock, 1, col);
-        grid->addWidget(c.BLCost, 2, col);
-        grid->addWidget(c.Demand, 3, col);
+        grid->addWidget(c.Stock, 1, col, 1, span);
+        grid->addWidget(c.BLCost, 2, col, 1, span);
+        grid->addWidget(c.Demand, 3, col, 1, span);
         auto* orderRow = new QHBoxLayout;
         orderRow->addWidget(c.OrderLabel);
         orderRow->addWidget(c.Order);
-        grid->addLayout(orderRow, 4, col);
+        orderRow->addStretch();
+        grid->addLayout(orderRow, 4, col, 1, span);
         auto* shipRow = new QHBoxLayout;
         shipRow->addWidget(c.ShipMLabel);
         shipRow->addWidget(c.ShipM);
-        grid->addLayout(shipRow, 5, col);
+        shipRow->addStretch();
+        grid->addLayout(shipRow, 5, col, 1, span);
         grid->addWidget(c.OrderButton, 6, col);
     }
     grid->addWidget(Label_Marcket, 0, 8);

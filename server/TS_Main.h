@@ -17,6 +17,7 @@
 #include "shared/RoleColumns.h"
 #include "shared/Wire.h"
 
+#include <QFont>
 #include <array>
 #include <iterator>
 #include <memory>
@@ -358,6 +359,8 @@ private:
     };
     std::vector<TShownWeek> shownWeeks_;
     std::uint64_t shownVersion_ = 0;
+    // The table's font when the weeks were measured: another font measures them again.
+    QFont shownFont_;
     std::string programFile_;
     // The application's handlers before this window installed its own.
     platform::TApplication::Handlers savedHandlers_;

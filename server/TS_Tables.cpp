@@ -113,6 +113,15 @@ const TGameRow kGameRows[38] = {
     {"Total cost             ", nullptr, &TTrovGame::TotalCost},
 };
 
+// The heading column of a table: as wide as `probe` plus 210 pixels, as designed, and at least
+// as wide as its widest heading.
+void FitHeadingColumn(TStringGrid* grid, const char* probe) {
+    int widest = 0;
+    for (int row = 0; row < grid->RowCount(); ++row)
+        widest = std::max(widest, grid->TextWidth(grid->Cells(0, row)));
+    grid->SetColWidths(0, std::max(grid->TextWidth(probe) + 210, widest + 1));
+}
+
 // A cell's number as a byte (its low eight bits), or `fallback` when it holds no integer.
 std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fallback) {
     auto value = TryDecimalToInt(grid->Cells(col, row));
@@ -183,8 +192,9 @@ void TTrovGameServerForm::AutoSizeGridColumns(TStringGrid* Grid) {
     if (!Grid || Grid->ColCount() == 0 || Grid->RowCount() == 0) return;
     THeldUpdate hold(Grid);
     for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col) {
+        // The column's heading ("Week", "Total  ") is shown whole too.
         int widest = 0;
-        for (int row = Grid->FixedRows(); row < Grid->RowCount(); ++row)
+        for (int row = 0; row < Grid->RowCount(); ++row)
             widest = std::max(widest, Grid->TextWidth(Grid->Cells(col, row)));
         if (widest > Grid->DefaultColWidth()) Grid->SetColWidths(col, widest + 1);
     }
@@ -233,7 +243,6 @@ void TTrovGameServerForm::InitTables() {
     const int weeks = game_->FFinalTurn;
     StringGrid_Game->SetRowCount(38);
     for (int row = 0; row < 38; ++row) StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
-    StringGrid_Game->SetColWidths(0, StringGrid_Game->TextWidth("Delay") + 210);
 
     StringGrid_Marcket->SetRowCount(weeks + 1);
     StringGrid_Marcket->SetCells(1, 0, "Week");
@@ -242,11 +251,13 @@ void TTrovGameServerForm::InitTables() {
 
     StringGrid_First->SetRowCount(30);
     for (int row = 0; row < 30; ++row) StringGrid_First->SetCells(0, row, kFirstRows[row].heading);
-    StringGrid_First->SetColWidths(0, StringGrid_First->TextWidth("Ship to Wholesaler") + 210);
+    FitHeadingColumn(StringGrid_First, "Ship to Wholesaler");
 
     for (int col = 1; col < StringGrid_Game->ColCount(); ++col)
         StringGrid_Game->SetCells(col, 0, std::to_string(col - 1));
+    FitHeadingColumn(StringGrid_Game, "Delay");
     ShowInitialValues();
+    AutoSizeGridColumns(StringGrid_Marcket);
 }
 
 void TTrovGameServerForm::ShowInitialValues() {
@@ -277,10 +288,13 @@ void TTrovGameServerForm::ShowHistory() {
     const int weeks = g.FFinalTurn;
     TStringGrid* grid = StringGrid_Game;
     grid->SetColCount(weeks + 1);
-    // Cells that something else wrote since: every week is written and measured again.
-    if (grid->ContentVersion() != shownVersion_ || shownWeeks_.size() != std::size_t(weeks) + 1)
+    // Cells that something else wrote since, or another font: every week is written and measured
+    // again.
+    if (grid->ContentVersion() != shownVersion_ || grid->font() != shownFont_ ||
+        shownWeeks_.size() != std::size_t(weeks) + 1)
         shownWeeks_.assign(std::size_t(weeks) + 1, TShownWeek{});
     THeldUpdate hold(grid);
+    FitHeadingColumn(grid, "Delay");
     for (int col = 1; col <= weeks; ++col) {
         const int w = col - 1;
         std::string values(1, w < g.FTurn ? 'v' : '-'); // a week not played yet is empty
@@ -292,7 +306,7 @@ void TTrovGameServerForm::ShowHistory() {
             }
         TShownWeek& shown = shownWeeks_[std::size_t(col)];
         if (shown.Values != values) {
-            int widest = 0;
+            int widest = grid->TextWidth(grid->Cells(col, 0)); // the week's number
             for (int row = 1; row < 38; ++row) {
                 const TGameRow& r = kGameRows[row];
                 std::string text;
@@ -311,6 +325,7 @@ void TTrovGameServerForm::ShowHistory() {
         if (shown.Widest > grid->DefaultColWidth()) grid->SetColWidths(col, shown.Widest + 1);
     }
     shownVersion_ = grid->ContentVersion();
+    shownFont_ = grid->font();
 }
 
 void TTrovGameServerForm::ShowTotals() {

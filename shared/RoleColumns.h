@@ -77,4 +77,10 @@ struct TRoleColumnControls {
     std::array<QLabel*, 4> Cursors() const {
         return {Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4};
     }
+    // The headings stand in a row of nine grid columns: the four roles' at 0, 2, 4 and 6, the
+    // arrows after them and the market's last. A role's controls below its heading take its
+    // column and the arrow's (the Retailer's the market's too), so that their texts have the room
+    // that the row of headings leaves.
+    static int GridColumn(int index) { return index * 2; }
+    static int GridSpan(int index) { return index == 3 ? 3 : 2; }
 };

@@ -4,6 +4,8 @@
 #include "support/Files.h"
 #include "support/ServerWindowFixture.h"
 
+#include "platform/Widgets.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -347,6 +349,23 @@ TEST_F(ServerTablesTest, ResultTextExportWritesHeaderAndGrid) {
     dialogs.ChooseFile(dir.filePath("no/such/folder/result.txt").toStdString());
     form.MItem_WriteClick(nullptr);
     EXPECT_EQ(dialogs.Boxes().size(), 1u);
+}
+
+TEST_F(ServerTablesTest, AFontChangeWidensTheStatusTableAtTheNextRefresh) {
+    for (int r = 1; r <= 4; ++r) Play(r, 1, 2); // the game master plays: the game waits
+    form.Button_StartClick(form.Button_Start);
+    ASSERT_EQ(game().FState, gsRunning);
+    ASSERT_EQ(game().FTurn, 1);
+    dialogs.ChooseFont(PixelFont("DejaVu Sans Mono", 48));
+    form.MItem_FontClick(form.MItem_Font);
+    form.UpdateDisplay();
+
+    // Week 0's values were shown in the smaller font; they are measured again in the larger.
+    const TStringGrid* grid = form.StringGrid_Game;
+    for (int col = 0; col <= game().FTurn; ++col)
+        for (int row = 0; row < grid->RowCount(); ++row)
+            EXPECT_GE(grid->ColWidths(col), grid->TextWidth(grid->Cells(col, row)) + 1)
+                << col << "," << row << " \"" << grid->Cells(col, row) << "\"";
 }
 
 TEST_F(ServerTablesTest, TheLongestComputerGameEndsInsideOneRefresh) {
