@@ -2,7 +2,6 @@
 // list with its totals, and copying and saving the history.
 #include "client/TC_Main.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Label.h"
 #include "platform/ListView.h"
 #include "platform/PageControl.h"
@@ -12,6 +11,7 @@
 #include "platform/StatusBar.h"
 #include "platform/Widgets.h"
 #include "shared/Money.h"
+#include "shared/SaveFile.h"
 #include "shared/Text.h"
 
 #include <QCheckBox>
@@ -271,11 +271,12 @@ void TTrovGameClientForm::MItem_CopyClick(QObject* Sender) {
 void TTrovGameClientForm::MItem_SaveClick(QObject* Sender) {
     PageControl->SetActivePageIndex(2);
     if (!SaveDialog.Execute()) return;
+    std::string text;
     try {
         MItem_SelAllClick(Sender);
-        std::string text;
-        CopyListViewRows(ListView_History, FColumnSep, text, true);
-        std::vector<std::string> lines = SplitLines(text);
+        std::string rows;
+        CopyListViewRows(ListView_History, FColumnSep, rows, true);
+        std::vector<std::string> lines = SplitLines(rows);
         std::string header;
         for (int c = 0; c < ListView_History->ColumnCount(); ++c) {
             if (c > 0) header += FColumnSep;
@@ -286,11 +287,11 @@ void TTrovGameClientForm::MItem_SaveClick(QObject* Sender) {
             for (std::size_t p; (p = bare.find(FColumnSep)) != std::string::npos;)
                 bare.erase(p, FColumnSep.size());
         if (!bare.empty()) lines.insert(lines.begin(), header);
-        // Written to a temporary file and renamed into place: an old file is never left
-        // half-written.
-        // A file that cannot be written is not reported, as no failure of saving is.
-        (void)WriteFileAtomic(SaveDialog.FileName, JoinLines(lines));
+        text = JoinLines(lines);
     } catch (...) {
-        // Saving fails silently.
+        // Not built: no file is written, and the old one stays as it was.
+        SayFileWritingError();
+        return;
     }
+    (void)WriteFileOrSay(SaveDialog.FileName, text);
 }

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -36,26 +36,47 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Writes the whole file in place: for a file that may be written in a folder that may not.
-bool WriteInPlace(const std::string& target, std::string_view bytes) {
-    int fd = open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes) && fsync(fd) == 0;
-    if (close(fd) != 0) ok = false;
-    return ok;
+// 0 when `st` describes a regular file of at most `most` bytes, else the error number for it.
+int RefusalOf(const struct stat& st, std::size_t most) {
+    if (S_ISDIR(st.st_mode)) return EISDIR;
+    if (!S_ISREG(st.st_mode)) return EINVAL;
+    if (st.st_size < 0 || static_cast<std::uint64_t>(st.st_size) > most) return EFBIG;
+    return 0;
 }
 
 } // namespace
 
-int ReadWholeFile(const std::string& path, std::string& bytes) {
+int ReadWholeFile(const std::string& path, std::string& bytes, std::size_t most) {
     bytes.clear();
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return errno != 0 ? errno : EIO;
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
-    const int error = std::ferror(f) ? (errno != 0 ? errno : EIO) : 0;
-    std::fclose(f);
+    // Judged before opening: opening a pipe waits for a writer, opening a device may act.
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return errno != 0 ? errno : EIO;
+    if (const int refusal = RefusalOf(st, most); refusal != 0) return refusal;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return errno != 0 ? errno : EIO;
+    // The name may have been given to something else meanwhile.
+    int error = fstat(fd, &st) == 0 ? RefusalOf(st, most) : (errno != 0 ? errno : EIO);
+    if (error == 0) {
+        bytes.reserve(static_cast<std::size_t>(st.st_size));
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) {
+                error = errno != 0 ? errno : EIO;
+                break;
+            }
+            if (n == 0) break;
+            // A file that grows while it is read is held to the same bound.
+            if (static_cast<std::size_t>(n) > most - bytes.size()) {
+                error = EFBIG;
+                break;
+            }
+            bytes.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    close(fd);
+    if (error != 0) bytes.clear();
     return error;
 }
 
@@ -84,7 +105,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes) {
 
     std::string temporary;
     int fd = CreateTemporary(target, mode, temporary);
-    if (fd < 0) return exists && WriteInPlace(target, bytes);
+    if (fd < 0) return false;
     bool ok = WriteAll(fd, bytes);
     if (ok && exists) ok = fchmod(fd, mode) == 0;
     if (ok) ok = fsync(fd) == 0;

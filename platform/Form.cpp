@@ -3,8 +3,56 @@
 #include "platform/Application.h"
 
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+#include <cstdint>
 
 namespace platform {
+
+namespace {
+
+// How far a point lies outside a rectangle, across plus down, in 64 bits.
+std::int64_t DistanceTo(const QRect& area, std::int64_t x, std::int64_t y) {
+    auto outside = [](std::int64_t v, std::int64_t start, std::int64_t end) {
+        return v < start ? start - v : v > end ? v - end : std::int64_t{0};
+    };
+    // Each is below 2^33: their sum fits.
+    return outside(x, area.left(), area.right()) + outside(y, area.top(), area.bottom());
+}
+
+// The start of a window `extent` long placed at `v` inside [start, start + length), as far as
+// it fits; never before `start`.
+int FitInto(std::int64_t v, int start, int length, int extent) {
+    const std::int64_t last = std::int64_t{start} + std::max<std::int64_t>(0, length - extent);
+    return static_cast<int>(std::clamp<std::int64_t>(v, start, last));
+}
+
+} // namespace
+
+void MoveOntoScreen(QWidget& window, int left, int top) {
+    const QSize size = window.frameGeometry().size();
+    const std::int64_t l = left, t = top;
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    const QScreen* nearest = nullptr;
+    std::int64_t nearestDistance = 0;
+    for (const QScreen* screen : screens) {
+        const QRect area = screen->geometry();
+        if (l < std::int64_t{area.x()} + area.width() && l + size.width() > area.x() &&
+            t < std::int64_t{area.y()} + area.height() && t + size.height() > area.y()) {
+            window.move(left, top);
+            return;
+        }
+        const std::int64_t distance = DistanceTo(screen->availableGeometry(), l, t);
+        if (!nearest || distance < nearestDistance) {
+            nearest = screen;
+            nearestDistance = distance;
+        }
+    }
+    const QRect area = nearest ? nearest->availableGeometry() : QRect();
+    window.move(FitInto(l, area.x(), area.width(), size.width()),
+                FitInto(t, area.y(), area.height(), size.height()));
+}
 
 void TForm::SetOuterSize(QSize size, QSize least, QSize most) {
     outer_ = size;

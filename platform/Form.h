@@ -7,6 +7,11 @@
 
 namespace platform {
 
+// Moves a main window to (left, top), its outer top-left corner, as a settings file gives it:
+// there when the window at its present size then overlaps a screen, else onto the nearest
+// screen, as far as it fits. Any two integers are safe.
+void MoveOntoScreen(QWidget& window, int left, int top);
+
 class TForm : public QMainWindow, public TMessageTarget {
     Q_OBJECT
 public:

@@ -5,7 +5,6 @@
 #include "platform/Sjis.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
@@ -21,15 +20,6 @@ std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-enum class FileState { Read, Missing, Unreadable };
-
-// Reads the whole file into `data`.
-FileState ReadSettings(const std::string& fileName, std::string& data) {
-    const int error = ReadWholeFile(fileName, data);
-    if (error == 0) return FileState::Read;
-    return error == ENOENT || error == ENOTDIR ? FileState::Missing : FileState::Unreadable;
 }
 
 // Lines without their LF or CR LF; a last line without a break counts, a break at the very end
@@ -103,10 +93,29 @@ IniWriteError::IniWriteError(const std::string& fileName)
 
 std::string ReadProfileString(const std::string& fileName, std::string_view section,
                               std::string_view key, std::string_view def) {
-    std::string data;
-    if (ReadSettings(fileName, data) != FileState::Read) return LimitValue(def);
+    return TIniFile(fileName).ReadString(section, key, def);
+}
+
+bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,
+                        std::string_view value) {
+    return TIniFile(fileName).TryWriteString(section, key, value);
+}
+
+const std::vector<std::string>& TIniFile::Lines() const {
+    if (!read_) {
+        read_ = true;
+        std::string data;
+        const int error = ReadWholeFile(fileName_, data, kIniMaxFileSize);
+        writable_ = error == 0 || error == ENOENT || error == ENOTDIR;
+        lines_ = SplitFileLines(data);
+    }
+    return lines_;
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view def) const {
     bool inSection = false;
-    for (const std::string& line : SplitFileLines(data)) {
+    for (const std::string& line : Lines()) {
         if (auto name = SectionOf(line)) {
             if (inSection) break; // only the first section of that name counts
             inSection = SameText(*name, section);
@@ -120,14 +129,12 @@ std::string ReadProfileString(const std::string& fileName, std::string_view sect
     return LimitValue(def);
 }
 
-bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,
-                        std::string_view value) {
+bool TIniFile::TryWriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
     value = value.substr(0, value.find_first_of(std::string_view("\r\n\0", 3)));
 
-    std::string data;
-    FileState state = ReadSettings(fileName, data);
-    if (state == FileState::Unreadable) return false; // its other lines could not be kept
-    std::vector<std::string> lines = SplitFileLines(data);
+    std::vector<std::string> lines = Lines();
+    if (!writable_) return false;
 
     const std::size_t none = static_cast<std::size_t>(-1);
     std::size_t sectionLine = none; // the header of the first section of that name
@@ -168,12 +175,10 @@ bool WriteProfileString(const std::string& fileName, std::string_view section, s
         out += line;
         out += "\r\n";
     }
-    return WriteFileAtomic(fileName, out);
-}
-
-std::string TIniFile::ReadString(std::string_view section, std::string_view key,
-                                 std::string_view def) const {
-    return ReadProfileString(fileName_, section, key, def);
+    // A file grown past what is read would be lost at the next start.
+    if (out.size() > kIniMaxFileSize || !WriteFileAtomic(fileName_, out)) return false;
+    lines_ = std::move(lines);
+    return true;
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
@@ -186,7 +191,7 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 }
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-    if (!WriteProfileString(fileName_, section, key, value)) throw IniWriteError(fileName_);
+    if (!TryWriteString(section, key, value)) throw IniWriteError(fileName_);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

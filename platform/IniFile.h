@@ -2,10 +2,16 @@
 // Initialisation files: "[Section]" lines opening sections, "Key=Value" lines inside them,
 // Shift-JIS bytes kept as they are.
 //
-// Every read opens the file afresh and every write replaces the file at once (through a
-// temporary file and a rename), nothing is cached between calls. A settings save writes its
-// keys one by one and must stop at the first refused write with the earlier keys already in
-// the file; a cached copy flushed at the end could only fail as a whole.
+// A TIniFile reads its file once, at its first use, and works on that copy from then on; every
+// write replaces the file at once (through a temporary file and a rename) with the copy and the
+// new key. A settings save writes its keys one by one and must stop at the first refused write
+// with the earlier keys already in the file; a copy flushed only at the end could only fail as
+// a whole.
+//
+// A file that is no regular file (a pipe, a device, a folder) or is larger than kIniMaxFileSize
+// is no settings file this program wrote: it reads as missing, and every write to it is refused,
+// so it is never replaced. The same for a file that cannot be read: its other lines could not
+// be kept. A write that would make the file larger than that is refused too.
 //
 // Reading: section and key names match without regard to letter case (single-byte letters;
 // double-byte characters must match exactly); the first matching section and the first
@@ -22,10 +28,13 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
 constexpr std::size_t kIniMaxValue = 2047;
+// The largest settings file that is read; far more than any settings file needs.
+constexpr std::size_t kIniMaxFileSize = 1 << 20;
 
 // A write that the file system refused. The message is Shift-JIS: "<file> に書き込めません".
 class IniWriteError : public std::runtime_error {
@@ -38,11 +47,12 @@ private:
 };
 
 // The value of the key, or `def` (cut to kIniMaxValue bytes) when the file, the section or
-// the key is missing or the file cannot be read.
+// the key is missing or the file is not read (above).
 std::string ReadProfileString(const std::string& fileName, std::string_view section,
                               std::string_view key, std::string_view def);
 // Sets the key to `value`, creating the file, section and key as needed. False when the file
-// cannot be written (missing folder, read-only file or folder); the file is then unchanged.
+// cannot be written (missing folder, read-only file or folder, a file that is not read); the
+// file is then unchanged.
 [[nodiscard]] bool WriteProfileString(const std::string& fileName, std::string_view section,
                                       std::string_view key, std::string_view value);
 
@@ -65,9 +75,18 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+    // Sets the key; false when the write is refused (the file and the copy then unchanged).
+    [[nodiscard]] bool TryWriteString(std::string_view section, std::string_view key,
+                                      std::string_view value);
 
 private:
+    // The file's lines, read at the first call.
+    const std::vector<std::string>& Lines() const;
+
     std::string fileName_;
+    mutable bool read_ = false;
+    mutable bool writable_ = false; // read, or missing
+    mutable std::vector<std::string> lines_;
 };
 
 } // namespace platform

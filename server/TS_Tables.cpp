@@ -1,7 +1,6 @@
 // The demand and starting-value tables, the status table, and the grid routines.
 #include "server/TS_Main.h"
 
-#include "platform/AtomicFile.h"
 #include "platform/Beep.h"
 #include "platform/Convert.h"
 #include "platform/DateTime.h"
@@ -9,6 +8,7 @@
 #include "platform/SpinEdit.h"
 #include "platform/StringGrid.h"
 #include "platform/Widgets.h"
+#include "shared/SaveFile.h"
 #include "shared/Text.h"
 
 #include <QClipboard>
@@ -364,6 +364,7 @@ void TTrovGameServerForm::MItem_WriteClick(QObject*) {
     SaveDialog_Txt.Filter = "Text File(*.txt)|*.txt|All Files(*.*)|*.*";
     SaveDialog_Txt.Options = ofOverwritePrompt | ofHideReadOnly | ofEnableSizing;
     if (!Dialogs().ExecuteSave(SaveDialog_Txt)) return;
+    std::string text;
     try {
         std::vector<std::string> items = {
             "[" + game_->FGroupName + "] - " + std::to_string(game_->FFinalTurn) +
@@ -373,9 +374,11 @@ void TTrovGameServerForm::MItem_WriteClick(QObject*) {
         std::string table;
         CopyGridSelection(PopupGrid, ColumnDiv, table, true);
         items.push_back(table);
-        // A file that cannot be written is not reported, as no failure of the export is.
-        (void)WriteFileAtomic(SaveDialog_Txt.FileName, JoinLines(items));
+        text = JoinLines(items);
     } catch (...) {
-        // The export reports nothing; the file is then missing or left as it was.
+        // Not built: no file is written, and the old one stays as it was.
+        SayFileWritingError();
+        return;
     }
+    (void)WriteFileOrSay(SaveDialog_Txt.FileName, text);
 }

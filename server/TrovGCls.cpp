@@ -65,9 +65,11 @@ void TTrovGame::Init() {
 
 void TTrovGame::SetFinalTurn(std::int8_t N) {
     if (FFinalTurn < 1 || N < 1) return;
-    // A game under way (running, or paused and to be resumed) can be shortened at the soonest
-    // to the week it has reached: its histories must still hold every week it has played.
-    if ((FState == gsRunning || FState == gsPaused) && N < FTurn) N = FTurn;
+    // A game can be shortened at the soonest to the week it has reached, in every state: its
+    // histories must still hold every week it has played, which a resumed game steps on from
+    // and a finished game's file carries (a file whose week lies past its week count is
+    // refused). Only a new game, back at week 0, can have fewer weeks.
+    if (N < FTurn) N = FTurn;
     FFinalTurn = N;
     for (auto history : kHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);
     for (auto history : kMoneyHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);

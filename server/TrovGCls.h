@@ -50,6 +50,14 @@ constexpr TMoney kMaxUnitCost = MoneyFromUnits(99);
 // The largest weekly inventory or backlog cost: the four roles' quantities are bytes.
 constexpr TMoney kMaxWeeklyCost = 4 * 255 * kMaxUnitCost;
 
+// The longest name a game holds, in bytes: the group name's edit takes 32767 characters of at
+// most two bytes each. The loader takes no longer name, so every game it holds saves into a
+// file it loads back.
+constexpr std::size_t kMaxNameBytes = 2 * 32767;
+// The largest game data file: the group name and the four player names at their longest and
+// the most weeks a week count (signed 8-bit) holds.
+constexpr std::size_t kMaxGameFileSize = 258 + 5 * kMaxNameBytes + 49 * 127;
+
 class TTrovGame {
 public:
     using THistory = std::vector<std::uint8_t>;
@@ -80,9 +88,10 @@ public:
     void SendState();
 
     // The game data file. SaveToStream appends the file's bytes to `Stream`; LoadFromStream
-    // replaces the game's data by the file held in `Stream` (nothing while running).
+    // replaces the game's data by the file held in `Stream` (nothing while running) and says
+    // whether it did; a file it refuses changes nothing.
     void SaveToStream(std::string* Stream) const;
-    void LoadFromStream(const std::string* Stream);
+    bool LoadFromStream(const std::string* Stream);
     void SaveToFile(const std::string& FileName) const;
     void LoadFromFile(const std::string& FileName);
     // Copies another game's data through the data file (nothing while running); null: Init.

@@ -3,13 +3,15 @@
 // (Assign) and keep the loader's backup.
 #include "server/TrovGCls.h"
 
+#include "shared/SaveFile.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/Beep.h"
 #include "platform/Boxes.h"
 
 #include <bit>
+#include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <stdexcept>
 #include <string_view>
@@ -84,10 +86,10 @@ public:
     std::int64_t I64() { return static_cast<std::int64_t>(Unsigned(8)); }
     double F64() { return std::bit_cast<double>(Unsigned(8)); }
     void Skip(std::size_t n) { Bytes(n); }
-    // A length (signed 32-bit) and that many bytes.
+    // A length (signed 32-bit) and that many bytes, at most kMaxNameBytes.
     std::string Text() {
         const std::int32_t length = I32();
-        if (length < 0) throw TDamagedData();
+        if (length < 0 || static_cast<std::size_t>(length) > kMaxNameBytes) throw TDamagedData();
         return std::string(Bytes(static_cast<std::size_t>(length)));
     }
     bool AtEnd() const { return pos_ == data_.size(); }
@@ -246,21 +248,21 @@ void TTrovGame::SaveToStream(std::string* Stream) const {
     }
 }
 
-void TTrovGame::LoadFromStream(const std::string* Stream) {
-    if (FState == gsRunning || !Stream) return;
+bool TTrovGame::LoadFromStream(const std::string* Stream) {
+    if (FState == gsRunning || !Stream) return false;
     std::string backup;
     SaveToStream(&backup);
     // Without a copy of the present game a damaged file could not be undone.
-    if (backup.empty()) return;
+    if (backup.empty()) return false;
 
     const std::string_view data = *Stream;
-    if (data.size() < kMinimumSize) return;
+    if (data.size() < kMinimumSize) return false;
     if (static_cast<std::int64_t>(TrailerOf(data)) != static_cast<std::int64_t>(data.size())) {
         platform::Beep();
         platform::MessageDlg("Data Sum Error", platform::TMsgDlgType::Error, platform::mbOK);
-        return;
+        return false;
     }
-    if (data.substr(0, kMarker.size()) != kMarker) return;
+    if (data.substr(0, kMarker.size()) != kMarker) return false;
     const auto week = static_cast<std::int8_t>(data[kMarker.size()]);
     const auto weeks = static_cast<std::int8_t>(data[kMarker.size() + 1]);
     const auto state = static_cast<std::uint8_t>(data[kMarker.size() + 2]);
@@ -268,6 +270,7 @@ void TTrovGame::LoadFromStream(const std::string* Stream) {
     try {
         if (!IsValidWeekAndState(week, weeks, state)) throw TDamagedData();
         ReadGame(*this, data.substr(0, data.size() - kTrailerSize));
+        return true;
     } catch (const std::exception&) {
         try {
             const std::string_view saved = backup;
@@ -275,6 +278,7 @@ void TTrovGame::LoadFromStream(const std::string* Stream) {
         } catch (const std::exception&) {
             // Only a memory shortage gets here; every history still has its N entries.
         }
+        return false;
     }
 }
 
@@ -284,33 +288,30 @@ void TTrovGame::SaveToFile(const std::string& FileName) const {
     // "Stream output error!" has been shown: an existing file is better kept than replaced by
     // incomplete data.
     if (buffer.empty()) return;
-    bool written = false;
-    try {
-        written = platform::WriteFileAtomic(FileName, buffer);
-    } catch (const std::exception&) {
-        written = false;
-    }
+    if (!WriteFileOrSay(FileName, buffer)) return;
     platform::Beep();
-    if (written)
-        platform::MessageDlg("Saved.", platform::TMsgDlgType::Information, platform::mbOK);
-    else
-        platform::MessageDlg("File writing error.", platform::TMsgDlgType::Error, platform::mbOK);
+    platform::MessageDlg("Saved.", platform::TMsgDlgType::Information, platform::mbOK);
 }
 
 void TTrovGame::LoadFromFile(const std::string& FileName) {
     if (FState == gsRunning) return;
-    // Only regular files: a device or a pipe would never end or never answer.
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(FileName, error)) return;
     std::string content;
+    int failure = 0;
     try {
-        if (platform::ReadWholeFile(FileName, content) != 0) return;
+        // A file larger than any game is not read at all.
+        failure = platform::ReadWholeFile(FileName, content, kMaxGameFileSize);
     } catch (const std::exception&) {
         return; // no memory for the file: it is not loaded
     }
-    LoadFromStream(&content);
+    // Missing, or no regular file (a folder, a pipe, a device): as if it were not there; a file
+    // that cannot be read: nothing either.
+    if (failure != 0 && failure != EFBIG) return;
+    const bool loaded = failure == 0 && LoadFromStream(&content);
     platform::Beep();
-    platform::MessageDlg("Loadede.", platform::TMsgDlgType::Information, platform::mbOK);
+    if (loaded)
+        platform::MessageDlg("Loadede.", platform::TMsgDlgType::Information, platform::mbOK);
+    else
+        platform::MessageDlg("Not loaded.", platform::TMsgDlgType::Error, platform::mbOK);
 }
 
 void TTrovGame::Assign(const TTrovGame* Source) {

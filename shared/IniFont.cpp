@@ -1,5 +1,6 @@
 #include "shared/IniFont.h"
 
+#include "platform/Form.h"
 #include "platform/ListView.h"
 #include "platform/PageControl.h"
 #include "platform/Sjis.h"
@@ -49,7 +50,8 @@ int PointSize(const QFont& font) {
 } // namespace
 
 void ReadWindowKeys(const TIniFile& ini, const TWindowKeys& keys) {
-    keys.Window->move(ini.ReadInteger(kSystem, "Left", 0), ini.ReadInteger(kSystem, "Top", 0));
+    platform::MoveOntoScreen(*keys.Window, ini.ReadInteger(kSystem, "Left", 0),
+                             ini.ReadInteger(kSystem, "Top", 0));
     *keys.LastPath = ini.ReadString(kSystem, "Last Path", "./");
     keys.Pages->SetActivePageIndex(ini.ReadInteger(kSystem, "Active Page", 0));
     keys.TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));

@@ -18,6 +18,10 @@
 
 namespace {
 
+// The largest document shown. The help and change-history texts are far smaller; a larger
+// file is refused before it is read, as is anything that is no regular file.
+constexpr std::size_t kMaxDocumentSize = 4 << 20;
+
 TTrovGamePreviewForm::TModalRunner& ModalRunner() {
     static TTrovGamePreviewForm::TModalRunner runner;
     return runner;
@@ -97,10 +101,11 @@ void TTrovGamePreviewForm::ShowDocument(const char* captionPart, const std::stri
                    QFile::decodeName(QByteArray::fromStdString(baseName)));
 
     std::string bytes;
-    if (const int failure = platform::ReadWholeFile(fileName, bytes); failure != 0) {
+    if (const int failure = platform::ReadWholeFile(fileName, bytes, kMaxDocumentSize);
+        failure != 0) {
         const std::string error = std::strerror(failure);
-        // The file went away after the menu was opened (or cannot be read): say so and leave
-        // the game and the connections alone.
+        // The file went away after the menu was opened (or cannot be read, or is no document):
+        // say so and leave the game and the connections alone.
         platform::Beep();
         std::string shownName =
             platform::ToSjis(QFile::decodeName(QByteArray::fromStdString(fileName)));

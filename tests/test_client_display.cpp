@@ -253,7 +253,7 @@ TEST_F(ClientDisplayTest, SavingWritesTheHeaderAndEveryRowWithCrLf) {
     EXPECT_EQ(form->SaveDialog.FileName, file);
 }
 
-TEST_F(ClientDisplayTest, ACancelledOrFailedSaveWritesNothingAndSaysNothing) {
+TEST_F(ClientDisplayTest, ACancelledSaveSaysNothingAndAFailedOneSaysSo) {
     SetHistory(2);
     SetState(csPlaying);
     dialogs.CancelFile();
@@ -263,7 +263,8 @@ TEST_F(ClientDisplayTest, ACancelledOrFailedSaveWritesNothingAndSaysNothing) {
 
     dialogs.ChooseFile(Folder() + "/missing/folder/saved.txt");
     form->MItem_SaveClick(form->MItem_Save);
-    EXPECT_EQ(dialogs.Trace(), (Lines{"save: ./", "save: ./"}));
+    EXPECT_EQ(dialogs.Trace(),
+              (Lines{"save: ./", "save: ./", "beep", "error(OK): File writing error."}));
     EXPECT_FALSE(FileExists(Folder() + "/missing/folder/saved.txt"));
 }
 

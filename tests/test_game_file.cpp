@@ -28,6 +28,7 @@ namespace {
 
 const std::string kMarker = "Selvane_Computer_Network_Trov_Game!";
 const Lines kLoaded = {"beep", "information(OK): Loadede."};
+const Lines kRefused = {"beep", "error(OK): Not loaded."};
 
 std::uint64_t UAt(const std::string& bytes, std::size_t offset, int width) {
     std::uint64_t v = 0;
@@ -342,19 +343,19 @@ TEST_F(RefusedFileTest, ExampleFileIsAccepted) {
 TEST_F(RefusedFileTest, WrongTrailerShowsDataSumError) {
     PutI32(file, file.size() - 4, static_cast<std::uint32_t>(file.size() + 1));
     EXPECT_EQ(Load(file),
-              (Lines{"beep", "error(OK): Data Sum Error", "beep", "information(OK): Loadede."}));
+              (Lines{"beep", "error(OK): Data Sum Error", "beep", "error(OK): Not loaded."}));
     ExpectUnchanged();
 }
 
 TEST_F(RefusedFileTest, ShortFileOrWrongMarkerIsIgnored) {
     std::string short109 = file.substr(0, 109);
     FixTrailer(short109);
-    EXPECT_EQ(Load(short109), kLoaded);
+    EXPECT_EQ(Load(short109), kRefused);
     ExpectUnchanged();
 
     std::string lower = file;
     lower[0] = 's';
-    EXPECT_EQ(Load(lower), kLoaded);
+    EXPECT_EQ(Load(lower), kRefused);
     ExpectUnchanged();
 }
 
@@ -362,35 +363,35 @@ TEST_F(RefusedFileTest, LengthPastTheEndRestoresTheBackup) {
     // The group name, then each player name, made one byte longer than what is left.
     std::string bad = file;
     PutI32(bad, 126, static_cast<std::uint32_t>(bad.size() - 130 - 4 + 1));
-    EXPECT_EQ(Load(bad), kLoaded);
+    EXPECT_EQ(Load(bad), kRefused);
     ExpectUnchanged();
 
     for (std::uint32_t length : {0x7fffffffu, 0x80000000u, 0xffffffffu}) {
         bad = file;
         PutI32(bad, 126, length);
-        EXPECT_EQ(Load(bad), kLoaded) << length;
+        EXPECT_EQ(Load(bad), kRefused) << length;
         ExpectUnchanged();
     }
     bad = file;
     PutI32(bad, 142 + 92 + 4 + 25, 0x10000); // the Distributor's name
-    EXPECT_EQ(Load(bad), kLoaded);
+    EXPECT_EQ(Load(bad), kRefused);
     ExpectUnchanged();
 }
 
 TEST_F(RefusedFileTest, DataThatDoesNotFillTheFileExactlyIsRefused) {
     std::string cut = file.substr(0, file.size() - 5) + "1234"; // one cost byte short
     FixTrailer(cut);
-    EXPECT_EQ(Load(cut), kLoaded);
+    EXPECT_EQ(Load(cut), kRefused);
     ExpectUnchanged();
 
     std::string longer = file.substr(0, file.size() - 4) + "x" + "1234";
     FixTrailer(longer);
-    EXPECT_EQ(Load(longer), kLoaded);
+    EXPECT_EQ(Load(longer), kRefused);
     ExpectUnchanged();
 
     std::string fewerWeeks = file; // the data of 51 weeks read as 50
     fewerWeeks[36] = 50;
-    EXPECT_EQ(Load(fewerWeeks), kLoaded);
+    EXPECT_EQ(Load(fewerWeeks), kRefused);
     ExpectUnchanged();
 }
 
@@ -398,7 +399,7 @@ TEST_F(RefusedFileTest, WeekCountBelowOneIsRefused) {
     for (char weeks : {'\x00', '\x80', '\xff'}) {
         std::string bad = file;
         bad[36] = weeks;
-        EXPECT_EQ(Load(bad), kLoaded);
+        EXPECT_EQ(Load(bad), kRefused);
         ExpectUnchanged();
     }
 }
@@ -411,14 +412,14 @@ TEST_F(RefusedFileTest, WeekThatDoesNotFitTheStateIsRefused) {
         std::string bad = file;
         bad[35] = week;
         bad[37] = state;
-        EXPECT_EQ(Load(bad), kLoaded) << int(week) << "/" << int(state);
+        EXPECT_EQ(Load(bad), kRefused) << int(week) << "/" << int(state);
         ExpectUnchanged();
     }
     // No game gets past its week count: a paused game is shortened at the soonest to its week.
     std::string past = file;
     past[35] = 52;
     past[37] = gsPaused;
-    EXPECT_EQ(Load(past), kLoaded);
+    EXPECT_EQ(Load(past), kRefused);
     ExpectUnchanged();
     std::string paused = file;
     paused[35] = 51;
@@ -448,9 +449,22 @@ TEST_F(RefusedFileTest, MoneyNoGameCanHoldIsRefused) {
     for (auto [at, value] : bad) {
         std::string crafted = file;
         put64(crafted, at, value);
-        EXPECT_EQ(Load(crafted), kLoaded) << at;
+        EXPECT_EQ(Load(crafted), kRefused) << at;
         ExpectUnchanged();
     }
+}
+
+TEST_F(RefusedFileTest, AFileLargerThanAnyGameIsRefusedUnread) {
+    // The example's data followed by more bytes than the longest names take, its trailer fixed.
+    const std::size_t largest = 258 + 5 * 2 * 32767 + 49 * 127;
+    std::string large = file.substr(0, file.size() - 4);
+    large += std::string(largest + 1 - large.size() - 4, 'x') + "1234";
+    FixTrailer(large);
+    OpenCount opens(dir.path());
+    ASSERT_TRUE(opens.Watching());
+    EXPECT_EQ(Load(large), kRefused);
+    EXPECT_EQ(opens.Of("game.tgd"), 1); // written by the test, never opened by the loader
+    ExpectUnchanged();
 }
 
 TEST_F(GameFileTest, TheDearestGameAGameCanReachSavesAndLoadsBack) {
@@ -715,10 +729,49 @@ TEST_F(GameMenuTest, DamagedFileStillBringsTheWindowBackToTheGame) {
     Load();
     EXPECT_EQ(dialogs.Trace(),
               (Lines{"beep", confirm, "open: " + dialogs.Log()[2].text, "beep",
-                     "error(OK): Data Sum Error", "beep", "information(OK): Loadede."}));
+                     "error(OK): Data Sum Error", "beep", "error(OK): Not loaded."}));
     EXPECT_EQ(game().FFinalTurn, 51);
     EXPECT_EQ(form.SpinEdit_FinalTurn->Text(), "50");
     EXPECT_EQ(form.SpinEdit_UStkCost->Text(), std::to_string(game().FInvUnitCost / 10000));
     EXPECT_EQ(platform::ToSjis(form.Edit_GroupName->text()), game().FGroupName);
     EXPECT_NE(game().FGroupName, "typed");
+}
+
+TEST_F(GameMenuTest, AFinishedGameKeepsItsWeeksSoThatItsFileLoadsBack) {
+    // Loads and saves through the menu; the last box shown.
+    auto load = [&](const std::string& name) {
+        dialogs.Clear();
+        dialogs.Answer(platform::mrOk).ChooseFile(name);
+        Load();
+        return dialogs.Trace().back();
+    };
+    auto save = [&](const std::string& name) {
+        dialogs.Clear();
+        dialogs.ChooseFile(name);
+        form.MItem_SaveClick(form.MItem_Save);
+        return dialogs.Trace().back();
+    };
+    for (int weeks : {31, 127}) {
+        TTrovGame played(nullptr);
+        played.SetFinalTurn(static_cast<std::int8_t>(weeks));
+        Play(played, weeks);
+        ASSERT_EQ(played.FState, gsFinished);
+        const std::string name = dir / "finished.tgd";
+        WriteFile(name, Save(played));
+        ASSERT_EQ(load(name), "information(OK): Loadede.");
+
+        // Fewer weeks than were played: the 127 weeks meet the field's maximum of 99, the 31
+        // weeks a game master who lowers the field after the game.
+        form.SpinEdit_FinalTurn->SetText("10");
+        form.SpinEdit_Exit(form.SpinEdit_FinalTurn);
+        EXPECT_EQ(game().FFinalTurn, weeks);
+        EXPECT_EQ(game().FTurn, weeks);
+        EXPECT_EQ(save(dir / "again.tgd"), "information(OK): Saved.");
+        const std::string again = ReadFile(dir / "again.tgd");
+        EXPECT_EQ(again.substr(35, 2), std::string(2, static_cast<char>(weeks)));
+
+        game().Init();
+        EXPECT_EQ(load(dir / "again.tgd"), "information(OK): Loadede.");
+        EXPECT_EQ(Save(game()), again) << weeks;
+    }
 }

@@ -33,7 +33,8 @@ protected:
     }
 
     QStringList Entries() const {
-        return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        return QDir(dir_.path())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     }
 
     QTemporaryDir dir_;
@@ -217,36 +218,37 @@ TEST_F(IniFileTest, AReadOnlyFileRefusesTheWriteAndKeepsWhatWasWrittenBefore) {
     EXPECT_EQ(Entries(), QStringList{"a.ini"});
 }
 
-TEST_F(IniFileTest, AWritableFileInAFolderThatTakesNoNewFilesIsWrittenInPlace) {
-    // A shared installation: the folder is read-only, its prepared settings file is not.
+TEST_F(IniFileTest, AFileInAFolderThatTakesNoNewFilesIsNotWrittenAndStaysWhole) {
+    // A shared installation: the folder is read-only, its prepared settings file is not. Without
+    // a temporary file the file could only be rewritten in place, which a full disk would leave
+    // cut short.
     ASSERT_TRUE(QDir(QString::fromStdString(Path(""))).mkdir("shared"));
     const std::string folder = Path("shared");
     const std::string path = MakeFile("shared/a.ini", "[S]\r\nA=1\r\n");
     ASSERT_EQ(chmod(path.c_str(), 0666), 0);
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     ASSERT_EQ(chmod(Path("").c_str(), 0755), 0);
-    auto write = [&] {
+    auto refused = [&] {
         bool ok = !WriteProfileString(folder + "/new.ini", "S", "A", "1");
         try {
             TIniFile(path).WriteInteger("S", "A", 2);
-        } catch (const IniWriteError&) {
             ok = false;
-        }
+        } catch (const IniWriteError&) {}
         return ok;
     };
     if (geteuid() != 0) {
-        EXPECT_TRUE(write());
+        EXPECT_TRUE(refused());
     } else {
         // The folder's permissions bind only a user other than root.
         const pid_t child = fork();
         ASSERT_GE(child, 0);
-        if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && write() ? 0 : 1);
+        if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && refused() ? 0 : 1);
         int status = -1;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     chmod(folder.c_str(), 0755);
-    EXPECT_EQ(ReadFile(path), "[S]\r\nA=2\r\n");
+    EXPECT_EQ(ReadFile(path), "[S]\r\nA=1\r\n");
     EXPECT_EQ(QDir(QString::fromStdString(folder)).entryList(QDir::Files | QDir::Hidden),
               QStringList{"a.ini"});
 }
@@ -280,6 +282,58 @@ TEST_F(IniFileTest, ALinkedSettingsFileIsWrittenThroughTheLink) {
     ASSERT_EQ(lstat(link.c_str(), &st), 0);
     EXPECT_TRUE(S_ISLNK(st.st_mode));
     EXPECT_EQ(ReadFile(target), "[S]\r\nA=2\r\n");
+}
+
+TEST_F(IniFileTest, TheFileIsReadOncePerLoadAndOncePerSave) {
+    const std::string path = MakeFile("a.ini", "[S]\r\nA=1\r\nB=2\r\n");
+    OpenCount opens(Path(""));
+    ASSERT_TRUE(opens.Watching());
+    {
+        const TIniFile ini(path);
+        EXPECT_EQ(ini.ReadInteger("S", "A", 0), 1);
+        EXPECT_EQ(ini.ReadInteger("S", "B", 0), 2);
+        EXPECT_EQ(ini.ReadString("T", "C", "c"), "c");
+    }
+    EXPECT_EQ(opens.Of("a.ini"), 1);
+    {
+        TIniFile ini(path);
+        for (int i = 0; i < 10; ++i) ini.WriteInteger("S", ("K" + std::to_string(i)).c_str(), i);
+        EXPECT_EQ(ini.ReadInteger("S", "K9", -1), 9);
+    }
+    EXPECT_EQ(opens.Of("a.ini"), 2);
+    EXPECT_EQ(ReadProfileString(path, "S", "K9", ""), "9");
+}
+
+TEST_F(IniFileTest, AFileTooLargeOrNoRegularFileReadsAsMissingAndIsNeverReplaced) {
+    // The largest file that is read (1 MiB), and one byte more.
+    std::string contents = "[S]\r\nA=7\r\n;";
+    contents += std::string((1 << 20) - contents.size() - 2, 'x') + "\r\n";
+    const std::string largest = MakeFile("largest.ini", contents);
+    EXPECT_EQ(TIniFile(largest).ReadInteger("S", "A", 3), 7);
+    const std::string larger = MakeFile("larger.ini", contents + ";");
+    TIniFile ini(larger);
+    EXPECT_EQ(ini.ReadInteger("S", "A", 3), 3);
+    EXPECT_THROW(ini.WriteInteger("S", "A", 8), IniWriteError);
+    EXPECT_EQ(ReadFile(larger), contents + ";");
+
+    // A pipe: nothing ever comes through it, and reading it must not wait for a writer. In a
+    // child with an alarm, so that a reader that waits ends.
+    const std::string pipe = Path("pipe.ini");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        alarm(10);
+        const bool missing = TIniFile(pipe).ReadInteger("S", "A", 3) == 3;
+        _exit(missing && !WriteProfileString(pipe, "S", "A", "8") ? 0 : 1);
+    }
+    int status = -1;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    struct stat st {};
+    ASSERT_EQ(lstat(pipe.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+    EXPECT_EQ(Entries(), (QStringList{"larger.ini", "largest.ini", "pipe.ini"}));
 }
 
 // ---- integers and on/off ----------------------------------------------------------------------

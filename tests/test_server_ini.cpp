@@ -13,9 +13,12 @@
 #include "support/Files.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFont>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPalette>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -300,6 +303,24 @@ TEST_F(ServerIniTest, PositionAndColumnWidthsAreReadButNotTheWindowSize) {
     Load("[Column Width]\r\nPlayer Name=5\r\n");
     EXPECT_EQ(ColumnWidths()[0], 5);
     EXPECT_NE(Saved().find("\r\nPlayer Name=5\r\n"), std::string::npos);
+}
+
+TEST_F(ServerIniTest, APositionOutsideEveryScreenIsBroughtBackOntoIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    for (const char* place : {"Left=2147483647\r\nTop=2147483647", "Left=-2147483648\r\nTop=9",
+                              "Left=30\r\nTop=-2147483648", "Left=99999\r\nTop=-99999"}) {
+        form.hide();
+        Load(std::string("[System]\r\n") + place + "\r\n");
+        form.show();
+        QCoreApplication::processEvents();
+        const QRect frame = form.frameGeometry();
+        EXPECT_TRUE(screen.contains(frame.topLeft())) << place;
+        EXPECT_TRUE(frame.intersects(screen)) << place;
+        EXPECT_NE(Saved().find("\r\nLeft=" + std::to_string(frame.x()) +
+                               "\r\nTop=" + std::to_string(frame.y()) + "\r\n"),
+                  std::string::npos);
+    }
+    form.hide();
 }
 
 // ---- font ------------------------------------------------------------------------------------

@@ -344,11 +344,14 @@ TEST_F(ServerTablesTest, ResultTextExportWritesHeaderAndGrid) {
     form.MItem_WriteClick(nullptr);
     EXPECT_FALSE(FileExists(path.toStdString()));
 
-    // A file that cannot be written is not reported.
+    // A file that cannot be written is reported as a game file's save is.
     dialogs.Clear();
     dialogs.ChooseFile(dir.filePath("no/such/folder/result.txt").toStdString());
     form.MItem_WriteClick(nullptr);
-    EXPECT_EQ(dialogs.Boxes().size(), 1u);
+    const Lines trace = dialogs.Trace();
+    ASSERT_EQ(trace.size(), 3u);
+    EXPECT_EQ(Lines(trace.begin() + 1, trace.end()),
+              (Lines{"beep", "error(OK): File writing error."}));
 }
 
 TEST_F(ServerTablesTest, AFontChangeWidensTheStatusTableAtTheNextRefresh) {

@@ -19,6 +19,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -249,6 +250,16 @@ TEST_F(ViewerTest, AMissingDocumentIsReportedAndNotShown) {
     EXPECT_EQ(opened, 0);
     ASSERT_EQ(dialogs.Boxes().size(), 1u);
     EXPECT_EQ(dialogs.Boxes()[0].type, platform::TMsgDlgType::Error);
+
+    // Nor a file larger than any document (4 MiB), which is not read at all.
+    dialogs.Clear();
+    const std::string large = Path("TrovGClt.txt");
+    ASSERT_TRUE(WriteFile(large, "text"));
+    ASSERT_EQ(truncate(large.c_str(), (4 << 20) + 1), 0);
+    viewer->ShowText(large);
+    EXPECT_EQ(opened, 0);
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "error(OK): Cannot open file \"" + large + "\". " +
+                                                  std::strerror(EFBIG)}));
 }
 
 // ---- Machine type ----------------------------------------------------------------------------
