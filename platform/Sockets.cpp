@@ -178,19 +178,6 @@ private:
     QSocketNotifier read_, write_;
 };
 
-// The system's reverse lookup through Qt's resolver threads; the answer is dropped when
-// `context` has gone.
-void SystemLookup(const std::string& address, QObject* context,
-                  std::function<void(std::string)> done) {
-    QHostInfo::lookupHost(
-        QString::fromStdString(address), context,
-        [address, done = std::move(done)](const QHostInfo& info) {
-            // A failed reverse lookup reports the address itself as the name.
-            const std::string name = info.hostName().toStdString();
-            done(info.error() == QHostInfo::NoError && name != address ? name : std::string());
-        });
-}
-
 THostLookup& HostLookup() {
     static THostLookup lookup;
     return lookup;
@@ -321,6 +308,7 @@ void TCustomWinSocket::ReleaseIfDone() {
 // Lets go of the socket: on a graceful end it finishes sending on its own.
 void TCustomWinSocket::DropSocket(Ending how) {
     ++generation_;
+    if (lookupId_ >= 0) QHostInfo::abortHostLookup(std::exchange(lookupId_, -1));
     if (QTcpSocket* s = std::exchange(connecting_, nullptr)) {
         disconnect(s, nullptr, this, nullptr);
         s->abort();
@@ -455,9 +443,19 @@ std::string TCustomWinSocket::RemoteHost() {
         if (const THostLookup& lookup = HostLookup())
             lookup(remoteAddress_, std::move(done));
         else
-            SystemLookup(remoteAddress_, this, std::move(done));
+            lookupId_ = QHostInfo::lookupHost(QString::fromStdString(remoteAddress_), this,
+                                              SLOT(HostLookedUp(QHostInfo)));
     }
     return hostKnown_ ? remoteHost_ : remoteAddress_;
+}
+
+// The answer of the system's resolver (run in Qt's resolver threads).
+void TCustomWinSocket::HostLookedUp(const QHostInfo& info) {
+    if (info.lookupId() != lookupId_) return;
+    lookupId_ = -1;
+    // A failed reverse lookup reports the address itself as the name.
+    const std::string name = info.hostName().toStdString();
+    HostFound(info.error() == QHostInfo::NoError && name != remoteAddress_ ? name : std::string());
 }
 
 void TCustomWinSocket::HostFound(const std::string& name) {

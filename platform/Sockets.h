@@ -8,6 +8,7 @@
 // reaches the application's exception handler.
 #include "platform/Connection.h"
 
+#include <QHostInfo>
 #include <QObject>
 #include <QtGlobal>
 #include <functional>
@@ -143,6 +144,9 @@ public:
     void* Data() const { return data_.get(); }
     void SetData(std::shared_ptr<void> data) { data_ = std::move(data); }
 
+private slots:
+    void HostLookedUp(const QHostInfo& info);
+
 private:
     friend class TServerSocket;
     friend class TClientSocket;
@@ -195,6 +199,7 @@ private:
     int remotePort_ = 0;
     bool hostAsked_ = false;
     bool hostKnown_ = false;
+    int lookupId_ = -1; // the system's lookup under way
     std::string remoteHost_;
     std::shared_ptr<void> data_;
 };
