@@ -6,12 +6,19 @@
 #include <QHostInfo>
 #include <QNetworkProxy>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
 #include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <unistd.h>
 #include <utility>
 
 namespace platform {
@@ -76,40 +83,114 @@ std::string Describe(int code, const char* operation, const QString& text) {
     return message;
 }
 
-// Lets a closed socket hand its queued bytes to the peer and end cleanly: once everything
-// is written the sending side is shut down (the peer reads the bytes, then the end), and
-// whatever still arrives is read and dropped, so that closing never finds unread bytes (which
-// would reset the connection and could destroy the reply). The socket deletes itself when the
-// peer has closed too, or after kLingerMs.
-void FinishSending(QTcpSocket* s) {
-    if (s->state() != QAbstractSocket::ConnectedState) {
-        if (s->state() == QAbstractSocket::UnconnectedState) {
-            s->deleteLater();
-        } else {
-            QObject::connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
-            QTimer::singleShot(kLingerMs, s, [s] {
-                s->abort();
-                s->deleteLater();
-            });
-        }
-        return;
-    }
-    auto shutdownWhenFlushed = [s] {
-        if (s->state() == QAbstractSocket::ConnectedState && s->bytesToWrite() == 0)
-            ::shutdown(static_cast<int>(s->socketDescriptor()), SHUT_WR);
-    };
-    QObject::connect(s, &QIODevice::bytesWritten, s, shutdownWhenFlushed);
-    QObject::connect(s, &QIODevice::readyRead, s, [s] { s->readAll(); });
-    QObject::connect(s, &QAbstractSocket::disconnected, s, &QObject::deleteLater);
-    QTimer::singleShot(kLingerMs, s, [s] {
-        s->abort();
-        s->deleteLater();
-    });
-    s->readAll();
-    shutdownWhenFlushed();
+// Whether an error of a connected socket means only that the peer has gone.
+bool PeerGone(int code) {
+    return code == ECONNRESET || code == EPIPE || code == ECONNABORTED;
 }
 
+std::string ErrnoText(int code) {
+    return std::strerror(code);
+}
+
+// Hands what the system takes of out (from head on) to the socket. False on an error of the
+// connection (its code in error).
+bool WriteTo(int fd, std::string& out, std::size_t& head, int& error) {
+    while (head < out.size()) {
+        const ssize_t n =
+            ::send(fd, out.data() + head, out.size() - head, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0) {
+            head += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            break;
+        } else {
+            error = n < 0 ? errno : EIO;
+            return false;
+        }
+    }
+    if (head == out.size()) {
+        out.clear();
+        head = 0;
+    } else if (head > out.size() / 2) {
+        out.erase(0, head);
+        head = 0;
+    }
+    return true;
+}
+
+// Lets a closed connection hand its queued bytes to the peer and end cleanly: once everything
+// is written the sending side is shut down (the peer reads the bytes, then the end), and
+// whatever still arrives is read and dropped, so that closing never finds unread bytes (which
+// would reset the connection and could destroy the reply). The socket is closed when the peer
+// has closed too, or after kLingerMs.
+class TLinger : public QObject {
+public:
+    TLinger(QObject* parent, int fd, std::string out, bool peerDone)
+        : QObject(parent), fd_(fd), out_(std::move(out)), peerDone_(peerDone),
+          read_(fd, QSocketNotifier::Read), write_(fd, QSocketNotifier::Write) {
+        connect(&read_, &QSocketNotifier::activated, this, [this] { Drain(); });
+        connect(&write_, &QSocketNotifier::activated, this, [this] { Write(); });
+        QTimer::singleShot(kLingerMs, this, [this] { Finish(); });
+        read_.setEnabled(!peerDone_);
+        write_.setEnabled(false);
+        Write();
+    }
+    ~TLinger() override {
+        read_.setEnabled(false);
+        write_.setEnabled(false);
+        ::close(fd_);
+    }
+
+private:
+    void Write() {
+        int error = 0;
+        if (!WriteTo(fd_, out_, head_, error)) return Finish();
+        write_.setEnabled(!out_.empty());
+        if (!out_.empty() || shut_) return;
+        shut_ = true;
+        ::shutdown(fd_, SHUT_WR);
+        if (peerDone_) Finish();
+    }
+    void Drain() {
+        char buf[4096];
+        for (;;) {
+            const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
+            if (n > 0 || (n < 0 && errno == EINTR)) continue;
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+            peerDone_ = true; // ended, or gone
+            read_.setEnabled(false);
+            if (n < 0 || shut_) Finish();
+            return;
+        }
+    }
+    void Finish() {
+        read_.setEnabled(false);
+        write_.setEnabled(false);
+        deleteLater();
+    }
+
+    int fd_;
+    std::string out_;
+    std::size_t head_ = 0;
+    bool peerDone_;
+    bool shut_ = false;
+    QSocketNotifier read_, write_;
+};
+
+THostLookup& HostLookup() {
+    static THostLookup lookup;
+    return lookup;
+}
+
+// Reads as many bytes at once.
+constexpr std::size_t kReadPiece = 64 * 1024;
+
 } // namespace
+
+void SetHostLookup(THostLookup lookup) {
+    HostLookup() = std::move(lookup);
+}
 
 // ---------------------------------------------------------------------------------------
 // TCustomWinSocket
@@ -117,46 +198,71 @@ void FinishSending(QTcpSocket* s) {
 TCustomWinSocket::TCustomWinSocket(TAbstractSocket* owner, bool disposable)
     : QObject(owner), owner_(owner), disposable_(disposable) {}
 
-TCustomWinSocket::~TCustomWinSocket() = default; // the Qt socket is a child: aborted with us
+TCustomWinSocket::~TCustomWinSocket() {
+    DropSocket(Ending::Abort);
+}
 
-// Takes a new Qt socket (connecting, or accepted and connected). Its signals only record
-// what happened and post a notice; the events run from those notices.
-void TCustomWinSocket::Attach(QTcpSocket* socket) {
+// Forgets everything of an earlier connection.
+void TCustomWinSocket::Reset() {
     ++generation_;
-    sock_ = socket;
-    sock_->setParent(this);
-    sock_->setProxy(QNetworkProxy::NoProxy);
-    // The messages are small and answered at once: none waits for the peer's acknowledgement.
-    sock_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    sock_->setReadBufferSize(owner_->HeldInput);
+    laters_ = 0;
     readNoticePending_ = false;
     overflow_ = false;
     stallCheck_ = false;
+    peerEnded_ = false;
     received_.clear();
+    out_.clear();
+    outHead_ = 0;
     remoteAddress_.clear();
     remotePort_ = 0;
-    hostLooked_ = false;
+    hostAsked_ = false;
+    hostKnown_ = false;
     remoteHost_.clear();
+}
 
-    connect(sock_, &QIODevice::readyRead, this, &TCustomWinSocket::BytesArrived);
-    connect(sock_, &QAbstractSocket::connected, this, [this] {
-        sock_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-        remoteAddress_ = sock_->peerAddress().toString().toStdString();
-        remotePort_ = sock_->peerPort();
-        Post([this] { ConnectedNotice(); });
-    });
-    connect(sock_, &QAbstractSocket::disconnected, this,
-            [this] { Post([this] { PeerClosedNotice(); }); });
-    connect(sock_, &QAbstractSocket::errorOccurred, this,
-            [this](QAbstractSocket::SocketError error) {
-                // A peer that closes or resets is an ordinary end: disconnected() follows.
-                if (error == QAbstractSocket::RemoteHostClosedError) return;
-                Post([this, error, text = sock_->errorString()] { ErrorNotice(error, text); });
-            });
+// Takes a connected socket: all its reading and writing goes through the system directly, so
+// that a peer that ends its sending can still be written to.
+void TCustomWinSocket::Adopt(int fd) {
+    fd_ = fd;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    // The messages are small and answered at once: none waits for the peer's acknowledgement.
+    const int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    sockaddr_storage peer{};
+    socklen_t length = sizeof peer;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &length) == 0) {
+        const QHostAddress address(reinterpret_cast<const sockaddr*>(&peer));
+        remoteAddress_ = address.toString().toStdString();
+        remotePort_ = peer.ss_family == AF_INET
+                          ? ntohs(reinterpret_cast<const sockaddr_in*>(&peer)->sin_port)
+                          : ntohs(reinterpret_cast<const sockaddr_in6*>(&peer)->sin6_port);
+    }
+    readNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    writeNotifier_ = new QSocketNotifier(fd, QSocketNotifier::Write, this);
+    writeNotifier_->setEnabled(false);
+    connect(readNotifier_, &QSocketNotifier::activated, this, &TCustomWinSocket::Readable);
+    connect(writeNotifier_, &QSocketNotifier::activated, this, &TCustomWinSocket::WriteOut);
+}
+
+// A client socket's Qt socket has connected: the connection goes on with its own copy of the
+// socket (the Qt socket would close it at the peer's end).
+void TCustomWinSocket::TakeOver(QTcpSocket* socket) {
+    disconnect(socket, nullptr, this, nullptr);
+    connecting_ = nullptr;
+    const int fd = ::fcntl(static_cast<int>(socket->socketDescriptor()), F_DUPFD_CLOEXEC, 0);
+    const int code = errno;
+    socket->abort();
+    socket->deleteLater();
+    if (fd < 0) {
+        Post([this, code] { ErrorNotice(code, ErrnoText(code)); });
+        return;
+    }
+    Adopt(fd);
+    Post([this] { ConnectedNotice(); });
 }
 
 // Queues f to run from the event loop; dropped when the connection has since moved on to
-// another Qt socket (or none) or has been destroyed.
+// another socket (or none) or has been destroyed.
 template <class F> void TCustomWinSocket::Post(F f) {
     const unsigned generation = generation_;
     QMetaObject::invokeMethod(
@@ -199,19 +305,29 @@ void TCustomWinSocket::ReleaseIfDone() {
     deleteLater();
 }
 
-// Lets go of the Qt socket: on a graceful end it finishes sending on its own.
+// Lets go of the socket: on a graceful end it finishes sending on its own.
 void TCustomWinSocket::DropSocket(Ending how) {
-    QTcpSocket* s = std::exchange(sock_, nullptr);
     ++generation_;
-    if (!s) return;
-    disconnect(s, nullptr, this, nullptr);
-    s->setParent(owner_); // outlives this connection object while it finishes
-    if (how == Ending::Graceful) {
-        FinishSending(s);
-    } else {
+    if (lookupId_ >= 0) QHostInfo::abortHostLookup(std::exchange(lookupId_, -1));
+    if (QTcpSocket* s = std::exchange(connecting_, nullptr)) {
+        disconnect(s, nullptr, this, nullptr);
         s->abort();
         s->deleteLater();
     }
+    for (QSocketNotifier* n :
+         {std::exchange(readNotifier_, nullptr), std::exchange(writeNotifier_, nullptr)}) {
+        if (!n) continue;
+        n->setEnabled(false);
+        n->deleteLater();
+    }
+    const int fd = std::exchange(fd_, -1);
+    std::string out = std::exchange(out_, std::string());
+    out.erase(0, std::exchange(outHead_, 0));
+    if (fd < 0) return;
+    if (how == Ending::Graceful && !(peerEnded_ && peerEnding_ == Ending::Abort))
+        new TLinger(owner_, fd, std::move(out), peerEnded_); // outlives this object
+    else
+        ::close(fd);
 }
 
 // Ends the connection without any event (the owner is going away).
@@ -230,10 +346,7 @@ void TCustomWinSocket::End(Ending how) {
     if (state_ != State::Connected) return;
     state_ = State::Closed;
     // What had arrived stays for the disconnect event (LeftInput), then goes.
-    if (sock_ && sock_->isOpen() && owner_->HeldInput > 0) {
-        const QByteArray more = sock_->readAll();
-        received_.append(more.constData(), static_cast<size_t>(more.size()));
-    }
+    if (owner_->HeldInput > 0) ReadIn();
     DropSocket(how);
     owner_->Closing(this);
     auto handler = owner_->DisconnectEvent();
@@ -245,12 +358,15 @@ void TCustomWinSocket::End(Ending how) {
 }
 
 void TCustomWinSocket::SendText(const std::string& bytes) {
-    if (state_ != State::Connected || !sock_ || overflow_ || bytes.empty()) return;
+    if (state_ != State::Connected || fd_ < 0 || overflow_ || bytes.empty()) return;
     // A peer that has gone takes nothing more; its end is about to be reported.
-    if (sock_->state() != QAbstractSocket::ConnectedState) return;
-    sock_->write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (sock_->bytesToWrite() > kWriteOutAt) sock_->flush();
-    const qint64 unsent = sock_->bytesToWrite();
+    if (peerEnded_ && peerEnding_ == Ending::Abort) return;
+    out_ += bytes;
+    if (Unsent() > kWriteOutAt)
+        WriteOut();
+    else
+        writeNotifier_->setEnabled(true); // written at the next turn of the event loop
+    const qint64 unsent = Unsent();
     if (unsent > 16 * owner_->MaxUnsentBytes) {
         // Closed from the event loop, not inside the caller's send (which may be going
         // through a list of connections); until then further sends are dropped.
@@ -262,31 +378,47 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
         QTimer::singleShot(owner_->StallMs, this, [this, generation] {
             if (generation != generation_) return;
             stallCheck_ = false;
-            if (state_ == State::Connected && sock_ &&
-                sock_->bytesToWrite() > owner_->MaxUnsentBytes)
-                End(Ending::Abort);
+            if (state_ == State::Connected && Unsent() > owner_->MaxUnsentBytes) End(Ending::Abort);
         });
     }
 }
 
+void TCustomWinSocket::WriteOut() {
+    if (fd_ < 0) return;
+    int error = 0;
+    if (!WriteTo(fd_, out_, outHead_, error)) {
+        out_.clear();
+        outHead_ = 0;
+        writeNotifier_->setEnabled(false);
+        Failed(error);
+        return;
+    }
+    writeNotifier_->setEnabled(Unsent() > 0);
+}
+
 bool TCustomWinSocket::HasInput() const {
-    return state_ == State::Connected &&
-           (!received_.empty() || (sock_ && sock_->bytesAvailable() > 0));
+    if (state_ != State::Connected) return false;
+    if (!received_.empty()) return true;
+    int waiting = 0;
+    return fd_ >= 0 && !peerEnded_ && ::ioctl(fd_, FIONREAD, &waiting) == 0 && waiting > 0;
 }
 
 void TCustomWinSocket::Later(std::function<void()> f) {
+    ++laters_;
     Post([this, f = std::move(f)] {
+        --laters_;
+        QPointer<TCustomWinSocket> self(this);
         if (state_ == State::Connected) Dispatch(f);
+        if (self) EndAfterPeer();
     });
 }
 
 std::string TCustomWinSocket::ReceiveText() {
     if (state_ != State::Connected) return {};
-    if (sock_ && sock_->isOpen()) {
-        const QByteArray more = sock_->readAll();
-        received_.append(more.constData(), static_cast<size_t>(more.size()));
-    }
-    return std::exchange(received_, std::string());
+    ReadIn();
+    std::string taken = std::exchange(received_, std::string());
+    if (readNotifier_ && !peerEnded_) readNotifier_->setEnabled(true);
+    return taken;
 }
 
 void TCustomWinSocket::Close() {
@@ -294,42 +426,133 @@ void TCustomWinSocket::Close() {
 }
 
 std::string TCustomWinSocket::RemoteHost() {
-    if (!hostLooked_ && !remoteAddress_.empty()) {
-        hostLooked_ = true;
-        const QString address = QString::fromStdString(remoteAddress_);
-        const QHostInfo info = QHostInfo::fromName(address);
-        // A failed reverse lookup reports the address itself as the name.
-        if (info.error() == QHostInfo::NoError && info.hostName() != address)
-            remoteHost_ = info.hostName().toStdString();
+    if (!hostAsked_ && !remoteAddress_.empty()) {
+        hostAsked_ = true;
+        QPointer<TCustomWinSocket> self(this);
+        const unsigned asked = generation_;
+        auto done = [self, asked](std::string name) {
+            if (!self) return;
+            // Raised from the event loop: the answer may come inside the caller's own work.
+            QMetaObject::invokeMethod(
+                self.data(),
+                [self, asked, name = std::move(name)] {
+                    if (self && self->generation_ == asked) self->HostFound(name);
+                },
+                Qt::QueuedConnection);
+        };
+        if (const THostLookup& lookup = HostLookup())
+            lookup(remoteAddress_, std::move(done));
+        else
+            lookupId_ = QHostInfo::lookupHost(QString::fromStdString(remoteAddress_), this,
+                                              SLOT(HostLookedUp(QHostInfo)));
     }
-    return remoteHost_;
+    return hostKnown_ ? remoteHost_ : remoteAddress_;
+}
+
+// The answer of the system's resolver (run in Qt's resolver threads).
+void TCustomWinSocket::HostLookedUp(const QHostInfo& info) {
+    if (info.lookupId() != lookupId_) return;
+    lookupId_ = -1;
+    // A failed reverse lookup reports the address itself as the name.
+    const std::string name = info.hostName().toStdString();
+    HostFound(info.error() == QHostInfo::NoError && name != remoteAddress_ ? name : std::string());
+}
+
+void TCustomWinSocket::HostFound(const std::string& name) {
+    if (state_ != State::Connected) return;
+    hostKnown_ = true;
+    remoteHost_ = name;
+    auto handler = owner_->HostNameEvent();
+    Dispatch([&] {
+        if (handler) handler(owner_, this);
+    });
 }
 
 std::string TCustomWinSocket::LocalHost() const {
     return QHostInfo::localHostName().toStdString();
 }
 
-// Signal of the Qt socket: keep the bytes (the Qt socket may be gone when the read event
-// runs) and post one read notice until it has run.
-void TCustomWinSocket::BytesArrived() {
-    if (!sock_) return;
-    if (owner_->HeldInput == 0 || static_cast<qint64>(received_.size()) < owner_->HeldInput) {
-        const QByteArray more = sock_->readAll();
-        received_.append(more.constData(), static_cast<size_t>(more.size()));
-    }
-    if (!readNoticePending_) {
+// The socket has bytes or the peer's end: keep the bytes and post one read notice until it
+// has run.
+void TCustomWinSocket::Readable() {
+    ReadIn();
+    if (!received_.empty() && !readNoticePending_) {
         readNoticePending_ = true;
         Post([this] { ReadNotice(); });
     }
 }
 
+// Takes what has arrived, up to the owner's HeldInput; there reading stops until the bytes are
+// taken, and the peer's sends wait. Notes the peer's end.
+void TCustomWinSocket::ReadIn() {
+    if (fd_ < 0 || peerEnded_) return;
+    static char buf[kReadPiece]; // the GUI thread's only
+    const std::size_t bound =
+        owner_->HeldInput > 0 ? static_cast<std::size_t>(owner_->HeldInput) : SIZE_MAX;
+    while (received_.size() < bound) {
+        const std::size_t want = std::min(kReadPiece, bound - received_.size());
+        const ssize_t n = ::recv(fd_, buf, want, MSG_DONTWAIT);
+        if (n > 0) {
+            received_.append(buf, static_cast<std::size_t>(n));
+            if (static_cast<std::size_t>(n) < want) break; // all there was
+        } else if (n == 0) {
+            PeerEnded(Ending::Graceful);
+            return;
+        } else if (errno == EINTR) {
+            continue;
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+            break;
+        } else {
+            Failed(errno);
+            return;
+        }
+    }
+    if (readNotifier_) readNotifier_->setEnabled(received_.size() < bound);
+}
+
+// An error of the connected socket: a peer that has gone ends the connection as any peer's
+// end; any other error is reported.
+void TCustomWinSocket::Failed(int code) {
+    if (PeerGone(code)) {
+        PeerEnded(Ending::Abort);
+        return;
+    }
+    if (readNotifier_) readNotifier_->setEnabled(false);
+    Post([this, code] { ErrorNotice(code, ErrnoText(code)); });
+}
+
+void TCustomWinSocket::PeerEnded(Ending how) {
+    if (peerEnded_) return;
+    peerEnded_ = true;
+    peerEnding_ = how;
+    if (readNotifier_) readNotifier_->setEnabled(false);
+    if (how == Ending::Abort) {
+        out_.clear();
+        outHead_ = 0;
+        if (writeNotifier_) writeNotifier_->setEnabled(false);
+    }
+    Post([this] { EndAfterPeer(); });
+}
+
+// Ends the connection of a peer that has ended, once what it sent has been handed to the read
+// event and no Later of its owner waits.
+void TCustomWinSocket::EndAfterPeer() {
+    if (state_ != State::Connected || !peerEnded_ || readNoticePending_ || laters_ > 0) return;
+    End(peerEnding_);
+}
+
 void TCustomWinSocket::ReadNotice() {
     readNoticePending_ = false;
-    if (state_ != State::Connected || received_.empty()) return;
-    auto handler = owner_->ReadEvent();
-    Dispatch([&] {
-        if (handler) handler(owner_, this);
-    });
+    if (state_ != State::Connected) return;
+    if (!received_.empty()) {
+        auto handler = owner_->ReadEvent();
+        QPointer<TCustomWinSocket> self(this);
+        Dispatch([&] {
+            if (handler) handler(owner_, this);
+        });
+        if (!self) return;
+    }
+    EndAfterPeer();
 }
 
 void TCustomWinSocket::ConnectedNotice() {
@@ -342,19 +565,14 @@ void TCustomWinSocket::ConnectedNotice() {
     });
 }
 
-void TCustomWinSocket::PeerClosedNotice() {
-    // Bytes that came with the end were posted as a read before this notice.
-    End(Ending::Abort);
-}
-
-void TCustomWinSocket::ErrorNotice(int qtError, const QString& text) {
+void TCustomWinSocket::ErrorNotice(int code, const std::string& text) {
     TErrorEvent kind;
     if (state_ == State::Connecting && disposable_) {
         End(Ending::Abort); // an accepted station that failed before it was announced
         return;
     }
     if (state_ == State::Connecting) {
-        kind = qtError == QAbstractSocket::HostNotFoundError ? eeLookup : eeConnect;
+        kind = code == ENXIO ? eeLookup : eeConnect;
         DropSocket(Ending::Abort);
         state_ = State::Closed;
     } else if (state_ == State::Connected) {
@@ -362,7 +580,6 @@ void TCustomWinSocket::ErrorNotice(int qtError, const QString& text) {
     } else {
         return;
     }
-    int code = CodeOf(static_cast<QAbstractSocket::SocketError>(qtError));
     QPointer<TCustomWinSocket> self(this);
     auto handler = owner_->ErrorEvent();
     Dispatch([&] {
@@ -370,17 +587,35 @@ void TCustomWinSocket::ErrorNotice(int qtError, const QString& text) {
     });
     // A connection that failed while connected is of no further use.
     if (self && state_ == State::Connected) End(Ending::Abort);
-    if (code != 0) throw ESocketError(code, kind, Describe(code, OperationOf(kind), text));
+    if (code != 0)
+        throw ESocketError(code, kind,
+                           Describe(code, OperationOf(kind), QString::fromStdString(text)));
 }
 
 // ---------------------------------------------------------------------------------------
 // TServerSocket
 
+namespace {
+
+// Hands each accepted socket over as it is, without a Qt socket around it.
+class TListener : public QTcpServer {
+public:
+    TListener(QObject* parent, std::function<void(int)> take)
+        : QTcpServer(parent), take_(std::move(take)) {}
+
+protected:
+    void incomingConnection(qintptr fd) override { take_(static_cast<int>(fd)); }
+
+private:
+    std::function<void(int)> take_;
+};
+
+} // namespace
+
 TServerSocket::TServerSocket(QObject* parent)
-    : TAbstractSocket(parent), server_(new QTcpServer(this)) {
+    : TAbstractSocket(parent), server_(new TListener(this, [this](int fd) { Accept(fd); })) {
     HeldInput = 64 * 1024;
     server_->setProxy(QNetworkProxy::NoProxy);
-    connect(server_, &QTcpServer::newConnection, this, &TServerSocket::Accept);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
         QMetaObject::invokeMethod(
             this, [this, error, text = server_->errorString()] { AcceptErrorNotice(error, text); },
@@ -435,19 +670,13 @@ void TServerSocket::Closing(TCustomWinSocket* socket) {
     std::erase(connections_, socket);
 }
 
-// Signal of the Qt server: takes the new Qt sockets at once (so that none of their signals
-// is missed); each connection joins the list when its connect event runs.
-void TServerSocket::Accept() {
-    while (server_->hasPendingConnections()) {
-        QTcpSocket* s = server_->nextPendingConnection();
-        auto* c = new TCustomWinSocket(this, true);
-        c->Attach(s);
-        c->remoteAddress_ = s->peerAddress().toString().toStdString();
-        c->remotePort_ = s->peerPort();
-        c->state_ = TCustomWinSocket::State::Connecting;
-        c->Post([c] { c->ConnectedNotice(); });
-        if (s->bytesAvailable() > 0) c->BytesArrived();
-    }
+// Takes each accepted socket at once; the connection joins the list when its connect event
+// runs.
+void TServerSocket::Accept(int fd) {
+    auto* c = new TCustomWinSocket(this, true);
+    c->Adopt(fd);
+    c->state_ = TCustomWinSocket::State::Connecting;
+    c->Post([c] { c->ConnectedNotice(); });
 }
 
 void TServerSocket::AcceptErrorNotice(int qtError, const QString& text) {
@@ -480,9 +709,17 @@ void TClientSocket::Open() {
     if (port_ < 1 || port_ > 65535)
         throw ESocketError(EINVAL, eeConnect,
                            Describe(EINVAL, "connect", QStringLiteral("invalid port")));
-    auto* s = new QTcpSocket;
-    socket_->Attach(s);
-    socket_->state_ = TCustomWinSocket::State::Connecting;
+    TCustomWinSocket* c = socket_;
+    c->Reset();
+    auto* s = new QTcpSocket(c);
+    s->setProxy(QNetworkProxy::NoProxy);
+    c->connecting_ = s;
+    c->state_ = TCustomWinSocket::State::Connecting;
+    connect(s, &QAbstractSocket::connected, c, [c, s] { c->TakeOver(s); });
+    connect(s, &QAbstractSocket::errorOccurred, c, [c, s](QAbstractSocket::SocketError error) {
+        const int code = CodeOf(error);
+        c->Post([c, code, text = s->errorString().toStdString()] { c->ErrorNotice(code, text); });
+    });
     s->connectToHost(FromSjis(host_), static_cast<quint16>(port_));
 }
 

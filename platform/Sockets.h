@@ -8,6 +8,7 @@
 // reaches the application's exception handler.
 #include "platform/Connection.h"
 
+#include <QHostInfo>
 #include <QObject>
 #include <QtGlobal>
 #include <functional>
@@ -17,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 
@@ -42,6 +44,15 @@ private:
 
 class TCustomWinSocket;
 
+// Looks up the host name of a dotted address without blocking and calls `done` with the name
+// (empty when the address has none), from the event loop or at once. `done` may be called after
+// the connection that asked has gone: it then does nothing.
+using THostLookup =
+    std::function<void(const std::string& address, std::function<void(std::string name)> done)>;
+// Replaces the system's reverse lookup (tests stand in for a name server); an empty function
+// restores it.
+void SetHostLookup(THostLookup lookup);
+
 // Sender is the server or client socket component; Socket the connection concerned.
 using TSocketNotifyEvent = std::function<void(QObject* Sender, TCustomWinSocket* Socket)>;
 // The handler may set ErrorCode to 0 to settle the error; a code left non-zero is thrown as
@@ -60,9 +71,9 @@ public:
     // time to take what a burst queued.
     qint64 MaxUnsentBytes = qint64(1) << 20;
     int StallMs = 2000;
-    // Received bytes a connection holds for its read handler, in the Qt socket and in the
-    // connection each; past that it stops reading and the peer's sends wait. 0: no bound (the
-    // client takes all at once; the server, which handles its stations in turn, has one).
+    // Received bytes a connection holds for its read handler; past that it stops reading until
+    // they are taken, and the peer's sends wait. 0: no bound (the client takes all at once; the
+    // server, which handles its stations in turn, has one).
     qint64 HeldInput = 0;
 
 protected:
@@ -74,6 +85,7 @@ private:
     virtual TSocketNotifyEvent ReadEvent() const = 0;
     virtual TSocketNotifyEvent DisconnectEvent() const = 0;
     virtual TSocketErrorEvent ErrorEvent() const = 0;
+    virtual TSocketNotifyEvent HostNameEvent() const { return {}; }
     // Bookkeeping when a connection stands, before its connect event runs, and when it
     // ends, before its disconnect event runs.
     virtual void Opened(TCustomWinSocket* socket) { (void)socket; }
@@ -81,6 +93,11 @@ private:
 };
 
 // One TCP connection: an accepted one of a server socket, or the one of a client socket.
+//
+// A peer that ends its sending (or is lost) still has what it sent handed to the read event,
+// and the owner's work on it that waits in Later runs first, with the connection standing:
+// replies reach a peer that has only ended its sending. Then the connection ends with its
+// disconnect event.
 //
 // An accepted connection is destroyed after it has been closed, once no event of it is
 // being handled and control is back in the main event loop (not inside a modal box), so
@@ -96,8 +113,8 @@ public:
     void SendText(const std::string& bytes) override;
     // True from the connect event until the connection ends (false in the disconnect event).
     bool Connected() const override { return state_ == State::Connected; }
-    // Takes every byte received so far (empty when none, or when not connected). Received
-    // bytes not taken are held up to the owner's HeldInput.
+    // Takes every byte received so far, up to the owner's HeldInput (empty when none, or when
+    // not connected).
     std::string ReceiveText();
     // Whether received bytes wait to be taken.
     bool HasInput() const;
@@ -105,7 +122,7 @@ public:
     // connection ended (afterwards they are gone).
     std::string LeftInput() { return std::exchange(received_, std::string()); }
     // Runs `f` from the event loop as an event of this connection (the connection lives while
-    // it runs); nothing when the connection has ended by then.
+    // it runs); nothing when the connection has ended by then. A peer's end waits for it.
     void Later(std::function<void()> f);
     // Ends the connection. The disconnect event runs before Close returns; bytes already
     // sent still reach the peer, which then sees the connection end. A connection that is
@@ -116,8 +133,8 @@ public:
     const std::string& RemoteAddress() const { return remoteAddress_; }
     int RemotePort() const { return remotePort_; }
     // The peer's host name from a reverse lookup, empty when the address has no name. The
-    // first call looks it up (blocking the GUI thread for as long as the resolver takes);
-    // later calls return that result.
+    // first call starts the lookup, which does not block: until its answer the address stands
+    // for the name; when the answer comes the owner's host-name event runs.
     std::string RemoteHost();
     // This machine's host name.
     std::string LocalHost() const;
@@ -127,6 +144,9 @@ public:
     void* Data() const { return data_.get(); }
     void SetData(std::shared_ptr<void> data) { data_ = std::move(data); }
 
+private slots:
+    void HostLookedUp(const QHostInfo& info);
+
 private:
     friend class TServerSocket;
     friend class TClientSocket;
@@ -134,34 +154,52 @@ private:
     enum class Ending { Graceful, Abort };
 
     TCustomWinSocket(TAbstractSocket* owner, bool disposable);
-    void Attach(QTcpSocket* socket);
+    void Reset();
+    void Adopt(int fd);
+    void TakeOver(QTcpSocket* socket);
     void DropSocket(Ending how);
     void Shutdown();
     void End(Ending how);
     template <class F> void Post(F f);
     template <class Call> void Dispatch(Call&& call);
     void ReleaseIfDone();
-    void BytesArrived();
+    void Readable();
+    void ReadIn();
+    void WriteOut();
+    qint64 Unsent() const { return static_cast<qint64>(out_.size() - outHead_); }
+    void Failed(int code);
+    void PeerEnded(Ending how);
+    void EndAfterPeer();
     void ReadNotice();
     void ConnectedNotice();
-    void PeerClosedNotice();
-    void ErrorNotice(int qtError, const QString& text);
+    void HostFound(const std::string& name);
+    void ErrorNotice(int code, const std::string& text);
 
     TAbstractSocket* owner_;
     const bool disposable_;
-    QTcpSocket* sock_ = nullptr;
+    QTcpSocket* connecting_ = nullptr; // a client socket's Qt socket while it connects
+    int fd_ = -1;                      // the connected socket: all its reading and writing
+    QSocketNotifier* readNotifier_ = nullptr;
+    QSocketNotifier* writeNotifier_ = nullptr;
     State state_ = State::Idle;
     unsigned generation_ = 0; // notices of an earlier socket are dropped
     int busy_ = 0;            // events of this connection being handled (nested included)
+    int laters_ = 0;          // Later calls waiting to run
     bool readNoticePending_ = false;
     bool overflow_ = false;
     bool stallCheck_ = false; // a check of output not taken is due
+    bool peerEnded_ = false;  // the peer has ended its sending, or is gone (peerEnding_ Abort)
+    Ending peerEnding_ = Ending::Graceful;
     bool released_ = false;
     bool releaseTimer_ = false;
     std::string received_;
+    std::string out_; // output from outHead_ on not yet taken by the system
+    std::size_t outHead_ = 0;
     std::string remoteAddress_;
     int remotePort_ = 0;
-    bool hostLooked_ = false;
+    bool hostAsked_ = false;
+    bool hostKnown_ = false;
+    int lookupId_ = -1; // the system's lookup under way
     std::string remoteHost_;
     std::shared_ptr<void> data_;
 };
@@ -198,15 +236,18 @@ public:
     TSocketNotifyEvent OnClientDisconnect;
     // Socket is null for an error of the listening socket itself (kind eeAccept).
     TSocketErrorEvent OnClientError;
+    // The host name of a connection's peer has come (see RemoteHost).
+    TSocketNotifyEvent OnClientHostName;
 
 private:
     TSocketNotifyEvent ConnectEvent() const override { return OnClientConnect; }
     TSocketNotifyEvent ReadEvent() const override { return OnClientRead; }
     TSocketNotifyEvent DisconnectEvent() const override { return OnClientDisconnect; }
     TSocketErrorEvent ErrorEvent() const override { return OnClientError; }
+    TSocketNotifyEvent HostNameEvent() const override { return OnClientHostName; }
     void Opened(TCustomWinSocket* socket) override;
     void Closing(TCustomWinSocket* socket) override;
-    void Accept();
+    void Accept(int fd);
     void AcceptErrorNotice(int qtError, const QString& text);
 
     QTcpServer* server_;

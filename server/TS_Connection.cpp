@@ -147,13 +147,26 @@ void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Soc
     TakeLines(Socket);
 }
 
+// The name of a station's host has come: its row shows it where the address stood.
+void TTrovGameServerForm::ServerSocketClientHostName(QObject*, TCustomWinSocket* Socket) {
+    const std::string port = std::to_string(Socket->RemotePort());
+    for (int i = 0; i < ListView_Connect->Count(); ++i) {
+        TListItem* item = ListView_Connect->Item(i);
+        const auto& sub = item->SubItems();
+        if (sub.size() >= 4 && sub[2] == Socket->RemoteAddress() && sub[3] == port)
+            Quietly(ListView_Connect->OnChange, [&] { item->SetSubItem(1, Socket->RemoteHost()); });
+    }
+}
+
 // Frames what has arrived and handles its lines.
 void TTrovGameServerForm::TakeLines(TCustomWinSocket* Socket) {
     auto* data = static_cast<TConnectionData*>(Socket->Data());
     if (!data) return;
     try {
-        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->ReceiveText());
-        if (data->Buffer.Size() > MaxReceiveBuffer) {
+        // Complete messages are never held against the bound: past it they are framed at once,
+        // and no more is read until they have been handled.
+        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->ReceiveText(), MaxReceiveBuffer);
+        if (data->Buffer.Unterminated() > MaxReceiveBuffer) {
             // A peer that never ends its message is not allowed to fill the memory.
             data->Buffer.Clear();
             Socket->Close();
@@ -203,7 +216,7 @@ void TTrovGameServerForm::HandleLeftLines(TCustomWinSocket* Socket) {
     // Ended by one of its own lines: the loop handling them goes on with the rest.
     if (!data || data->Handling > 0) return;
     try {
-        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->LeftInput());
+        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->LeftInput(), MaxReceiveBuffer);
         if (flush.flushed) data->AddLines(flush.lines);
         HandleLines(Socket);
     } catch (...) {

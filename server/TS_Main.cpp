@@ -403,6 +403,8 @@ void TTrovGameServerForm::BindEvents() {
         std::bind(&TTrovGameServerForm::ServerSocketClientRead, this, _1, _2);
     ServerSocket->OnClientError =
         std::bind(&TTrovGameServerForm::ServerSocketClientError, this, _1, _2, _3, _4);
+    ServerSocket->OnClientHostName =
+        std::bind(&TTrovGameServerForm::ServerSocketClientHostName, this, _1, _2);
     ClientSocket->OnConnect = std::bind(&TTrovGameServerForm::ClientSocketConnect, this, _1, _2);
     ClientSocket->OnDisconnect =
         std::bind(&TTrovGameServerForm::ClientSocketDisconnect, this, _1, _2);

@@ -247,6 +247,7 @@ public:
     void ServerSocketClientConnect(QObject* Sender, platform::TCustomWinSocket* Socket);
     void ServerSocketClientDisconnect(QObject* Sender, platform::TCustomWinSocket* Socket);
     void ServerSocketClientRead(QObject* Sender, platform::TCustomWinSocket* Socket);
+    void ServerSocketClientHostName(QObject* Sender, platform::TCustomWinSocket* Socket);
     void ServerSocketClientError(QObject* Sender, platform::TCustomWinSocket* Socket,
                                  platform::TErrorEvent ErrorEvent, int& ErrorCode);
     void ParseClientLine(const std::string& Line, platform::TCustomWinSocket* Socket);
@@ -272,7 +273,8 @@ public:
                           int Data, int& Compare);
     // Sort key of the connection list: 0 none, +k ascending by column k, -k descending.
     int FSortColumn = 0;
-    // A connection whose unframed bytes pass this is closed.
+    // A connection whose received bytes without a TAB pass this is closed; complete messages
+    // held past it are framed at once.
     std::size_t MaxReceiveBuffer = 64 * 1024;
     // Lines of one connection handled in one turn of the event loop.
     int LinesPerTurn = 16;

@@ -21,11 +21,14 @@ int HexToNum(std::string_view digits) {
 TReceiveBuffer::Flush TReceiveBuffer::Receive(std::string_view chunk) {
     Flush result;
     if (chunk.empty()) return result;
+    if (const std::size_t tab = chunk.rfind(kTerminator); tab != std::string_view::npos)
+        terminated_ = buffer_.size() + tab + 1;
     buffer_.append(chunk);
     if (chunk.back() != kTerminator) return result;
 
     std::string text;
     text.swap(buffer_);
+    terminated_ = 0;
     // CR inside a message is kept apart as VT while the text is split at the TABs.
     for (char& c : text) {
         if (c == '\r')
@@ -36,6 +39,16 @@ TReceiveBuffer::Flush TReceiveBuffer::Receive(std::string_view chunk) {
     result.flushed = true;
     result.lines = SplitLines(text);
     for (auto& line : result.lines) std::replace(line.begin(), line.end(), '\v', '\r');
+    return result;
+}
+
+TReceiveBuffer::Flush TReceiveBuffer::Receive(std::string_view chunk, std::size_t hold) {
+    const std::size_t tab = chunk.rfind(kTerminator);
+    if (buffer_.size() + chunk.size() <= hold || tab == std::string_view::npos ||
+        tab + 1 == chunk.size())
+        return Receive(chunk);
+    Flush result = Receive(chunk.substr(0, tab + 1));
+    Receive(chunk.substr(tab + 1)); // no TAB in it: waits
     return result;
 }
 

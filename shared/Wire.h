@@ -30,11 +30,21 @@ public:
     };
 
     Flush Receive(std::string_view chunk);
+    // As Receive, but a chunk that would make the buffer pass `hold` bytes and holds a TAB is
+    // taken as two chunks, the first ending with its last TAB, as if it had arrived so: its
+    // complete messages come out and only the bytes after them wait.
+    Flush Receive(std::string_view chunk, std::size_t hold);
     std::size_t Size() const { return buffer_.size(); }
-    void Clear() { buffer_.clear(); }
+    // The bytes at the end of the buffer that no TAB follows (a message not yet ended).
+    std::size_t Unterminated() const { return buffer_.size() - terminated_; }
+    void Clear() {
+        buffer_.clear();
+        terminated_ = 0;
+    }
 
 private:
     std::string buffer_;
+    std::size_t terminated_ = 0; // bytes up to and including the buffer's last TAB
 };
 
 // A message line cut into its code and value.

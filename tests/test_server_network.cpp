@@ -16,8 +16,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 
 using namespace platform;
 
@@ -654,4 +657,78 @@ TEST_F(ServerNetwork, WholeGameWithFourPlayers) {
     ASSERT_FALSE(dialogs.Boxes().empty());
     EXPECT_EQ(dialogs.Boxes().back().text.substr(0, 25), "*Result of [Net Group]*\r\n");
     EXPECT_EQ(form.StatusBar->SimpleText(), "Finished");
+}
+
+TEST_F(ServerNetwork, AStationSendingManyMessagesAtOnceIsReadMoreSlowlyNotClosed) {
+    // Far more complete messages in one send than the server holds of a station's input.
+    TestPeer peer;
+    ASSERT_TRUE(peer.Connect(port));
+    std::string run = "TC_PN:Anna\t";
+    for (int i = 0; i < 20000; ++i) run += "TC_PT:Ft\t";
+    peer.Send(run + "TC_PT:Rt\t");
+    ASSERT_TRUE(peer.WaitForMessage("TS_Cn:Welcome!\t"));
+    EXPECT_TRUE(WaitUntil([&] { return WishOf("Anna") == "Retailer"; }, 60000));
+    EXPECT_TRUE(peer.Connected());
+
+    // Bytes without a TAB are still bounded, whatever complete messages came before them.
+    TestPeer talker;
+    ASSERT_TRUE(talker.Connect(port));
+    talker.Send("TC_PN:Bert\t" + std::string(100 * 1024, 'x'));
+    EXPECT_TRUE(talker.WaitClosed());
+}
+
+TEST_F(ServerNetwork, WhatAStationSentBeforeItsEndIsHandledFirstAndAnswered) {
+    TestPeer bert;
+    ASSERT_TRUE(bert.Connect(port));
+    std::string lines = "TC_PN:Bert\t";
+    for (int i = 0; i < 40; ++i) lines += "TC_PT:W1\t"; // more than are handled in one turn
+    lines += "TC_PN:Bertha\tTC_SM:W1:Sv:bye\r\t";
+    bool listed = false;
+    dialogs.Answer(mrOk, [&] { listed = WishOf("Bertha") == "Distributor"; });
+    bert.Send(lines);
+    // The station ends its sending and goes on reading.
+    ASSERT_EQ(::shutdown(static_cast<int>(bert.Socket()->socketDescriptor()), SHUT_WR), 0);
+    ASSERT_TRUE(bert.WaitClosed());
+    EXPECT_TRUE(listed) << "its last lines are handled while it is still listed";
+    const Lines got = bert.Messages();
+    EXPECT_EQ(std::count(got.begin(), got.end(), "TS_Cn:Welcome!\t"), 2);
+    EXPECT_EQ(Row("Bertha"), nullptr);
+    EXPECT_EQ(form.ServerSocket->ActiveConnections(), 1);
+}
+
+TEST_F(ServerNetwork, HostNamesAreLookedUpWithoutHoldingTheServer) {
+    // A name server that answers only when the test says so.
+    std::vector<std::function<void(std::string)>> answers;
+    SetHostLookup([&](const std::string& address, std::function<void(std::string)> done) {
+        EXPECT_EQ(address, "127.0.0.1");
+        answers.push_back(std::move(done));
+    });
+    struct Restore {
+        ~Restore() { SetHostLookup({}); }
+    } restore;
+
+    // Listed at once, the address standing where the name will be.
+    auto anna = Join("Anna", "Ft");
+    ASSERT_NE(Row("Anna"), nullptr);
+    EXPECT_EQ(Row("Anna")->SubItems()[1], "127.0.0.1");
+    ASSERT_EQ(answers.size(), 1u);
+
+    // A station that has gone before its name comes: the late answer finds nothing.
+    auto bert = Join("Bert", "W1");
+    ASSERT_EQ(answers.size(), 2u);
+    QPointer<TCustomWinSocket> bertSocket =
+        form.ServerSocket->Connections(form.ServerSocket->ActiveConnections() - 1);
+    bert->Close();
+    ASSERT_TRUE(WaitUntil([&] { return bertSocket.isNull(); }));
+    answers[1]("bert.test");
+    Settle(50);
+    EXPECT_EQ(Row("Bert"), nullptr);
+
+    // The name shows in the row, which still finds its connection.
+    answers[0]("anna.test");
+    ASSERT_TRUE(WaitUntil([&] { return Row("Anna")->SubItems()[1] == "anna.test"; }));
+    Admit("Anna");
+    ASSERT_NE(form.Game()->FPlayers[1], nullptr);
+    EXPECT_EQ(form.Game()->FPlayers[1]->Name, "Anna");
+    EXPECT_EQ(answers.size(), 2u) << "each station is looked up once";
 }

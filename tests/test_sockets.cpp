@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
 #include <arpa/inet.h>
@@ -190,11 +191,21 @@ TEST_F(Sockets, ServerListsConnectionsInOrderOfAcceptanceWithTheirPeers) {
     }
     EXPECT_EQ(server.Connections(3), nullptr);
     EXPECT_EQ(server.Connections(-1), nullptr);
-    // 127.0.0.1 always has a name; a failed lookup would give the address or nothing.
-    const std::string host = server.Connections(0)->RemoteHost();
+    // 127.0.0.1 always has a name; a failed lookup would give nothing. Until the answer comes
+    // the address stands for it, and the host-name event tells when it has come.
+    TCustomWinSocket* first = server.Connections(0);
+    int named = 0;
+    server.OnClientHostName = [&](QObject*, TCustomWinSocket* socket) {
+        EXPECT_EQ(socket, first);
+        ++named;
+    };
+    EXPECT_EQ(first->RemoteHost(), "127.0.0.1");
+    ASSERT_TRUE(WaitUntil([&] { return named == 1; }));
+    const std::string host = first->RemoteHost();
     EXPECT_FALSE(host.empty());
     EXPECT_NE(host, "127.0.0.1");
-    EXPECT_EQ(server.Connections(0)->RemoteHost(), host);
+    Settle(50);
+    EXPECT_EQ(named, 1);
     EXPECT_TRUE(exceptions.empty());
 }
 
@@ -272,13 +283,13 @@ TEST_F(Sockets, ClientSocketConnectsSendsAndReceives) {
     // Both ends send at once, without waiting to gather more (no delay for small writes).
     for (QObject* end :
          {static_cast<QObject*>(server.Connections(0)), static_cast<QObject*>(client.Socket())}) {
-        auto* tcp = end->findChild<QTcpSocket*>();
-        ASSERT_NE(tcp, nullptr);
+        auto* notifier = end->findChild<QSocketNotifier*>();
+        ASSERT_NE(notifier, nullptr);
         int on = 0;
         socklen_t size = sizeof on;
-        ASSERT_EQ(getsockopt(static_cast<int>(tcp->socketDescriptor()), IPPROTO_TCP, TCP_NODELAY,
-                             &on, &size),
-                  0);
+        ASSERT_EQ(
+            getsockopt(static_cast<int>(notifier->socket()), IPPROTO_TCP, TCP_NODELAY, &on, &size),
+            0);
         EXPECT_NE(on, 0);
     }
 }
@@ -396,6 +407,31 @@ TEST_F(Sockets, PeerClosingRaisesTheDisconnectEventOnceAfterItsLastBytes) {
     Settle(50);
     EXPECT_EQ(log, (std::vector<std::string>{"read abc", "disconnect"}));
     EXPECT_EQ(server.ActiveConnections(), 0);
+    EXPECT_TRUE(exceptions.empty());
+}
+
+TEST_F(Sockets, PeerThatEndsItsSendingGetsTheRepliesBeforeTheConnectionEnds) {
+    TServerSocket server;
+    std::vector<std::string> log;
+    server.OnClientRead = [&](QObject*, TCustomWinSocket* s) {
+        const std::string text = s->ReceiveText();
+        log.push_back("read " + text);
+        // Work left for later comes before the end, and its reply still reaches the peer.
+        s->Later([&log, s, text] {
+            log.push_back("later");
+            s->SendText("re:" + text);
+        });
+    };
+    server.OnClientDisconnect = [&](QObject*, TCustomWinSocket*) { log.push_back("disconnect"); };
+    RawPeer peer(Listen(server));
+    ASSERT_TRUE(peer.Ok());
+    peer.Send("abc");
+    ASSERT_EQ(::shutdown(peer.fd, SHUT_WR), 0);
+    ASSERT_TRUE(peer.ReadToEnd());
+    EXPECT_FALSE(peer.reset);
+    EXPECT_EQ(peer.got, "re:abc");
+    ASSERT_TRUE(WaitUntil([&] { return server.ActiveConnections() == 0; }));
+    EXPECT_EQ(log, (std::vector<std::string>{"read abc", "later", "disconnect"}));
     EXPECT_TRUE(exceptions.empty());
 }
 
