@@ -133,6 +133,9 @@ void TCustomWinSocket::Attach(QTcpSocket* socket) {
     overflow_ = false;
     stallCheck_ = false;
     received_.clear();
+    queued_ = 0;
+    status_.clear();
+    statusEnd_ = -1;
     remoteAddress_.clear();
     remotePort_ = 0;
     hostLooked_ = false;
@@ -249,6 +252,7 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
     // A peer that has gone takes nothing more; its end is about to be reported.
     if (sock_->state() != QAbstractSocket::ConnectedState) return;
     sock_->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    queued_ += static_cast<qint64>(bytes.size());
     if (sock_->bytesToWrite() > kWriteOutAt) sock_->flush();
     const qint64 unsent = sock_->bytesToWrite();
     if (unsent > 16 * owner_->MaxUnsentBytes) {
@@ -267,6 +271,20 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
                 End(Ending::Abort);
         });
     }
+}
+
+void TCustomWinSocket::SendStatus(const std::string& key, const std::string& bytes) {
+    if (!sock_) return;
+    if (statusEnd_ != queued_) {
+        status_.clear(); // something else went in between: every status counts again
+    } else if (const auto it = status_.find(key);
+               it != status_.end() && it->second.bytes == bytes &&
+               it->second.end > queued_ - sock_->bytesToWrite()) {
+        return;
+    }
+    SendText(bytes);
+    status_[key] = {bytes, queued_};
+    statusEnd_ = queued_;
 }
 
 bool TCustomWinSocket::HasInput() const {
