@@ -43,9 +43,9 @@ std::atomic<long> gQtMessages{0}; // Qt's own warnings: the first is shown, all 
 Clock::time_point gStartedAt;     // when the window's game was last started
 
 struct Options {
-    int stations = 1000, weeks = 99, idleWeeks = 10, deadline = 120, spinMs = 2, garbageMs = 50;
+    int stations = 1000, weeks = 99, idleWeeks = 10, deadline = 0, spinMs = 2, garbageMs = 50;
     bool load = false;
-    std::string measures = "1234567", attacks = "abcde";
+    std::string measures = "1234567", attacks = "abcdefg";
 };
 
 double Ms(Clock::time_point from, Clock::time_point to = Clock::now()) {
@@ -646,6 +646,135 @@ void AutoMeasure(const Options& o) {
     Row("server window", Summarize(real).p50, "game model alone", Summarize(model).p50, "ms");
 }
 
+// (f) The players of a running game, one of them reading 32 KiB a second (receive buffer
+// 16 KiB), while a station that never names itself sends short lines as fast as the window takes
+// them, for up to 15 s: "TC_XX:a" (an unknown code), or with `wishes` role wishes that change
+// each time ("TC_PT:W1", "TC_PT:W2"). Is the slow player closed, and what did it and the others
+// get.
+void SlowPlayerCheck(bool wishes) {
+    const char* name = wishes ? "(f) slow, wishes" : "(f) slow, unknown code";
+    const int port = OnGui([] { return NewServer(10, true); });
+    std::array<Peer, 4> p;
+    bool ok = true;
+    for (int i = 0; i < 3 && ok; ++i)
+        ok = Join(p[i], port, std::string("Player-") + kCodes[i], kCodes[i]) >= 0;
+    Peer& slow = p[3];
+    slow.fd = ok ? ConnectTo(port, 2000, 16 * 1024) : -1;
+    ok = slow.fd >= 0 && SendAll(slow.fd, "TC_PN:Player-Rt\tTC_PT:Rt\t") &&
+         Pump(
+             {&slow}, [&] { return slow.welcome; }, 5000) &&
+         OnGui(AdmitAndStart);
+    if (!ok) {
+        std::printf("%-23s could not set up the game\n", name);
+        for (Peer& q : p)
+            if (q.fd >= 0) close(q.fd);
+        DropServer();
+        return;
+    }
+    for (int i = 0; i < 3; ++i) ReadSome(p[i].fd, nullptr);
+    const int attacker = ConnectTo(port, 2000, 0, 1 << 16);
+    std::string burst;
+    for (int i = 0; i < 1000; ++i) burst += wishes ? "TC_PT:W1\tTC_PT:W2\t" : "TC_XX:a\tTC_XX:a\t";
+    long sent = 0, slowRead = 0, fastRead = 0;
+    double closedAt = -1;
+    const auto t0 = Clock::now();
+    auto last = t0;
+    double allowance = 0;
+    char buf[65536];
+    for (int round = 0; round < 3000 && Ms(t0) < 15000 && LeftMs() > 0 && closedAt < 0; ++round) {
+        if (attacker >= 0) {
+            const ssize_t n =
+                send(attacker, burst.data(), burst.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            sent += n > 0 ? n : 0;
+        }
+        for (int i = 0; i < 3; ++i) {
+            std::string rx;
+            ReadSome(p[i].fd, &rx);
+            fastRead += static_cast<long>(rx.size());
+        }
+        const auto now = Clock::now();
+        allowance = std::min(allowance + 32.768 * Ms(last, now), 65536.0);
+        last = now;
+        pollfd pf{slow.fd, POLLIN, 0};
+        poll(&pf, 1, 0);
+        if (pf.revents & (POLLERR | POLLHUP)) closedAt = Ms(t0);
+        while (allowance >= 1 && closedAt < 0) {
+            const ssize_t n = recv(slow.fd, buf, std::min<std::size_t>(sizeof buf, allowance), 0);
+            if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR)) closedAt = Ms(t0);
+            if (n <= 0) break;
+            slowRead += n, allowance -= static_cast<double>(n);
+        }
+        if (round % 50 == 0 && closedAt < 0 &&
+            OnGui([] { return gGui->form->Game()->FPlayers[4] == nullptr; }))
+            closedAt = Ms(t0);
+        // A round each 5 ms.
+        std::this_thread::sleep_until(
+            std::min(gDeadline, t0 + std::chrono::milliseconds(5 * (round + 1))));
+    }
+    const auto [state, pauses] =
+        OnGui([] { return std::pair(int(gGui->form->Game()->FState), gGui->dialogs.seen.pauses); });
+    const double secs = Ms(t0) / 1000;
+    if (attacker >= 0) close(attacker);
+    for (Peer& q : p) close(q.fd);
+    DropServer();
+    std::printf("%-23s %s; attacker sent %ld B in %.1f s; slow player read %ld B, "
+                "each other player %ld B; game %s, pause boxes %d\n",
+                name,
+                closedAt < 0 ? "slow player not closed"
+                             : ("slow player closed after " + Fmt(closedAt / 1000) + " s").c_str(),
+                sent, secs, slowRead, fastRead / 3,
+                state == gsRunning  ? "running"
+                : state == gsPaused ? "paused"
+                                    : "other",
+                pauses);
+}
+
+// (g) A station that never names itself streams "TC_SM:Sv:Ft:..." (once a millisecond, 2000 at
+// most, 2 s), and the admitted Distributor sends 100 chats to the Factory claiming to be the
+// game master: what reaches the Factory's player.
+void ChatStreamCheck() {
+    const int port = OnGui([] { return NewServer(10, true); });
+    Peer ft, w1;
+    const bool ok =
+        Join(ft, port, "Player-Ft", "Ft") >= 0 && Join(w1, port, "Player-W1", "W1") >= 0 &&
+        (OnGui(AdmitAndStart),
+         OnGui([] { return gGui->form->Game()->FPlayers[1] && gGui->form->Game()->FPlayers[2]; }));
+    const int stranger = ok ? ConnectTo(port) : -1;
+    long texts = 0, server = 0, distributor = 0, other = 0, bytes = 0, chats = 0;
+    std::string rx;
+    auto read = [&] {
+        std::string more;
+        ReadSome(ft.fd, &more);
+        ReadSome(w1.fd, nullptr);
+        bytes += static_cast<long>(more.size());
+        rx += more;
+        Lines(rx, [&](const std::string& m) {
+            if (m.rfind("TS_SM:", 0) != 0) return;
+            ++texts;
+            server += m.rfind("TS_SM:ServerMessage", 0) == 0;
+            distributor += m.rfind("TS_SM:DistributorMessage", 0) == 0;
+            other += m.rfind("TS_SM:ServerMessage", 0) != 0 &&
+                     m.rfind("TS_SM:DistributorMessage", 0) != 0;
+        });
+    };
+    const auto t0 = Clock::now();
+    for (int ms = 0; stranger >= 0 && ms < 2000 && Ms(t0) < 2000 && LeftMs() > 0; ++ms) {
+        chats += SendAll(stranger, "TC_SM:Sv:Ft:You have been disconnected by the game master\t");
+        if (ms % 20 == 0) SendAll(w1.fd, "TC_SM:Sv:Ft:forged by the Distributor\t");
+        read();
+        std::this_thread::sleep_until(t0 + std::chrono::milliseconds(ms + 1));
+    }
+    for (const auto until = In(1000); Clock::now() < until;) read(), SleepMs(5);
+    if (stranger >= 0) close(stranger);
+    for (int fd : {ft.fd, w1.fd})
+        if (fd >= 0) close(fd);
+    const BenchDialogs::Counts seen = DropServer();
+    std::printf("%-23s %s; stranger's chats %ld; the Factory got %ld B, %ld texts: "
+                "\"ServerMessage\" %ld, \"DistributorMessage\" %ld, other %ld; boxes %d\n",
+                "(g) chat stream", ok ? "set up" : "could not set up", chats, bytes, texts, server,
+                distributor, other, seen.boxes);
+}
+
 void LoadCheck(const Options& o) {
     const char* const names[] = {"none (base)",    "(a) idle",       "(b) garbage",
                                  "(c) never read", "(d) chat flood", "(e) burst"};
@@ -656,6 +785,9 @@ void LoadCheck(const Options& o) {
                 "order RTT p50/p95/max", "welcome", "what happened");
     const std::function<int()> taken = [] { return OnGui(Taken); };
     double base = -1;
+    // The budget of each game leaves time for the checks (f) and (g) that follow.
+    const int later = (o.attacks.find('f') != std::string::npos ? 34000 : 0) +
+                      (o.attacks.find('g') != std::string::npos ? 5000 : 0);
     for (int s = 0; s < 6 && LeftMs() > 0; ++s) {
         if (s > 0 && o.attacks.find(char('a' + s - 1)) == std::string::npos) continue;
         const int port = OnGui([&] { return NewServer(o.weeks, true); });
@@ -669,6 +801,8 @@ void LoadCheck(const Options& o) {
             SendAll(crowd.deaf.back(), "TC_PN:deaf-" + std::to_string(i) + "\tTC_PT:Ft\t");
         }
         crowd.chatFd = s == 4 ? ConnectTo(port) : -1;
+        // Only a named station's messages reach the game master.
+        if (crowd.chatFd >= 0) SendAll(crowd.chatFd, "TC_PN:chatter\tTC_PT:Ft\t");
         crowd.burstFd = s == 5 ? ConnectTo(port, 2000, 0, 1 << 16) : -1;
         crowd.thread = std::thread([&crowd] { crowd.Run(); });
         SleepMs(300); // the attack is under way before the players come
@@ -688,7 +822,8 @@ void LoadCheck(const Options& o) {
             held = OnGui([] { return std::pair(gGui->dialogs.seen.pauses, Taken()); });
         };
         const GameRun run =
-            Game(port, o.weeks, false, eachWeek, In(std::min(20000, LeftMs() / (6 - s))), played);
+            Game(port, o.weeks, false, eachWeek,
+                 In(std::min(20000, std::max(1000, LeftMs() - later) / (6 - s))), played);
         if (welcome == -2) probe();
         for (int i = 0; s == 4 && i < 300 && crowd.chatSent < 2000 && !crowd.chatOver; ++i)
             SleepMs(10);
@@ -715,6 +850,10 @@ void LoadCheck(const Options& o) {
             welcome < 0 ? "none" : Fmt(welcome).c_str(), what.c_str());
         std::fflush(stdout);
     }
+    for (bool wishes : {false, true})
+        if (o.attacks.find('f') != std::string::npos && LeftMs() > 0) SlowPlayerCheck(wishes);
+    if (o.attacks.find('g') != std::string::npos && LeftMs() > 0) ChatStreamCheck();
+    std::fflush(stdout);
 }
 
 bool Parse(int argc, char** argv, Options& o) {
@@ -731,9 +870,10 @@ bool Parse(int argc, char** argv, Options& o) {
         for (auto [key, text] : {std::pair{"--measures=", &o.measures}, {"--attacks=", &o.attacks}})
             if (a.rfind(key, 0) == 0) *text = a.substr(strlen(key)), known = true;
         if (!known)
-            return std::printf("usage: trov_bench [--load] [--measures=1234567] [--attacks=abcde] "
-                               "[--stations=N] [--weeks=W] [--idle-weeks=W] [--garbage-ms=MS] "
-                               "[--deadline=S] [--spin-ms=MS]\n"),
+            return std::printf(
+                       "usage: trov_bench [--load] [--measures=1234567] [--attacks=abcdefg] "
+                       "[--stations=N] [--weeks=W] [--idle-weeks=W] [--garbage-ms=MS] "
+                       "[--deadline=S] [--spin-ms=MS]\n"),
                    false;
     }
     return true;
@@ -744,6 +884,7 @@ bool Parse(int argc, char** argv, Options& o) {
 int main(int argc, char** argv) {
     Options o;
     if (!Parse(argc, argv, o)) return 2;
+    if (o.deadline == 0) o.deadline = o.load ? 180 : 120;
     std::signal(SIGPIPE, SIG_IGN);
     rlimit files{};
     if (getrlimit(RLIMIT_NOFILE, &files) == 0)

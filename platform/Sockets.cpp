@@ -213,6 +213,9 @@ void TCustomWinSocket::Reset() {
     received_.clear();
     out_.clear();
     outHead_ = 0;
+    queued_ = 0;
+    status_.clear();
+    statusEnd_ = -1;
     remoteAddress_.clear();
     remotePort_ = 0;
     hostAsked_ = false;
@@ -362,6 +365,7 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
     // A peer that has gone takes nothing more; its end is about to be reported.
     if (peerEnded_ && peerEnding_ == Ending::Abort) return;
     out_ += bytes;
+    queued_ += static_cast<qint64>(bytes.size());
     if (Unsent() > kWriteOutAt)
         WriteOut();
     else
@@ -394,6 +398,20 @@ void TCustomWinSocket::WriteOut() {
         return;
     }
     writeNotifier_->setEnabled(Unsent() > 0);
+}
+
+void TCustomWinSocket::SendStatus(const std::string& key, const std::string& bytes) {
+    if (fd_ < 0) return;
+    if (statusEnd_ != queued_) {
+        status_.clear(); // something else went in between: every status counts again
+    } else if (const auto it = status_.find(key);
+               it != status_.end() && it->second.bytes == bytes &&
+               it->second.end > queued_ - Unsent()) {
+        return;
+    }
+    SendText(bytes);
+    status_[key] = {bytes, queued_};
+    statusEnd_ = queued_;
 }
 
 bool TCustomWinSocket::HasInput() const {

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QtGlobal>
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -111,6 +112,10 @@ public:
 
     // Queues the bytes for sending in one call; nothing when not connected.
     void SendText(const std::string& bytes) override;
+    // Leaves out a status message equal to the last one under its key while that one still
+    // waits in the output with only status messages after it, so a peer that reads slowly is
+    // not sent the same status over and over.
+    void SendStatus(const std::string& key, const std::string& bytes) override;
     // True from the connect event until the connection ends (false in the disconnect event).
     bool Connected() const override { return state_ == State::Connected; }
     // Takes every byte received so far, up to the owner's HeldInput (empty when none, or when
@@ -202,6 +207,15 @@ private:
     int lookupId_ = -1; // the system's lookup under way
     std::string remoteHost_;
     std::shared_ptr<void> data_;
+    qint64 queued_ = 0; // bytes queued for sending since the connection was made
+    // The last status message queued under each key and where it ends in the output; valid
+    // while nothing but status messages has been queued since (statusEnd_ == queued_).
+    struct TStatusSent {
+        std::string bytes;
+        qint64 end = 0;
+    };
+    std::map<std::string, TStatusSent> status_;
+    qint64 statusEnd_ = -1;
 };
 
 // Listens on a port on all IPv4 addresses; keeps its active connections in order of

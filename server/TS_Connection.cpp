@@ -119,12 +119,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
             if (player->Accepted) {
                 player->Accepted = false;
                 player->Socket = nullptr;
-                if (game_->FState == gsRunning)
-                    PauseBox.Run([] {
-                        Beep();
-                        MessageBox(kPauseText, "Information", TBoxButtons::Ok);
-                    });
-                Button_StopClick(nullptr);
+                PauseForLostPlayer();
                 if (IsRoleNumber(player->Role) && game_->FPlayers[player->Role] == player)
                     game_->FPlayers[player->Role] = nullptr;
             }
@@ -242,6 +237,17 @@ void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
     UpdateDisplay();
 }
 
+// A running game that loses a player shows the box, and pauses when it is closed; until then
+// the game runs on. A player lost while that box is open is left to it: its pause follows.
+void TTrovGameServerForm::PauseForLostPlayer() {
+    if (game_->FState == gsRunning && !PauseBox.Run([] {
+            Beep();
+            MessageBox(kPauseText, "Information", TBoxButtons::Ok);
+        }))
+        return;
+    Button_StopClick(nullptr);
+}
+
 // --- Messages ----------------------------------------------------------------------------
 
 void TTrovGameServerForm::ParseClientLine(const std::string& Line, TCustomWinSocket* Socket) {
@@ -263,6 +269,9 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
         TPlayerData* player = PlayerOf(Socket);
         if (!player) return;
         TTrovGame& g = *game_;
+        // A line that changes nothing (an unknown code, a wish or an amount already held)
+        // is not followed by the refresh: it would only send everyone what they have.
+        bool changed = true;
         if (Code == "PN") {
             for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
                 const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
@@ -278,8 +287,9 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
         } else if (Code == "PT") {
             // An admitted player keeps its role until refused: a new wish would let the list's
             // re-admission move it into another player's role.
-            if (int role = RoleOfCode(Body); role && !player->Accepted)
-                player->Role = static_cast<std::uint8_t>(role);
+            const int role = RoleOfCode(Body);
+            changed = role && !player->Accepted && role != player->Role;
+            if (changed) player->Role = static_cast<std::uint8_t>(role);
         } else if (Code == "PO" || Code == "PS") {
             const bool order = Code == "PO";
             if (g.FState != gsRunning) return;
@@ -290,39 +300,54 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
                 return;
             if (HexToNum(decision->Week) != g.FTurn) return;
             const auto amount = static_cast<std::int8_t>(HexToNum(decision->Amount) & 0xFF);
-            (order ? player->Order : player->Shipment) = amount;
+            std::int8_t& stored = order ? player->Order : player->Shipment;
+            changed = amount != stored;
+            stored = amount;
             if (amount < 0) return;
             Socket->SendText(ReceiptMessage(order, amount));
+            if (!changed) return;
             ProceedGame();
             ShowInputStatus();
         } else if (Code == "SM") {
-            const std::optional<TChat> chat = ReadChat(Body);
-            if (!chat) return;
-            const std::string from(chat->From);
-            const std::string to(chat->To);
-            const std::string text(chat->Text);
-            std::string word = from == kServerCode ? "Server" : from;
-            if (int role = RoleOfCode(from)) word = RoleWord(RoleIndex(role));
-            const std::string message = word + "Message\r\r" + text;
-            if (from == to) {
-                SendTextInPieces(Socket, std::string(kServerTextHead) + message, 10, kTerminator);
-            } else if (int role = RoleOfCode(to)) {
-                const TPlayerData* target = g.FPlayers[role];
-                if (target && target->Owner == owClient && target->Socket)
-                    SendTextInPieces(target->Socket, std::string(kServerTextHead) + message, 10,
-                                     kTerminator);
-            } else if (to == kServerCode) {
-                ServerMessages.Show([message] {
-                    Beep();
-                    MessageDlg(message, TMsgDlgType::Information, mbOK);
-                });
-            }
+            if (!RelayChat(Body, *player, Socket)) return;
+        } else {
+            changed = false;
         }
+        if (!changed) return;
         RefreshClientList();
         UpdateDisplay();
     } catch (...) {
         // The message is lost; the connection stays.
     }
+}
+
+// A station speaks only as itself: the sender's word is its own role's ("UnKnown" without
+// one), whatever role the message claims, so that no station can write as another player or
+// as the game master. Players are written to only by an admitted player, the game master by a
+// named station; a station may always write to itself. False when nothing was delivered.
+bool TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& Sender,
+                                    TCustomWinSocket* Socket) {
+    const std::optional<TChat> chat = ReadChat(Body);
+    if (!chat) return false;
+    const std::string message =
+        std::string(WishWord(Sender.Role)) + "Message\r\r" + std::string(chat->Text);
+    if (chat->From == chat->To) {
+        SendTextInPieces(Socket, std::string(kServerTextHead) + message, 10, kTerminator);
+    } else if (const int role = RoleOfCode(chat->To)) {
+        const TPlayerData* target = game_->FPlayers[role];
+        if (!Sender.Entered || !Sender.Accepted || !target || target->Owner != owClient ||
+            !target->Socket)
+            return false;
+        SendTextInPieces(target->Socket, std::string(kServerTextHead) + message, 10, kTerminator);
+    } else if (chat->To == kServerCode && Sender.Entered) {
+        ServerMessages.Show([message] {
+            Beep();
+            MessageDlg(message, TMsgDlgType::Information, mbOK);
+        });
+    } else {
+        return false;
+    }
+    return true;
 }
 
 // --- The loop-back connection ------------------------------------------------------------
@@ -472,8 +497,8 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
             TRadioGroup* owner = Roles[r - 1].Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(0); });
             if (game_->FState != gsRunning) {
-                socket->SendText(kLetsPlayMessage);
-                socket->SendText(GroupNameMessage(game_->FGroupName));
+                SendStatus(socket, kLetsPlayMessage);
+                SendStatus(socket, GroupNameMessage(game_->FGroupName));
                 ShipModeClick(r);
             }
             player->Accepted = true;
@@ -487,12 +512,7 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
             TRadioGroup* owner = Roles[r - 1].Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(-1); });
         }
-        if (game_->FState == gsRunning)
-            PauseBox.Run([] {
-                Beep();
-                MessageBox(kPauseText, "Information", TBoxButtons::Ok);
-            });
-        Button_StopClick(nullptr);
+        PauseForLostPlayer();
         setMark(0);
         UpdateDisplay();
     }

@@ -126,6 +126,6 @@ void TTrovGameServerForm::ShipModeClick(int role) {
     }
     if (slot->Owner == owAuto && slot->ShipMode == smManual) c.ShipM->SetItemIndex(1);
     if (slot->Owner == owClient && slot->Socket && slot->ShipMode != smUnset)
-        slot->Socket->SendText(ShipModeMessage(slot->ShipMode == smManual));
+        SendStatus(slot->Socket, ShipModeMessage(slot->ShipMode == smManual));
     UpdateDisplay();
 }

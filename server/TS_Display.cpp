@@ -35,6 +35,10 @@ void ResetInputLabel(QLabel* label, int index) {
 
 } // namespace
 
+void SendStatus(TConnection* Socket, const std::string& Message) {
+    Socket->SendStatus(StatusKey(Message), Message);
+}
+
 void TTrovGameServerForm::UpdateControls() {
     TTrovGame& g = *game_;
     const bool listening = Listening();
@@ -168,7 +172,7 @@ void TTrovGameServerForm::SetEntryLabels() {
         const TPlayerData* player = PlayerOf(socket);
         if (!player || !player->Entered) continue;
         try {
-            for (const std::string& message : messages) socket->SendText(message);
+            for (const std::string& message : messages) SendStatus(socket, message);
         } catch (...) {
             MessageBox("Set Entry Labels Socket", "Error", TBoxButtons::Ok);
         }
@@ -189,7 +193,7 @@ void TTrovGameServerForm::ShowInputStatus() {
     for (int r = 1; r <= 4; ++r) {
         const TPlayerData* slot = game_->FPlayers[r];
         if (slot->Owner != owClient || !slot->Socket || !slot->Socket->Connected()) continue;
-        for (const std::string& message : messages) slot->Socket->SendText(message);
+        for (const std::string& message : messages) SendStatus(slot->Socket, message);
     }
 }
 

@@ -74,6 +74,10 @@ struct TConnectionData {
 
 class TTrovGamePreviewForm;
 
+// Sends a status message (acceptance, group name, shipping mode, role flag): a copy equal to
+// one that still waits unsent to the same peer is left out.
+void SendStatus(platform::TConnection* Socket, const std::string& Message);
+
 namespace platform {
 class TTrayIcon;
 }
@@ -351,6 +355,11 @@ private:
     void TakeLines(platform::TCustomWinSocket* Socket);
     void HandleLines(platform::TCustomWinSocket* Socket);
     void HandleLeftLines(platform::TCustomWinSocket* Socket);
+    // Delivers a chat message from a station; false when it goes nowhere.
+    bool RelayChat(const std::string& Body, const TPlayerData& Sender,
+                   platform::TCustomWinSocket* Socket);
+    // The pause on losing an admitted player (connection lost or row unticked).
+    void PauseForLostPlayer();
     std::unique_ptr<TTrovGame> game_;
     // What the status table shows of each week (its values, and its widest text), so that a
     // refresh writes and measures only the weeks that changed. Valid while the table's cells

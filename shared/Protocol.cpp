@@ -42,6 +42,11 @@ std::string OrderStatusMessage(int roleIndex, bool ordered) {
     return RoleFlagMessage("Od", roleIndex, ordered);
 }
 
+std::string StatusKey(std::string_view message) {
+    const std::string_view code = message.substr(0, 5);
+    return std::string(message.substr(0, code == "TS_Jn" || code == "TS_Od" ? 8 : 5));
+}
+
 std::string ReceiptMessage(bool order, int amount) {
     return ServerMessage(order ? "PO" : "PS", std::string(kReceived) + NumToHex(amount));
 }

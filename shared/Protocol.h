@@ -29,6 +29,10 @@ std::string ShipModeMessage(bool manual);
 // The role availability ("Jn": role taken) and order status ("Od": order in) of a role index.
 std::string JoinMessage(int roleIndex, bool taken);
 std::string OrderStatusMessage(int roleIndex, bool ordered);
+// What a status message (acceptance, group name, shipping mode, role flags) tells the value
+// of: its prefix and code, and the role of a role flag. A later message under the same key
+// supersedes an earlier one.
+std::string StatusKey(std::string_view message);
 // The receipt of an order ("PO") or a shipment ("PS") with the stored amount.
 std::string ReceiptMessage(bool order, int amount);
 // A value of the state block: the week (its text: two digits or "Fn"), and the values of a

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/socket.h>
 
 using namespace platform;
@@ -152,7 +153,12 @@ TEST_F(ServerNetwork, ExampleExchangeWithOneFactoryPlayer) {
     ASSERT_TRUE(peer->WaitForMessage("TS_PO:Received!:06\t"));
     peer->Send("TC_PS:Ft:T01:04\t");
     ASSERT_TRUE(peer->WaitForMessage("TS_Tn:02\t"));
-    ASSERT_TRUE(WaitUntil([&] { return peer->Messages().back() == "TS_Od:Rt:F\t"; }));
+    // The order status of the new week follows its state block.
+    ASSERT_TRUE(WaitUntil([&] {
+        const Lines m = peer->Messages();
+        return std::find(std::find(m.begin(), m.end(), "TS_Tn:02\t"), m.end(), "TS_Od:Rt:F\t") !=
+               m.end();
+    }));
 
     EXPECT_TRUE(InOrder(peer->Messages(), {"TS_Cn:Welcome!\t",     "TS_Pl:Let's Play!\t",
                                            "TS_GN:Benvik Group\t", "TS_MS:T\t",
@@ -316,10 +322,40 @@ TEST_F(ServerNetwork, ChatGoesToTheTargetRoleTheSenderOrTheServer) {
 
     bert->Clear();
     anna->Send("TC_SM:Ft:W1:nobody plays\r\t"); // the role is free: dropped
-    anna->Send("TC_SM:Xx:Sv:odd sender\r\t");
+    anna->Send("TC_SM:Xx:Sv:odd sender\r\t");   // shown with the sender's own role
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
-    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "information(OK): XxMessage\r\rodd sender"}));
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "information(OK): FactoryMessage\r\rodd sender"}));
     EXPECT_EQ(bert->Received().find("TS_SM"), std::string::npos);
+}
+
+TEST_F(ServerNetwork, NoStationSpeaksForAnotherOrForTheGameMaster) {
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W2");
+    auto mallory = Join("Mallory", "W1"); // named, never admitted
+    Admit("Anna");
+    Admit("Bert");
+    TestPeer stranger; // never names itself
+    ASSERT_TRUE(stranger.Connect(port));
+    anna->Clear();
+
+    stranger.Send("TC_SM:Sv:Ft:You have been disconnected by the game master\t");
+    stranger.Send("TC_SM:Ft:Sv:from nobody\t");
+    stranger.Send("TC_SM:Sv:Sv:to myself\t"); // a station may write to itself, as itself
+    ASSERT_TRUE(stranger.WaitForMessage("TS_SM:UnKnownMessage\r\rto myself\r\t"));
+    mallory->Send("TC_SM:W1:Ft:not admitted\t");
+    mallory->Send("TC_SM:Rt:Sv:hello\t"); // to the game master, with its own role
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
+    bert->Send("TC_SM:Sv:Ft:as the game master\t");
+    bert->Send("TC_SM:W2:Ft:last\t");
+    ASSERT_TRUE(anna->WaitForMessage("TS_SM:WholesalerMessage\r\rlast\r\t"));
+
+    Lines texts;
+    for (const std::string& m : anna->Messages())
+        if (m.rfind("TS_SM:", 0) == 0) texts.push_back(m);
+    EXPECT_EQ(texts, (Lines{"TS_SM:WholesalerMessage\r\ras the game master\r\t",
+                            "TS_SM:WholesalerMessage\r\rlast\r\t"}));
+    EXPECT_EQ(dialogs.Boxes().size(), 1u);
+    EXPECT_EQ(dialogs.Boxes().front().text, "DistributorMessage\r\rhello");
 }
 
 TEST_F(ServerNetwork, InterleavedPartialMessagesAreFramedPerConnection) {
@@ -362,6 +398,37 @@ TEST_F(ServerNetwork, LosingAnAdmittedPlayerPausesTheGame) {
     ASSERT_TRUE(bert->WaitForMessage("TS_Gm:Pause!\t"));
     EXPECT_EQ(form.Game()->FPlayers[1], nullptr);
     EXPECT_EQ(Row("Anna"), nullptr);
+}
+
+TEST_F(ServerNetwork, APlayerLostWhileThePauseBoxIsOpenIsLeftToThatBox) {
+    ComputerPlays({4});
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    auto cara = Join("Cara", "W2");
+    for (const char* name : {"Anna", "Bert", "Cara"}) Admit(name);
+    form.Button_StartClick(nullptr);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    ASSERT_TRUE(cara->WaitForMessage("TS_BC3:00\t"));
+    dialogs.Clear();
+
+    bool runningAfterSecondLoss = false, receipt = false;
+    dialogs.Answer(mrOk, [&] {
+        bert->Close();
+        WaitUntil([&] { return form.Game()->FPlayers[2] == nullptr; });
+        runningAfterSecondLoss = form.Game()->FState == gsRunning;
+        cara->Send("TC_PO:W2:T01:05\t");
+        receipt = cara->WaitForMessage("TS_PO:Received!:05\t");
+    });
+    anna->Close();
+    ASSERT_TRUE(WaitUntil([&] { return form.Game()->FState == gsPaused; }));
+    EXPECT_TRUE(runningAfterSecondLoss) << "the game runs on while the first box is open";
+    EXPECT_TRUE(receipt);
+    int pauseBoxes = 0;
+    for (const auto& box : dialogs.Boxes()) pauseBoxes += box.text == kPause;
+    EXPECT_EQ(pauseBoxes, 1);
+    EXPECT_TRUE(cara->WaitForMessage("TS_Gm:Pause!\t"));
+    EXPECT_EQ(form.Game()->FPlayers[1], nullptr);
+    EXPECT_EQ(form.Game()->FPlayers[2], nullptr);
 }
 
 TEST_F(ServerNetwork, SwitchingTheServerOffWhileRunningShowsTheBoxOnce) {
@@ -469,8 +536,7 @@ TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
 
 TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
     const std::size_t limit = 64;
-    auto peer = std::make_unique<TestPeer>();
-    ASSERT_TRUE(peer->Connect(port));
+    auto peer = Join("Flood", "Ft");
     int depth = 0, deepest = 0;
     std::string flood;
     for (std::size_t i = 0; i < limit + 3; ++i) flood += "TC_SM:Ft:Sv:m" + std::to_string(i) + "\t";
@@ -525,6 +591,52 @@ TEST_F(ServerNetwork, OneStationsBurstCostsNoReadingPlayerItsConnection) {
     for (auto& p : players) EXPECT_TRUE(p->Connected());
     EXPECT_EQ(form.Game()->FState, gsRunning);
     EXPECT_EQ(dialogs.Boxes().size(), 0u);
+}
+
+TEST_F(ServerNetwork, LinesThatChangeNothingSendThePlayersNothing) {
+    // The game master plays the Retailer and has not decided: the first week waits.
+    form.Roles[3].ShipM->SetItemIndex(1);
+    form.Roles[3].Owner->SetItemIndex(1);
+    std::vector<std::unique_ptr<TestPeer>> players;
+    const char* codes[] = {"Ft", "W1", "W2"};
+    for (const char* code : codes) {
+        players.push_back(Join(std::string("P") + code, code));
+        Admit(std::string("P") + code);
+    }
+    form.Button_StartClick(form.Button_Start);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    auto order = [&](std::size_t i) { return std::string("TC_PO:") + codes[i] + ":T01:05\t"; };
+    for (std::size_t i = 0; i < players.size(); ++i) {
+        players[i]->Send(order(i));
+        ASSERT_TRUE(players[i]->WaitForMessage("TS_PO:Received!:05\t"));
+    }
+    Settle(50);
+    for (auto& p : players) p->Clear();
+
+    // An unknown code, a wish that changes nothing, chat and an order the station may not
+    // send; then a wish and a name, each a change that runs one refresh.
+    TestPeer burst;
+    ASSERT_TRUE(burst.Connect(port));
+    std::string lines;
+    for (int i = 0; i < 500; ++i) lines += "TC_XX:a\tTC_PT:UK\tTC_SM:Sv:Ft:x\tTC_PO:Ft:T01:05\t";
+    burst.Send(lines + "TC_PT:Ft\tTC_PN:Burst\t");
+    ASSERT_TRUE(burst.WaitForMessage("TS_Cn:Welcome!\t", 30000));
+
+    for (std::size_t i = 0; i < players.size(); ++i) {
+        // The same order again is answered and changes nothing: what came before its receipt
+        // is all that the burst made the server send.
+        players[i]->Send(order(i));
+        ASSERT_TRUE(players[i]->WaitForMessage("TS_PO:Received!:05\t"));
+        std::map<std::string, int> copies;
+        for (const std::string& m : players[i]->Messages()) {
+            if (m == "TS_PO:Received!:05\t") break;
+            ++copies[m];
+        }
+        for (const auto& [m, n] : copies) {
+            EXPECT_TRUE(m.rfind("TS_Jn:", 0) == 0 || m.rfind("TS_Od:", 0) == 0) << m;
+            EXPECT_LE(n, 2) << m; // once for each of the two refreshes at most
+        }
+    }
 }
 
 TEST_F(ServerNetwork, RefusingAnAdmittedPlayer) {
