@@ -19,16 +19,6 @@
 
 using namespace platform;
 
-namespace {
-
-// Beep, then the plain information box.
-void InfoBox(const std::string& text) {
-    Beep();
-    MessageBox(text, "Information", TBoxButtons::Ok);
-}
-
-} // namespace
-
 int TTrovGameClientForm::OwnRole() const {
     const int index = RadioGroup_Play->ItemIndex();
     return index >= 0 && index <= 3 ? index : -1;
@@ -107,12 +97,23 @@ void TTrovGameClientForm::ClientSocketRead(QObject* Sender, TCustomWinSocket* So
         if (FRecvBuf.Size() > kMaxRecvBuf) FRecvBuf.Clear();
         return;
     }
-    FOverRead = false;
-    for (const std::string& line : flush.lines) {
-        ParseServerLine(line);
-        // The game's end closes the connection: what the server sent after it is not read
-        // (it would take a finished player back to "accepted").
-        if (FOverRead) break;
+    for (std::string& line : flush.lines) FPendingLines.push_back(std::move(line));
+    HandlePendingLines();
+}
+
+// Handles the received messages in the order they arrived. A read event that runs while a box
+// is open handles what is left of the batch before it first, then its own.
+void TTrovGameClientForm::HandlePendingLines() {
+    try {
+        while (!FPendingLines.empty()) {
+            const std::string line = std::move(FPendingLines.front());
+            FPendingLines.pop_front();
+            ParseServerLine(line);
+        }
+    } catch (...) {
+        // What the batch held after the line that failed is dropped.
+        FPendingLines.clear();
+        throw;
     }
 }
 
@@ -123,6 +124,15 @@ void TTrovGameClientForm::ParseServerLine(const std::string& Line) {
     const std::optional<TEnvelope> envelope = ParseServerEnvelope(Line);
     if (!envelope) return;
     HandleServerMessage(envelope->code, envelope->value);
+}
+
+void TTrovGameClientForm::InfoBox(const std::string& text, std::function<void()> after) {
+    FServerBoxes.Show(
+        [text] {
+            Beep();
+            MessageBox(text, "Information", TBoxButtons::Ok);
+        },
+        std::move(after));
 }
 
 // Stores a week's value in the record of the current week, when that record exists.
@@ -163,25 +173,30 @@ void TTrovGameClientForm::HandleSessionMessage(const std::string& Code, const st
     } else if (Code == "Cn") {
         if (Value == "Welcome!") {
             FState = csWaitAccept;
-            InfoBox("Connected. Waiting for acceptance.");
-            UpdateView();
-            FNotifyAccept = true;
+            InfoBox("Connected. Waiting for acceptance.", [this, turn = NextTurn()] {
+                UpdateView();
+                FNotifyAccept.SetAsOf(true, turn);
+            });
         }
     } else if (Code == "Pl") {
         if (Value == "Let's Play!") {
             FState = csAccepted;
-            if (FNotifyAccept) {
-                InfoBox("Accepted. Waiting for the start.");
-                FNotifyAccept = false;
+            if (!FNotifyAccept) {
+                UpdateView();
+                return;
             }
-            UpdateView();
+            InfoBox("Accepted. Waiting for the start.", [this, turn = NextTurn()] {
+                FNotifyAccept.SetAsOf(false, turn);
+                UpdateView();
+            });
         } else if (Value == "Deny") {
             FState = csWaitAccept;
             FShipManual = false;
             UpdateView();
-            InfoBox("Cancelled");
-            StatusBar->SetSimpleText("Cancelled");
-            FNotifyAccept = true;
+            InfoBox("Cancelled", [this, turn = NextTurn()] {
+                StatusBar->SetSimpleText("Cancelled");
+                FNotifyAccept.SetAsOf(true, turn);
+            });
         }
     } else if (Code == "MS") {
         if (Value.size() == 1) {
@@ -205,30 +220,38 @@ void TTrovGameClientForm::HandleGameMessage(const std::string& Value) {
         // A new game: its first week message starts the history from an empty record.
         FHistory.clear();
         UpdateView();
-        InfoBox("Start !");
-        StatusBar->SetSimpleText("Start !");
-        PageControl->SetActivePageIndex(1);
+        InfoBox("Start !", [this] {
+            StatusBar->SetSimpleText("Start !");
+            PageControl->SetActivePageIndex(1);
+        });
     } else if (Value == "ReStart!") {
         FState = csPlaying;
         UpdateView();
-        InfoBox("Resumed");
-        StatusBar->SetSimpleText("Resumed");
-        PageControl->SetActivePageIndex(1);
+        InfoBox("Resumed", [this] {
+            StatusBar->SetSimpleText("Resumed");
+            PageControl->SetActivePageIndex(1);
+        });
     } else if (Value == "Pause!") {
-        InfoBox("Paused");
-        FState = csPaused;
-        UpdateView();
+        // The pause takes effect when its box closes, unless a later message (a resumption, a
+        // week) has set the state meanwhile.
+        InfoBox("Paused", [this, turn = NextTurn()] {
+            FState.SetAsOf(csPaused, turn);
+            UpdateView();
+        });
     } else if (Value == "Over!") {
-        FOverRead = true;
+        // The game's end closes the connection: what the server sent after it is not read (it
+        // would take a finished player back to "accepted").
+        FPendingLines.clear();
         // Unticking closes the connection; its disconnect event resets the game fields
         // before the end is shown.
         if (ClientSocket->Socket()->Connected()) CheckBox_Connect->setChecked(false);
         FState = csFinished;
         for (bool& decided : FDecided) decided = false;
         UpdateView();
-        InfoBox("Finished and Disconnected");
-        PageControl->SetActivePageIndex(2);
-        FNotifyAccept = true;
+        InfoBox("Finished and Disconnected", [this, turn = NextTurn()] {
+            PageControl->SetActivePageIndex(2);
+            FNotifyAccept.SetAsOf(true, turn);
+        });
     }
 }
 
@@ -316,8 +339,11 @@ void TTrovGameClientForm::HandleRoleFlag(bool Join, const std::string& Value) {
         ShowInputStatus();
 }
 
-// A text: relayed chat, the game master's message or the result report.
+// A text: relayed chat, the game master's message or the result report, cut for its box when
+// it is longer than a box can usefully show.
 void TTrovGameClientForm::HandleTextMessage(const std::string& Value) {
-    Beep();
-    MessageDlg(Trim(Value), TMsgDlgType::Information, mbOK);
+    FServerBoxes.Show([text = BoxText(Trim(Value))] {
+        Beep();
+        MessageDlg(text, TMsgDlgType::Information, mbOK);
+    });
 }

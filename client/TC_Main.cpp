@@ -39,7 +39,12 @@ std::string ChangeFileExt(const std::string& path, const char* extension) {
 } // namespace
 
 TTrovGameClientForm::TTrovGameClientForm(QWidget* parent, std::string programFile)
-    : TForm(parent), ProgramFile(std::move(programFile)) {
+    : TForm(parent), ProgramFile(std::move(programFile)),
+      FServerBoxes(kWaitingBoxes, [](std::size_t dropped) {
+          Beep();
+          MessageDlg(std::to_string(dropped) + " more messages from the server were not shown.",
+                     TMsgDlgType::Information, mbOK);
+      }) {
     setObjectName("TrovGameClientForm");
     setWindowTitle("[Selvane Computer Network Trov Game Client]ver 1.00 beta 6E");
     SetOuterSize(QSize(688, 554), QSize(640, 480), QSize(800, 600));

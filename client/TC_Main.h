@@ -6,6 +6,7 @@
 // TC_Display.cpp (refresh and history), TC_Menus.cpp (menus and options), TC_IniIO.cpp
 // (settings).
 #include "platform/Application.h"
+#include "platform/BoxQueue.h"
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/KeyEvents.h"
@@ -17,6 +18,7 @@
 #include <QFont>
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -147,11 +149,12 @@ public:
 
     // --- Game state (fields zero until the window's creation resets them)
     std::vector<THistoryRec> FHistory; // index = week - 1
-    TClientState FState = csDisconnected;
-    bool FNotifyAccept = false; // the next "Let's Play!" shows the acceptance box
-    bool FOverRead = false;     // "Over!" was handled: the rest of its batch is not read
-    bool FShipManual = false;   // the server asks this player for the shipment
-    std::int8_t FWeek = 0;      // -1: no week received yet
+    // The state and the acceptance flag are also set by steps that follow a box, which may run
+    // late: they know the turn that set them.
+    platform::TLatest<TClientState> FState{csDisconnected};
+    platform::TLatest<bool> FNotifyAccept{false}; // the next "Let's Play!" shows the acceptance box
+    bool FShipManual = false;                     // the server asks this player for the shipment
+    std::int8_t FWeek = 0;                        // -1: no week received yet
     std::string FGroupName;
     TReceiveBuffer FRecvBuf;
     std::uint8_t FStock[4] = {0, 0, 0, 0};
@@ -169,6 +172,12 @@ public:
 
     // A receive buffer that grows past this without a message end is dropped.
     static constexpr std::size_t kMaxRecvBuf = std::size_t(1) << 20;
+    // Received messages not handled yet, in the order they arrived.
+    std::deque<std::string> FPendingLines;
+    // The boxes that server messages open, one at a time: those that come while one is open
+    // wait for it, at most this many.
+    static constexpr std::size_t kWaitingBoxes = 64;
+    platform::TBoxQueue FServerBoxes;
 
     // The own role (0 Factory .. 3 Retailer), -1 for none; read from RadioGroup_Play.
     int OwnRole() const;
@@ -180,6 +189,7 @@ public:
     void ClientSocketRead(QObject* Sender, platform::TCustomWinSocket* Socket);
     void ClientSocketError(QObject* Sender, platform::TCustomWinSocket* Socket,
                            platform::TErrorEvent ErrorEvent, int& ErrorCode);
+    void HandlePendingLines();
     void ParseServerLine(const std::string& Line);
     void HandleServerMessage(const std::string& Code, const std::string& Value);
     // The families of server messages.
@@ -190,6 +200,8 @@ public:
     void HandleReceipt(bool Order, const std::string& Value);
     void HandleRoleFlag(bool Join, const std::string& Value);
     void HandleTextMessage(const std::string& Value);
+    // Beep and the information box with `text`, after the boxes before it; then `after`.
+    void InfoBox(const std::string& text, std::function<void()> after = {});
 
     // --- Player actions
     void CheckBox_ConnectClick(QObject* Sender);

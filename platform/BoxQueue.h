@@ -4,8 +4,10 @@
 // of a kind opens only when none of that kind is open, and what would have opened another
 // either waits for it (TBoxQueue) or is left to the box that is open (TOneBox).
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <string>
 #include <utility>
 
 namespace platform {
@@ -39,36 +41,82 @@ public:
     TBoxQueue(std::size_t limit, std::function<void(std::size_t)> droppedBox)
         : limit_(limit), droppedBox_(std::move(droppedBox)) {}
 
-    // `box` shows the box (and returns when it is closed).
-    void Show(std::function<void()> box) {
+    // `box` shows the box (and returns when it is closed); `after` runs when it has closed, or
+    // at once when the box is dropped, so that what follows a box is never lost.
+    void Show(std::function<void()> box, std::function<void()> after = {}) {
         if (box_.IsOpen()) {
-            if (waiting_.size() < limit_)
-                waiting_.push_back(std::move(box));
-            else
+            if (waiting_.size() < limit_) {
+                waiting_.push_back({std::move(box), std::move(after)});
+            } else {
                 ++dropped_;
+                if (after) after();
+            }
             return;
         }
         box_.Run([&] {
             box();
+            if (after) after();
             while (!waiting_.empty() || dropped_ > 0) {
                 if (waiting_.empty()) {
                     droppedBox_(std::exchange(dropped_, 0));
                     continue;
                 }
-                const std::function<void()> next = std::move(waiting_.front());
+                const Entry next = std::move(waiting_.front());
                 waiting_.pop_front();
-                next();
+                next.box();
+                if (next.after) next.after();
             }
         });
     }
     std::size_t Waiting() const { return waiting_.size(); }
 
 private:
+    struct Entry {
+        std::function<void()> box;
+        std::function<void()> after;
+    };
     std::size_t limit_;
     std::function<void(std::size_t)> droppedBox_;
     TOneBox box_;
-    std::deque<std::function<void()>> waiting_;
+    std::deque<Entry> waiting_;
     std::size_t dropped_ = 0;
 };
+
+// The order in which events are handled: each call gives a later turn.
+inline std::uint64_t NextTurn() {
+    static std::uint64_t turn = 0;
+    return ++turn;
+}
+
+// A value that knows the turn that set it. A step that runs behind a box, late, sets it as of
+// the turn of the event it belongs to, and so never overwrites what a later event has set.
+template <typename T> class TLatest {
+public:
+    TLatest(T value = T{}) : value_(value) {}
+    TLatest(const TLatest&) = delete;
+    TLatest& operator=(const TLatest&) = delete;
+    // Set now.
+    TLatest& operator=(T value) {
+        value_ = value;
+        turn_ = NextTurn();
+        return *this;
+    }
+    operator T() const { return value_; }
+    // Set as of `turn`: nothing when a later turn has set it.
+    void SetAsOf(T value, std::uint64_t turn) {
+        if (turn_ > turn) return;
+        value_ = value;
+        turn_ = turn;
+    }
+
+private:
+    T value_;
+    std::uint64_t turn_ = 0;
+};
+
+// A text as a box shows it: at most `maxBytes` bytes and `maxLines` lines, a double-byte
+// character never split; a longer text is cut and ends with a note that says so.
+std::string BoxText(const std::string& text, std::size_t maxBytes = 2048,
+                    std::size_t maxLines = 40);
 
 } // namespace platform

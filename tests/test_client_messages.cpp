@@ -222,24 +222,25 @@ TEST_F(ClientTest, LetsPlayTwiceShowsOneBoxAndADenialArmsItAgain) {
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", Box("Accepted. Waiting for the start.")}));
 }
 
-TEST_F(ClientTest, WelcomeArmsTheAcceptanceBoxOnlyAfterItsOwnBoxIsClosed) {
+TEST_F(ClientTest, AnAcceptanceWhileTheWelcomeBoxIsOpenShowsItsBoxAfterItAndStaysShown) {
     CreateForm();
     ConnectToServer();
     dialogs.Clear();
-    // While the welcome box is open the acceptance arrives and shows its box; closing the
-    // welcome box arms the acceptance box again.
+    // While the welcome box is open the acceptance arrives: it takes effect at once, its box
+    // waits for the welcome box, and closing the welcome box does not arm the acceptance box
+    // again after it.
     dialogs.Answer(mrOk, [&] {
         EXPECT_EQ(form->FState, csWaitAccept);
         peer->Send("TS_Pl:Let's Play!\t");
         EXPECT_TRUE(WaitUntil([&] { return form->FState == csAccepted; }));
-        EXPECT_FALSE(form->FNotifyAccept);
+        EXPECT_EQ(dialogs.Boxes().size(), 1u);
     });
     peer->Send("TS_Cn:Welcome!\t");
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 2; }));
     ASSERT_TRUE(Sync());
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", Box("Connected. Waiting for acceptance."), "beep",
                                       Box("Accepted. Waiting for the start.")}));
-    EXPECT_TRUE(form->FNotifyAccept);
+    EXPECT_FALSE(form->FNotifyAccept);
     EXPECT_EQ(form->FState, csAccepted);
 }
 
@@ -461,6 +462,43 @@ TEST_F(ClientTest, PauseTakesEffectOnlyWhenItsBoxIsClosedAndResumeKeepsTheDecisi
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", Box("Resumed")}));
 }
 
+TEST_F(ClientTest, AResumptionWhileThePauseBoxIsOpenLeavesThePlayerPlaying) {
+    CreateForm();
+    StartGame(0, false);
+    const std::string resume =
+        "TS_Gm:ReStart!\t" + StateBlock("01", {12, 12, 12, 12}, {4, -1, -1, -1}, {0, 0, 0, 0});
+    // The game master pauses and resumes before the player has closed the pause box.
+    dialogs.Answer(mrOk, [&] {
+        peer->Send(resume);
+        EXPECT_TRUE(Sync());
+        EXPECT_EQ(form->FState, csPlaying);
+        EXPECT_EQ(dialogs.Boxes().size(), 1u); // the resumption's box waits
+    });
+    peer->Send("TS_Gm:Pause!\t");
+    ASSERT_TRUE(WaitUntil([&] { return Status() == "Resumed"; }));
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", Box("Paused"), "beep", Box("Resumed")}));
+    EXPECT_EQ(form->FState, csPlaying);
+    ASSERT_TRUE(form->Button_FtOrder->isEnabled());
+
+    // A pause that arrives behind a text waits for the text's box, and is still handled before
+    // the resumption that comes while that box is open.
+    dialogs.Clear();
+    dialogs.Answer(mrOk, [&] {
+        peer->Send(resume);
+        EXPECT_TRUE(Sync());
+    });
+    peer->Send("TS_SM:Hold on\tTS_Gm:Pause!\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 3; }));
+    EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "information(OK): Hold on", "beep", Box("Paused"),
+                                      "beep", Box("Resumed")}));
+    EXPECT_EQ(form->FState, csPlaying);
+
+    form->SpinEdit_FtOrder->SetValue(6);
+    form->Button_FtOrder->click();
+    ASSERT_TRUE(peer->WaitForMessages(1));
+    EXPECT_EQ(peer->Messages(), Lines{"TC_PO:Ft:T01:06\t"});
+}
+
 TEST_F(ClientTest, TheFinalWeekIsAnsweredWithTheNextWeeksEmptyOrderAndShipment) {
     CreateForm();
     StartGame(1, false);
@@ -629,6 +667,51 @@ TEST_F(ClientTest, AServerTextIsShownTrimmedAndATextWithoutFirstLineIsIgnored) {
     ASSERT_TRUE(Sync());
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "information(OK): FactoryMessage\r\n\r\nHello"}));
     EXPECT_EQ(form->FState, csWaitAccept);
+}
+
+TEST_F(ClientTest, TextsThatComeWhileABoxIsOpenWaitTheirTurnAndThoseBeyondTheBoundAreCounted) {
+    CreateForm();
+    ConnectToServer();
+    dialogs.Clear();
+    const std::size_t waiting = TTrovGameClientForm::kWaitingBoxes;
+    dialogs.Answer(mrOk, [&] {
+        std::string texts;
+        for (std::size_t i = 1; i <= waiting + 3; ++i)
+            texts += "TS_SM:Text " + std::to_string(i) + "\t";
+        peer->Send(texts);
+        // Reading goes on while the box is open, and opens no box inside it.
+        EXPECT_TRUE(Sync());
+        EXPECT_EQ(dialogs.Boxes().size(), 1u);
+    });
+    peer->Send("TS_SM:Text 0\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == waiting + 2; }));
+    const std::vector<ScriptedDialogs::Event> boxes = dialogs.Boxes();
+    for (std::size_t i = 0; i <= waiting; ++i)
+        EXPECT_EQ(boxes[i].text, "Text " + std::to_string(i));
+    EXPECT_EQ(boxes.back().text, "3 more messages from the server were not shown.");
+    EXPECT_EQ(dialogs.Beeps(), static_cast<int>(waiting) + 2);
+}
+
+TEST_F(ClientTest, AServerTextTooLongForABoxIsCutWithANote) {
+    CreateForm();
+    ConnectToServer();
+    dialogs.Clear();
+    // A double-byte character whose second byte looks like a first byte, never split.
+    const std::string wide = Sjis("亜");
+    std::string longText = "a";
+    for (int i = 0; i < 1100; ++i) longText += wide;
+    std::string manyLines;
+    for (int i = 1; i <= 50; ++i) manyLines += "line " + std::to_string(i) + "\r";
+    peer->Send("TS_SM:" + longText + "\tTS_SM:" + manyLines + "\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 2; }));
+
+    const std::string note = "\r\n(The message was too long and has been cut.)";
+    std::string shownText = "a";
+    for (int i = 0; i < 1023; ++i) shownText += wide;
+    std::string shownLines = "line 1";
+    for (int i = 2; i <= 40; ++i) shownLines += "\r\nline " + std::to_string(i);
+    EXPECT_EQ(dialogs.Boxes()[0].text, shownText + note);
+    EXPECT_EQ(dialogs.Boxes()[1].text, shownLines + note);
 }
 
 // ---- Handling without a connection ----------------------------------------------------------
