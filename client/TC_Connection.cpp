@@ -185,10 +185,10 @@ void TTrovGameClientForm::HandleSessionMessage(const std::string& Code, const st
                 UpdateView();
                 return;
             }
-            InfoBox("Accepted. Waiting for the start.", [this, turn = NextTurn()] {
-                FNotifyAccept.SetAsOf(false, turn);
-                UpdateView();
-            });
+            // One acceptance box: the server admits again at every refresh of its list, and
+            // what arrives while this box waits or is open shows none of its own.
+            FNotifyAccept = false;
+            InfoBox("Accepted. Waiting for the start.", [this] { UpdateView(); });
         } else if (Value == "Deny") {
             FState = csWaitAccept;
             FShipManual = false;

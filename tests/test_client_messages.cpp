@@ -203,7 +203,13 @@ TEST_F(ClientTest, LetsPlayTwiceShowsOneBoxAndADenialArmsItAgain) {
     peer->Send("TS_Cn:Welcome!\t");
     ASSERT_TRUE(Sync());
     dialogs.Clear();
+    // The server admits again at every refresh of its list, also while the box is open.
+    dialogs.Answer(mrOk, [&] {
+        peer->Send("TS_Pl:Let's Play!\tTS_Pl:Let's Play!\t");
+        EXPECT_TRUE(Sync());
+    });
     peer->Send("TS_Pl:Let's Play!\tTS_Pl:Let's Play!\t");
+    ASSERT_TRUE(WaitUntil([&] { return form->FState == csAccepted; }));
     ASSERT_TRUE(Sync());
     EXPECT_EQ(form->FState, csAccepted);
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", Box("Accepted. Waiting for the start.")}));
