@@ -340,7 +340,7 @@ bool TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& 
             return false;
         SendTextInPieces(target->Socket, std::string(kServerTextHead) + message, 10, kTerminator);
     } else if (chat->To == kServerCode && Sender.Entered) {
-        ServerMessages.Show([message] {
+        ServerMessages.Show([message = BoxText(message)] {
             Beep();
             MessageDlg(message, TMsgDlgType::Information, mbOK);
         });
@@ -364,8 +364,9 @@ void TTrovGameServerForm::ClientSocketError(QObject*, TCustomWinSocket*, TErrorE
 }
 
 void TTrovGameServerForm::ClientSocketRead(QObject*, TCustomWinSocket* Socket) {
-    ServerMessages.Show(
-        [text = Socket->ReceiveText()] { MessageDlg(text, TMsgDlgType::Information, mbOK); });
+    ServerMessages.Show([text = BoxText(Socket->ReceiveText())] {
+        MessageDlg(text, TMsgDlgType::Information, mbOK);
+    });
 }
 
 // --- The game master's operations --------------------------------------------------------

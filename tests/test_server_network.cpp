@@ -326,6 +326,14 @@ TEST_F(ServerNetwork, ChatGoesToTheTargetRoleTheSenderOrTheServer) {
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "information(OK): FactoryMessage\r\rodd sender"}));
     EXPECT_EQ(bert->Received().find("TS_SM"), std::string::npos);
+
+    // A text longer than a box can show is cut for the box, with a note.
+    dialogs.Clear();
+    anna->Send("TC_SM:Ft:Sv:" + std::string(60000, 'x') + "\t");
+    ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
+    const std::string shown = dialogs.Trace().back();
+    EXPECT_LT(shown.size(), 2200u);
+    EXPECT_NE(shown.find("\r\n(The message was too long and has been cut.)"), std::string::npos);
 }
 
 TEST_F(ServerNetwork, NoStationSpeaksForAnotherOrForTheGameMaster) {
