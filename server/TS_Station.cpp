@@ -3,6 +3,7 @@
 #include "platform/Sockets.h"
 
 #include <iterator>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -21,14 +22,24 @@ private:
     platform::TCustomWinSocket* socket_;
 };
 
+// A socket's station holds the link to it.
+class TSocketStation final : public TStation {
+public:
+    TSocketStation(platform::TCustomWinSocket* socket, TLineHandler handleLine)
+        : TStation(&link_, std::move(handleLine)), link_(socket) {}
+
+private:
+    TSocketLink link_;
+};
+
 } // namespace
 
-TStation::TStation(std::unique_ptr<TStationLink> link, TLineHandler handleLine)
-    : link_(std::move(link)), handleLine_(std::move(handleLine)) {}
+TStation::TStation(TStationLink* link, TLineHandler handleLine)
+    : link_(link), handleLine_(std::move(handleLine)) {}
 
 TStation& TStation::Open(platform::TCustomWinSocket* socket, TLineHandler handleLine) {
-    auto station =
-        std::make_shared<TStation>(std::make_unique<TSocketLink>(socket), std::move(handleLine));
+    std::shared_ptr<TStation> station =
+        std::make_shared<TSocketStation>(socket, std::move(handleLine));
     TStation& opened = *station;
     socket->SetData(std::move(station));
     return opened;

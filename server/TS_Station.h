@@ -6,7 +6,6 @@
 
 #include <cstddef>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,8 +13,8 @@ namespace platform {
 class TCustomWinSocket;
 }
 
-// What a station needs of its connection's input side. The socket layer's connections serve
-// through TStation::Open; tests drive a stand-in.
+// What a station needs of its connection's input side: a socket's own (TStation::Open), or a
+// stand-in in tests.
 class TStationLink {
 public:
     virtual ~TStationLink() = default;
@@ -46,7 +45,8 @@ public:
 
     // A station without a connection: a record only; its input does nothing.
     TStation() = default;
-    TStation(std::unique_ptr<TStationLink> link, TLineHandler handleLine);
+    // `link` outlives the station.
+    TStation(TStationLink* link, TLineHandler handleLine);
 
     // Gives a socket its station, which lives exactly as long as the connection.
     static TStation& Open(platform::TCustomWinSocket* socket, TLineHandler handleLine);
@@ -68,7 +68,7 @@ private:
     void AddLines(std::vector<std::string>& more);
     std::string TakeLine();
 
-    std::unique_ptr<TStationLink> link_;
+    TStationLink* link_ = nullptr;
     TLineHandler handleLine_;
     TReceiveBuffer buffer_;
     // Framed lines not handled yet, from first_ on.
