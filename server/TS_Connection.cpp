@@ -82,8 +82,10 @@ void TTrovGameServerForm::CheckBox_ServerClick(QObject*) {
 // --- Server socket events ----------------------------------------------------------------
 
 void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* Socket) {
-    auto data = std::make_shared<TConnectionData>();
-    TPlayerData& p = data->Player;
+    // The station hands each line it receives to ParseClientLine.
+    TStation& station = TStation::Open(
+        Socket, [this, Socket](const std::string& Line) { ParseClientLine(Line, Socket); });
+    TPlayerData& p = station.Player;
     p.Name = "UnKnown";
     p.Role = rlNone;
     p.TimeStamp = Now();
@@ -94,7 +96,6 @@ void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* 
     p.Order = -1;
     p.Shipment = -1;
     p.Socket = Socket;
-    Socket->SetData(data);
 
     const int count = ServerSocket->ActiveConnections();
     if (count < 2) return;
@@ -111,7 +112,7 @@ void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* 
 }
 
 void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocket* Socket) {
-    HandleLeftLines(Socket);
+    if (TStation* station = TStation::Of(Socket)) station->End();
     TPlayerData* player = PlayerOf(Socket);
     try {
         if (player) {
@@ -135,11 +136,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
 }
 
 void TTrovGameServerForm::ServerSocketClientRead(QObject*, TCustomWinSocket* Socket) {
-    auto* data = static_cast<TConnectionData*>(Socket->Data());
-    // Lines waiting for their turn come first; what arrived is taken after them. Inside a box
-    // that one of its lines opened, the station's later lines are handled meanwhile.
-    if (!data || (data->Handling == 0 && data->HasLines())) return;
-    TakeLines(Socket);
+    if (TStation* station = TStation::Of(Socket)) station->Read();
 }
 
 // The name of a station's host has come: its row shows it where the address stood.
@@ -150,72 +147,6 @@ void TTrovGameServerForm::ServerSocketClientHostName(QObject*, TCustomWinSocket*
         const auto& sub = item->SubItems();
         if (sub.size() >= 4 && sub[2] == Socket->RemoteAddress() && sub[3] == port)
             Quietly(ListView_Connect->OnChange, [&] { item->SetSubItem(1, Socket->RemoteHost()); });
-    }
-}
-
-// Frames what has arrived and handles its lines.
-void TTrovGameServerForm::TakeLines(TCustomWinSocket* Socket) {
-    auto* data = static_cast<TConnectionData*>(Socket->Data());
-    if (!data) return;
-    try {
-        // Complete messages are never held against the bound: past it they are framed at once,
-        // and no more is read until they have been handled.
-        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->ReceiveText(), MaxReceiveBuffer);
-        if (data->Buffer.Unterminated() > MaxReceiveBuffer) {
-            // A peer that never ends its message is not allowed to fill the memory.
-            data->Buffer.Clear();
-            Socket->Close();
-            return;
-        }
-        if (!flush.flushed) return;
-        if (flush.lines.empty()) {
-            Socket->Close();
-            return;
-        }
-        data->AddLines(flush.lines);
-        HandleLines(Socket);
-    } catch (...) {
-        // Framing failed (no memory): what arrived is lost; the connection stays.
-    }
-}
-
-// Handles a few of the connection's lines, and the rest on later turns of the event loop. A
-// connection closed meanwhile has the rest of its lines handled at once, as they came before
-// its end.
-void TTrovGameServerForm::HandleLines(TCustomWinSocket* Socket) {
-    auto* data = static_cast<TConnectionData*>(Socket->Data());
-    if (!data) return;
-    ++data->Handling;
-    int handled = 0;
-    while (data->HasLines()) {
-        if (handled == LinesPerTurn && Socket->Connected()) break;
-        const std::string line = data->TakeLine();
-        ++handled;
-        try {
-            ParseClientLine(line, Socket);
-        } catch (...) {
-            // Only this line is lost; the next one is handled.
-        }
-    }
-    --data->Handling;
-    if (!Socket->Connected()) return;
-    if (data->HasLines())
-        Socket->Later([this, Socket] { HandleLines(Socket); });
-    else if (Socket->HasInput())
-        Socket->Later([this, Socket] { TakeLines(Socket); });
-}
-
-// Lines that had come, and were not handled yet, when the connection ended.
-void TTrovGameServerForm::HandleLeftLines(TCustomWinSocket* Socket) {
-    auto* data = static_cast<TConnectionData*>(Socket->Data());
-    // Ended by one of its own lines: the loop handling them goes on with the rest.
-    if (!data || data->Handling > 0) return;
-    try {
-        TReceiveBuffer::Flush flush = data->Buffer.Receive(Socket->LeftInput(), MaxReceiveBuffer);
-        if (flush.flushed) data->AddLines(flush.lines);
-        HandleLines(Socket);
-    } catch (...) {
-        // The lines left by a lost connection are dropped with it.
     }
 }
 
@@ -251,74 +182,66 @@ void TTrovGameServerForm::PauseForLostPlayer() {
 // --- Messages ----------------------------------------------------------------------------
 
 void TTrovGameServerForm::ParseClientLine(const std::string& Line, TCustomWinSocket* Socket) {
-    try {
-        std::optional<TEnvelope> env = ParseClientEnvelope(Line);
-        if (!env) {
-            Socket->Close();
-            return;
-        }
-        HandleClientMessage(env->code, env->value, Socket);
-    } catch (...) {
-        // Only this line is lost; the next one is handled.
+    std::optional<TEnvelope> env = ParseClientEnvelope(Line);
+    if (!env) {
+        Socket->Close();
+        return;
     }
+    HandleClientMessage(env->code, env->value, Socket);
 }
 
 void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std::string& Body,
                                               TCustomWinSocket* Socket) {
-    try {
-        TPlayerData* player = PlayerOf(Socket);
-        if (!player) return;
-        TTrovGame& g = *game_;
-        // A line that changes nothing (an unknown code, a wish or an amount already held)
-        // is not followed by the refresh: it would only send everyone what they have.
-        bool changed = true;
-        if (Code == "PN") {
-            for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
-                const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
-                if (other && other->Entered && other->Name == Body) {
-                    Socket->SendText(kDuplicateNameMessage);
-                    Socket->Close();
-                    return;
-                }
-            }
-            player->Name = Body;
-            player->Entered = true;
-            Socket->SendText(kWelcomeMessage);
-        } else if (Code == "PT") {
-            // An admitted player keeps its role until refused: a new wish would let the list's
-            // re-admission move it into another player's role.
-            const int role = RoleOfCode(Body);
-            changed = role && !player->Accepted && role != player->Role;
-            if (changed) player->Role = static_cast<std::uint8_t>(role);
-        } else if (Code == "PO" || Code == "PS") {
-            const bool order = Code == "PO";
-            if (g.FState != gsRunning) return;
-            if (!player->Entered || !player->Accepted) return;
-            const std::optional<TDecision> decision = ReadDecision(Body);
-            if (!decision) return;
-            if (!IsRoleNumber(player->Role) || decision->Role != RoleCode(RoleIndex(player->Role)))
+    TPlayerData* player = PlayerOf(Socket);
+    if (!player) return;
+    TTrovGame& g = *game_;
+    // A line that changes nothing (an unknown code, a wish or an amount already held)
+    // is not followed by the refresh: it would only send everyone what they have.
+    bool changed = true;
+    if (Code == "PN") {
+        for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
+            const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
+            if (other && other->Entered && other->Name == Body) {
+                Socket->SendText(kDuplicateNameMessage);
+                Socket->Close();
                 return;
-            if (HexToNum(decision->Week) != g.FTurn) return;
-            const auto amount = static_cast<std::int8_t>(HexToNum(decision->Amount) & 0xFF);
-            std::int8_t& stored = order ? player->Order : player->Shipment;
-            changed = amount != stored;
-            stored = amount;
-            if (amount < 0) return;
-            Socket->SendText(ReceiptMessage(order, amount));
-            if (!changed) return;
-            ProceedGame();
-            ShowInputStatus();
-        } else if (Code == "SM") {
-            if (!RelayChat(Body, *player, Socket)) return;
-        } else {
-            changed = false;
+            }
         }
+        player->Name = Body;
+        player->Entered = true;
+        Socket->SendText(kWelcomeMessage);
+    } else if (Code == "PT") {
+        // An admitted player keeps its role until refused: a new wish would let the list's
+        // re-admission move it into another player's role.
+        const int role = RoleOfCode(Body);
+        changed = role && !player->Accepted && role != player->Role;
+        if (changed) player->Role = static_cast<std::uint8_t>(role);
+    } else if (Code == "PO" || Code == "PS") {
+        const bool order = Code == "PO";
+        if (g.FState != gsRunning) return;
+        if (!player->Entered || !player->Accepted) return;
+        const std::optional<TDecision> decision = ReadDecision(Body);
+        if (!decision) return;
+        if (!IsRoleNumber(player->Role) || decision->Role != RoleCode(RoleIndex(player->Role)))
+            return;
+        if (HexToNum(decision->Week) != g.FTurn) return;
+        const auto amount = static_cast<std::int8_t>(HexToNum(decision->Amount) & 0xFF);
+        std::int8_t& stored = order ? player->Order : player->Shipment;
+        changed = amount != stored;
+        stored = amount;
+        if (amount < 0) return;
+        Socket->SendText(ReceiptMessage(order, amount));
         if (!changed) return;
-        RefreshClientList();
-        UpdateDisplay();
-    } catch (...) {
-        // The message is lost; the connection stays.
+        ProceedGame();
+        ShowInputStatus();
+    } else if (Code == "SM") {
+        if (!RelayChat(Body, *player, Socket)) return;
+    } else {
+        changed = false;
     }
+    if (!changed) return;
+    RefreshClientList();
+    UpdateDisplay();
 }
 
 // A station speaks only as itself: the sender's word is its own role's ("UnKnown" without

@@ -102,8 +102,8 @@ bool TTrovGameServerForm::Listening() const {
 }
 
 TPlayerData* TTrovGameServerForm::PlayerOf(TCustomWinSocket* Socket) {
-    if (!Socket || !Socket->Data()) return nullptr;
-    return &static_cast<TConnectionData*>(Socket->Data())->Player;
+    TStation* station = TStation::Of(Socket);
+    return station ? &station->Player : nullptr;
 }
 
 void TTrovGameServerForm::CreateControls() {

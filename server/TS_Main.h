@@ -2,7 +2,8 @@
 // The game master's main window: connection list, game setting, initial values, manual
 // operation and status table on five pages. The implementation is split by concern:
 // TS_Main.cpp (creation, layout, closing, tray, application handlers), TS_Connection.cpp
-// (listening, connections and their messages, connection list and admission), TS_Control.cpp
+// (listening, connections and their messages, connection list and admission; a
+// connection's input is its station, TS_Station.cpp), TS_Control.cpp
 // (game control, operator input, role owners and shipping modes), TS_Display.cpp (refresh,
 // role labels, pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (menus and options),
 // TS_GameFile.cpp (saving and loading game data) and TS_IniIO.cpp (the settings file).
@@ -13,13 +14,12 @@
 #include "platform/KeyEvents.h"
 #include "platform/ListView.h"
 #include "platform/Sockets.h"
+#include "server/TS_Station.h"
 #include "server/TrovGCls.h"
 #include "shared/RoleColumns.h"
-#include "shared/Wire.h"
 
 #include <QFont>
 #include <array>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,35 +42,8 @@ class TStatusBar;
 class TStringGrid;
 } // namespace platform
 
-// What the server keeps for each connection: the player's record and the bytes received but
-// not yet framed. It lives exactly as long as the connection.
-struct TConnectionData {
-    TPlayerData Player;
-    TReceiveBuffer Buffer;
-    // Framed lines not handled yet: a connection's lines are handled a few at a time, so
-    // that the other stations are served and output is written in between.
-    bool HasLines() const { return First < Lines.size(); }
-    void AddLines(std::vector<std::string>& more) {
-        if (!HasLines()) {
-            Lines = std::move(more);
-            First = 0;
-        } else {
-            Lines.insert(Lines.end(), std::make_move_iterator(more.begin()),
-                         std::make_move_iterator(more.end()));
-        }
-    }
-    std::string TakeLine() {
-        std::string line = std::move(Lines[First++]);
-        if (!HasLines()) {
-            Lines = {};
-            First = 0;
-        }
-        return line;
-    }
-    std::vector<std::string> Lines;
-    std::size_t First = 0;
-    int Handling = 0; // some of them are being handled (more than once inside a box)
-};
+// The older name of what the server keeps for each connection.
+using TConnectionData = TStation;
 
 class TTrovGamePreviewForm;
 
@@ -277,11 +250,6 @@ public:
                           int Data, int& Compare);
     // Sort key of the connection list: 0 none, +k ascending by column k, -k descending.
     int FSortColumn = 0;
-    // A connection whose received bytes without a TAB pass this is closed; complete messages
-    // held past it are framed at once.
-    std::size_t MaxReceiveBuffer = 64 * 1024;
-    // Lines of one connection handled in one turn of the event loop.
-    int LinesPerTurn = 16;
     // The boxes that network events open, each open once at a time: texts for the server
     // (chat to it, what the loop-back connection receives) wait for the box before them.
     platform::TBoxQueue ServerMessages;
@@ -352,9 +320,6 @@ private:
 
     void OwnerClick(int role);
     void ShipModeClick(int role);
-    void TakeLines(platform::TCustomWinSocket* Socket);
-    void HandleLines(platform::TCustomWinSocket* Socket);
-    void HandleLeftLines(platform::TCustomWinSocket* Socket);
     // Delivers a chat message from a station; false when it goes nowhere.
     bool RelayChat(const std::string& Body, const TPlayerData& Sender,
                    platform::TCustomWinSocket* Socket);

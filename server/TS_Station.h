@@ -1,0 +1,78 @@
+#pragma once
+// A station: one connection of the server and what the server keeps for it, the player's
+// record and the connection's input, from the received bytes to the handled lines.
+#include "server/TrovGCls.h"
+#include "shared/Wire.h"
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+class TCustomWinSocket;
+}
+
+// What a station needs of its connection's input side: a socket's own (TStation::Open), or a
+// stand-in in tests.
+class TStationLink {
+public:
+    virtual ~TStationLink() = default;
+    // Takes what has arrived (the socket holds a bounded amount and reads on once it is taken).
+    virtual std::string ReceiveText() = 0;
+    // At the connection's end: what had arrived and was not taken.
+    virtual std::string LeftInput() = 0;
+    // Whether received bytes wait to be taken.
+    virtual bool HasInput() const = 0;
+    virtual bool Connected() const = 0;
+    // Ends the connection; its end (TStation::End) runs before this returns.
+    virtual void Close() = 0;
+    // Runs `f` on a later turn of the event loop, only while the connection stands.
+    virtual void Later(std::function<void()> f) = 0;
+};
+
+class TStation {
+public:
+    // Handles one line; what it throws loses that line only.
+    using TLineHandler = std::function<void(const std::string& line)>;
+
+    // A connection whose received bytes without a TAB pass this is closed; complete messages
+    // held past it are framed at once.
+    static constexpr std::size_t MaxUnterminated = 64 * 1024;
+    // Lines of one station handled in one turn of the event loop, so that the other stations
+    // are served and output is written in between.
+    static constexpr int LinesPerTurn = 16;
+
+    // A station without a connection: a record only; its input does nothing.
+    TStation() = default;
+    // `link` outlives the station.
+    TStation(TStationLink* link, TLineHandler handleLine);
+
+    // Gives a socket its station, which lives exactly as long as the connection.
+    static TStation& Open(platform::TCustomWinSocket* socket, TLineHandler handleLine);
+    // The station of a socket (null for none).
+    static TStation* Of(platform::TCustomWinSocket* socket);
+
+    TPlayerData Player;
+
+    // Bytes have arrived: they are framed and their lines handled, a few per turn.
+    void Read();
+    // The connection has ended: lines that had come and were not handled yet are handled now,
+    // as they came before its end.
+    void End();
+
+private:
+    void Take(bool ending);
+    void HandleLines();
+    bool HasLines() const { return first_ < lines_.size(); }
+    void AddLines(std::vector<std::string>& more);
+    std::string TakeLine();
+
+    TStationLink* link_ = nullptr;
+    TLineHandler handleLine_;
+    TReceiveBuffer buffer_;
+    // Framed lines not handled yet, from first_ on.
+    std::vector<std::string> lines_;
+    std::size_t first_ = 0;
+    int handling_ = 0; // lines being handled (more than once inside a box)
+};
