@@ -28,37 +28,37 @@ const std::array<TTrovGame::TMoneyHistoryField, 3> TTrovGame::kMoneyHistories = 
      {&TTrovGame::BacklogCost, kMaxWeeklyCost},
      {&TTrovGame::TotalCost, 2 * kMaxWeeklyCost}}};
 
-namespace {
-// A sum runs over at most the weeks a week count holds; an average is of bytes.
-constexpr TMoney kMostWeeks = 128;
-constexpr TMoney kMostAverage = MoneyFromUnits(255);
-} // namespace
-
-// The report's labels line up their colons with full-width spaces ("\x81\x40").
+// The report's labels line up their colons with full-width spaces ("\x81\x40"). One line per
+// role for the averages.
+// clang-format off
 const std::array<TTrovGame::TSummaryField, 11> TTrovGame::kSummary = {{
-    {&TTrovGame::FSumInvCost, "Total Inventory Cost  : ", &TTrovGame::InvCost, nullptr,
-     kMostWeeks* kMaxWeeklyCost},
-    {&TTrovGame::FSumBacklogCost, "Total Backlog Cost  \x81\x40: ", &TTrovGame::BacklogCost,
-     nullptr, kMostWeeks* kMaxWeeklyCost},
-    {&TTrovGame::FSumTotalCost, "Total Cost        \x81\x40\x81\x40: ", &TTrovGame::TotalCost,
-     nullptr, kMostWeeks * 2 * kMaxWeeklyCost},
-    {&TTrovGame::FAvgStockF, "Average Inventory of Factory     : ", nullptr, &TTrovGame::StockF,
-     kMostAverage},
-    {&TTrovGame::FAvgBacklogF, "Average Backlog of Factory       : ", nullptr, &TTrovGame::BacklogF,
-     kMostAverage},
-    {&TTrovGame::FAvgStockD, "Average Inventory of Distributor : ", nullptr, &TTrovGame::StockD,
-     kMostAverage},
-    {&TTrovGame::FAvgBacklogD, "Average Backlog of Distributor   : ", nullptr, &TTrovGame::BacklogD,
-     kMostAverage},
-    {&TTrovGame::FAvgStockW, "Average Inventory of Wholesaler  : ", nullptr, &TTrovGame::StockW,
-     kMostAverage},
-    {&TTrovGame::FAvgBacklogW, "Average Backlog of Wholesaler    : ", nullptr, &TTrovGame::BacklogW,
-     kMostAverage},
-    {&TTrovGame::FAvgStockR, "Average Inventory of Retailer    : ", nullptr, &TTrovGame::StockR,
-     kMostAverage},
-    {&TTrovGame::FAvgBacklogR, "Average Backlog of Retailer      : ", nullptr, &TTrovGame::BacklogR,
-     kMostAverage},
+    {&TTrovGame::FSumInvCost, nullptr, "Total Inventory Cost  : "},
+    {&TTrovGame::FSumBacklogCost, nullptr, "Total Backlog Cost  \x81\x40: "},
+    {&TTrovGame::FSumTotalCost, nullptr, "Total Cost        \x81\x40\x81\x40: "},
+    {&TTrovGame::FAvgStockF, &TTrovGame::StockF}, {&TTrovGame::FAvgBacklogF, &TTrovGame::BacklogF},
+    {&TTrovGame::FAvgStockD, &TTrovGame::StockD}, {&TTrovGame::FAvgBacklogD, &TTrovGame::BacklogD},
+    {&TTrovGame::FAvgStockW, &TTrovGame::StockW}, {&TTrovGame::FAvgBacklogW, &TTrovGame::BacklogW},
+    {&TTrovGame::FAvgStockR, &TTrovGame::StockR}, {&TTrovGame::FAvgBacklogR, &TTrovGame::BacklogR},
 }};
+// clang-format on
+
+std::string TTrovGame::SummaryLabel(int index) {
+    const TSummaryField& f = kSummary[static_cast<std::size_t>(index)];
+    if (f.Label) return f.Label;
+    // Each role's average inventory, then its average backlog, padded to one width.
+    const int k = index - kSummaryCostCount;
+    std::string head =
+        std::string("Average ") + (k % 2 ? "Backlog" : "Inventory") + " of " + RoleWord(k / 2);
+    head.resize(std::max<std::size_t>(head.size(), 33), ' ');
+    return head + ": ";
+}
+
+TMoney TTrovGame::SummaryMost(int index) {
+    // A sum runs over at most the weeks a week count holds; an average is of bytes.
+    return index < kSummaryCostCount
+               ? 128 * kMoneyHistories[static_cast<std::size_t>(index)].WeeklyMost
+               : MoneyFromUnits(255);
+}
 
 TPlayerData TPlayerData::ForClient(platform::TConnection* Socket) {
     TPlayerData p;
@@ -343,12 +343,14 @@ void TTrovGame::CalcSummary(std::int8_t Last) {
     for (const auto& f : kSummary) this->*f.Field = 0;
     if (Last < 0) return;
     const int last = std::min<int>(Last, static_cast<int>(InvCost.size()) - 1);
-    for (const auto& f : kSummary) {
-        TMoney& value = this->*f.Field;
+    for (std::size_t k = 0; k < kSummary.size(); ++k) {
+        TMoney& value = this->*kSummary[k].Field;
+        const auto averaged = kSummary[k].Averaged;
         for (int i = 0; i <= last; ++i)
-            value += f.Costs ? (this->*f.Costs)[i] : MoneyFromUnits((this->*f.Quantities)[i]);
-        // The averages divide by the weeks asked for, even where the histories hold fewer.
-        if (!f.Costs) value = MoneyDivide(value, Last + 1);
+            value += averaged ? MoneyFromUnits((this->*averaged)[i])
+                              : (this->*kMoneyHistories[k].Field)[i];
+        // An average divides by the weeks asked for, even where the histories hold fewer.
+        if (averaged) value = MoneyDivide(value, Last + 1);
     }
 }
 
@@ -393,7 +395,7 @@ void TTrovGame::MakeResultText(std::string& S) const {
             "Unitcost of Backlog" + zen + " : " + money(FBacklogUnitCost)};
         for (std::size_t k = 0; k < kSummary.size(); ++k) {
             if (k == kSummaryCostCount) lines.push_back("------ Eachmember ------");
-            lines.push_back(kSummary[k].Label + money(this->*kSummary[k].Field));
+            lines.push_back(SummaryLabel(static_cast<int>(k)) + money(this->*kSummary[k].Field));
         }
         S = Trim(JoinLines(lines));
     } catch (...) {

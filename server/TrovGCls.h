@@ -145,17 +145,18 @@ public:
     };
     static const std::array<TMoneyHistoryField, 3> kMoneyHistories;
     // The eleven summary values in their fixed order (the data file's and the result report's):
-    // the sums of the three weekly costs, then the average inventory and backlog of each role.
-    // Each with its line in the report and the most a game can reach.
+    // the sums of the three weekly costs (in kMoneyHistories' order), then the average
+    // inventory and average backlog of each role, Factory first.
     struct TSummaryField {
         TMoney TTrovGame::*Field;
-        const char* Label;
-        const TMoneyHistory TTrovGame::*Costs; // summed; null for an average
-        const THistory TTrovGame::*Quantities; // averaged; null for a sum
-        TMoney Most;
+        const THistory TTrovGame::*Averaged; // null for a sum
+        const char* Label = nullptr;         // the report's line head where it is not derived
     };
     static constexpr int kSummaryCostCount = 3;
     static const std::array<TSummaryField, 11> kSummary;
+    // A summary value's line head in the result report, and the most a game can reach.
+    static std::string SummaryLabel(int index);
+    static TMoney SummaryMost(int index);
 
     platform::HWND FWnd;
     std::int8_t FTurn = 0;

@@ -120,8 +120,10 @@ bool HoldsPossibleMoney(const TTrovGame& game) {
     for (const auto& costs : TTrovGame::kMoneyHistories)
         for (TMoney value : game.*costs.Field)
             if (!within(value, costs.WeeklyMost)) return false;
-    for (const auto& f : TTrovGame::kSummary)
-        if (!within(game.*f.Field, f.Most)) return false;
+    for (std::size_t k = 0; k < TTrovGame::kSummary.size(); ++k)
+        if (!within(game.*TTrovGame::kSummary[k].Field,
+                    TTrovGame::SummaryMost(static_cast<int>(k))))
+            return false;
     return true;
 }
 
