@@ -85,17 +85,7 @@ void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* 
     // The station hands each line it receives to ParseClientLine.
     TStation& station = TStation::Open(
         Socket, [this, Socket](const std::string& Line) { ParseClientLine(Line, Socket); });
-    TPlayerData& p = station.Player;
-    p.Name = "UnKnown";
-    p.Role = rlNone;
-    p.TimeStamp = Now();
-    p.Entered = false;
-    p.Accepted = false;
-    p.Owner = owClient;
-    p.ShipMode = smUnset;
-    p.Order = -1;
-    p.Shipment = -1;
-    p.Socket = Socket;
+    station.Player = TPlayerData::ForClient(Socket);
 
     const int count = ServerSocket->ActiveConnections();
     if (count < 2) return;
@@ -121,8 +111,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
                 player->Accepted = false;
                 player->Socket = nullptr;
                 PauseForLostPlayer();
-                if (IsRoleNumber(player->Role) && game_->FPlayers[player->Role] == player)
-                    game_->FPlayers[player->Role] = nullptr;
+                game_->Vacate(player);
             }
         }
         RefreshClientList();
@@ -130,8 +119,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
         // A failure here must not keep the connection from going.
     }
     // The record goes with the connection: no role slot may keep pointing to it.
-    for (int r = 1; r <= 4; ++r)
-        if (player && game_->FPlayers[r] == player) game_->FPlayers[r] = nullptr;
+    game_->Vacate(player);
     if (player) player->Socket = nullptr;
 }
 
@@ -257,11 +245,9 @@ bool TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& 
     if (chat->From == chat->To) {
         SendTextInPieces(Socket, std::string(kServerTextHead) + message, 10, kTerminator);
     } else if (const int role = RoleOfCode(chat->To)) {
-        const TPlayerData* target = game_->FPlayers[role];
-        if (!Sender.Entered || !Sender.Accepted || !target || target->Owner != owClient ||
-            !target->Socket)
-            return false;
-        SendTextInPieces(target->Socket, std::string(kServerTextHead) + message, 10, kTerminator);
+        TConnection* target = game_->ClientSocket(role);
+        if (!Sender.Entered || !Sender.Accepted || !target) return false;
+        SendTextInPieces(target, std::string(kServerTextHead) + message, 10, kTerminator);
     } else if (chat->To == kServerCode && Sender.Entered) {
         ServerMessages.Show([message = BoxText(message)] {
             Beep();
@@ -363,7 +349,7 @@ void TTrovGameServerForm::RefreshClientList() {
         waiting.emplace_back(socket, player);
         if (player->Accepted) {
             insertWaiting();
-            if (IsRoleNumber(player->Role)) game_->FPlayers[player->Role] = nullptr;
+            game_->Seat(player->Role, nullptr);
             ListView_Connect->Item(0)->SetChecked(true); // admits the player again
         }
     }
@@ -417,8 +403,8 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
             Beep();
             setMark(0);
         } else {
-            game_->FPlayers[r] = player;
-            TRadioGroup* owner = Roles[r - 1].Owner;
+            game_->Seat(r, player);
+            TRadioGroup* owner = RoleControls(r).Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(0); });
             if (game_->FState != gsRunning) {
                 SendStatus(socket, kLetsPlayMessage);
@@ -432,8 +418,8 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
         player->Accepted = false;
         socket->SendText(kDenyMessage);
         if (IsRoleNumber(r)) {
-            if (game_->FPlayers[r] == player) game_->FPlayers[r] = nullptr;
-            TRadioGroup* owner = Roles[r - 1].Owner;
+            game_->Vacate(player);
+            TRadioGroup* owner = RoleControls(r).Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(-1); });
         }
         PauseForLostPlayer();

@@ -45,8 +45,8 @@ void TTrovGameServerForm::Edit_GroupNameExit(QObject*) {
 
 void TTrovGameServerForm::Button_OrderClick(QObject* Sender) {
     if (game_->FState != gsRunning) return;
-    for (int r = 1; r <= 4; ++r) {
-        TRoleControls& c = Roles[r - 1];
+    for (int r : kRoleNumbers) {
+        TRoleControls& c = RoleControls(r);
         if (Sender != c.OrderButton) continue;
         TPlayerData* slot = game_->FPlayers[r];
         if (!slot || slot->Owner != owServer || !slot->Accepted) return;
@@ -84,19 +84,18 @@ void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
 }
 
 void TTrovGameServerForm::OwnerClick(int role) {
-    TRoleControls& c = Roles[role - 1];
-    TPlayerData*& slot = game_->FPlayers[role];
-    TPlayerData& local = game_->FLocalPlayers[role - 1];
+    TRoleControls& c = RoleControls(role);
+    TPlayerData& local = game_->FLocalPlayers[RoleIndex(role)];
     const int item = c.Owner->ItemIndex();
     if (item == 0) {
-        if (!(slot && slot->Owner == owClient)) slot = nullptr;
+        if (!game_->IsClientRole(role)) game_->Seat(role, nullptr);
     } else if (item == 1 || item == 2) {
-        if (!game_->IsRoleFree(static_cast<std::uint8_t>(role)) && slot->Owner == owClient) {
+        if (!game_->IsRoleFree(static_cast<std::uint8_t>(role)) && game_->IsClientRole(role)) {
             c.Owner->SetItemIndex(0); // a player holds the role: back to "Client"
             return;
         }
         local.Owner = item == 1 ? owServer : owAuto;
-        slot = &local;
+        game_->Seat(role, &local);
     } else {
         local.Owner = owUnset;
     }
@@ -104,7 +103,7 @@ void TTrovGameServerForm::OwnerClick(int role) {
 }
 
 void TTrovGameServerForm::ShipModeClick(int role) {
-    TRoleControls& c = Roles[role - 1];
+    TRoleControls& c = RoleControls(role);
     TPlayerData* slot = game_->FPlayers[role];
     if (!slot) {
         SetEntryLabels();

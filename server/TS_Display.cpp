@@ -69,11 +69,11 @@ void TTrovGameServerForm::UpdateControls() {
                           Label_Cursor1, Label_Cursor2, Label_Cursor3, Label_Cursor4})
         label->setEnabled(running);
 
-    for (int r = 1; r <= 4; ++r) {
+    for (int r : kRoleNumbers) {
         const TPlayerData* slot = g.FPlayers[r];
         const bool server = slot && slot->Owner == owServer;
         const bool manual = server && slot->ShipMode == smManual;
-        TRoleControls& c = Roles[r - 1];
+        TRoleControls& c = RoleControls(r);
         c.OrderLabel->setEnabled(server);
         c.Order->setEnabled(server);
         c.ShipMLabel->setEnabled(manual);
@@ -160,12 +160,12 @@ void TTrovGameServerForm::ProceedGame() {
 
 void TTrovGameServerForm::SetEntryLabels() {
     std::array<std::string, 4> messages;
-    for (int r = 1; r <= 4; ++r) {
-        QLabel* label = Roles[r - 1].Join;
-        const bool free = game_->IsRoleFree(static_cast<std::uint8_t>(r));
+    for (int i = 0; i < kRoleCount; ++i) {
+        QLabel* label = Roles[i].Join;
+        const bool free = game_->IsRoleFree(static_cast<std::uint8_t>(RoleNumber(i)));
         SetBold(label, !free);
         SetCaption(label, free ? "Waiting" : "Fulfilled");
-        messages[r - 1] = JoinMessage(r - 1, !free);
+        messages[i] = JoinMessage(i, !free);
     }
     for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
         TCustomWinSocket* socket = ServerSocket->Connections(i);
@@ -181,20 +181,19 @@ void TTrovGameServerForm::SetEntryLabels() {
 
 void TTrovGameServerForm::ShowInputStatus() {
     std::array<std::string, 4> messages;
-    for (int r = 1; r <= 4; ++r) {
-        const TPlayerData* slot = game_->FPlayers[r];
+    for (int i = 0; i < kRoleCount; ++i) {
+        const TPlayerData* slot = game_->FPlayers[RoleNumber(i)];
         if (!slot) return;
-        QLabel* label = Roles[r - 1].Input;
+        QLabel* label = Roles[i].Input;
         const bool ordered = slot->Order >= 0;
         SetBold(label, ordered);
-        SetCaption(label, std::string(RoleWord(r - 1)) + (ordered ? " : Ordered" : " : Notyet"));
-        messages[r - 1] = OrderStatusMessage(r - 1, ordered);
+        SetCaption(label, std::string(RoleWord(i)) + (ordered ? " : Ordered" : " : Notyet"));
+        messages[i] = OrderStatusMessage(i, ordered);
     }
-    for (int r = 1; r <= 4; ++r) {
-        const TPlayerData* slot = game_->FPlayers[r];
-        if (slot->Owner != owClient || !slot->Socket || !slot->Socket->Connected()) continue;
-        for (const std::string& message : messages) SendStatus(slot->Socket, message);
-    }
+    game_->ForEachClientSocket([&](TConnection* socket) {
+        if (!socket->Connected()) return;
+        for (const std::string& message : messages) SendStatus(socket, message);
+    });
 }
 
 void TTrovGameServerForm::Button_StopClick(QObject*) {
@@ -204,11 +203,7 @@ void TTrovGameServerForm::Button_StopClick(QObject*) {
     UpdateDisplay();
     for (int i = 0; i < 4; ++i) ResetInputLabel(Roles[i].Input, i);
     try {
-        for (int r = 1; r <= 4; ++r) {
-            const TPlayerData* slot = g.FPlayers[r];
-            if (slot && slot->Owner == owClient && slot->Socket)
-                slot->Socket->SendText(kPauseMessage);
-        }
+        g.SendToClientRoles(kPauseMessage);
     } catch (...) {
         // The remaining players are not told; their connections report their own errors.
     }
@@ -221,14 +216,11 @@ void TTrovGameServerForm::GameOver() {
         game_->MakeResultText(report);
         const std::vector<std::string> lines = SplitLines(report);
         const std::string text = JoinLines(lines);
-        for (int r = 1; r <= 4; ++r) {
-            const TPlayerData* slot = game_->FPlayers[r];
-            if (!slot || slot->Owner != owClient || !slot->Socket) continue;
-            TConnection* socket = slot->Socket;
-            if (!socket->Connected() || lines.empty()) continue;
+        game_->ForEachClientSocket([&](TConnection* socket) {
+            if (!socket->Connected() || lines.empty()) return;
             SendTextInPieces(socket, std::string(kServerTextHead) + text, 10, kTerminator);
             socket->SendText(kOverMessage);
-        }
+        });
         MessageDlg(text, TMsgDlgType::Information, mbOK);
     } catch (...) {
         // A failed send ends the reporting; the refresh below still runs.

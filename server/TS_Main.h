@@ -297,6 +297,10 @@ public:
         QLabel* Input;
     };
     std::array<TRoleControls, 4> Roles;
+    // The controls of a role number (1 to 4).
+    TRoleControls& RoleControls(int role) {
+        return Roles[static_cast<std::size_t>(RoleIndex(role))];
+    }
 
     // Posted messages: the end-of-game notice of the game.
     void WndProc(platform::TMessage& Message) override;

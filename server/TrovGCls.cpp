@@ -23,8 +23,62 @@ const std::array<TTrovGame::THistory TTrovGame::*, TTrovGame::kHistoryCount> TTr
      &TTrovGame::OrderD, &TTrovGame::OrderDd, &TTrovGame::OrderF, &TTrovGame::Market,
      &TTrovGame::ShipR};
 
-const std::array<TTrovGame::TMoneyHistory TTrovGame::*, 3> TTrovGame::kMoneyHistories = {
-    &TTrovGame::InvCost, &TTrovGame::BacklogCost, &TTrovGame::TotalCost};
+const std::array<TTrovGame::TMoneyHistoryField, 3> TTrovGame::kMoneyHistories = {
+    {{&TTrovGame::InvCost, kMaxWeeklyCost},
+     {&TTrovGame::BacklogCost, kMaxWeeklyCost},
+     {&TTrovGame::TotalCost, 2 * kMaxWeeklyCost}}};
+
+// The report's labels line up their colons with full-width spaces ("\x81\x40"). One line per
+// role for the averages.
+// clang-format off
+const std::array<TTrovGame::TSummaryField, 11> TTrovGame::kSummary = {{
+    {&TTrovGame::FSumInvCost, nullptr, "Total Inventory Cost  : "},
+    {&TTrovGame::FSumBacklogCost, nullptr, "Total Backlog Cost  \x81\x40: "},
+    {&TTrovGame::FSumTotalCost, nullptr, "Total Cost        \x81\x40\x81\x40: "},
+    {&TTrovGame::FAvgStockF, &TTrovGame::StockF}, {&TTrovGame::FAvgBacklogF, &TTrovGame::BacklogF},
+    {&TTrovGame::FAvgStockD, &TTrovGame::StockD}, {&TTrovGame::FAvgBacklogD, &TTrovGame::BacklogD},
+    {&TTrovGame::FAvgStockW, &TTrovGame::StockW}, {&TTrovGame::FAvgBacklogW, &TTrovGame::BacklogW},
+    {&TTrovGame::FAvgStockR, &TTrovGame::StockR}, {&TTrovGame::FAvgBacklogR, &TTrovGame::BacklogR},
+}};
+// clang-format on
+
+std::string TTrovGame::SummaryLabel(int index) {
+    const TSummaryField& f = kSummary[static_cast<std::size_t>(index)];
+    if (f.Label) return f.Label;
+    // Each role's average inventory, then its average backlog, padded to one width.
+    const int k = index - kSummaryCostCount;
+    std::string head =
+        std::string("Average ") + (k % 2 ? "Backlog" : "Inventory") + " of " + RoleWord(k / 2);
+    head.resize(std::max<std::size_t>(head.size(), 33), ' ');
+    return head + ": ";
+}
+
+TMoney TTrovGame::SummaryMost(int index) {
+    // A sum runs over at most the weeks a week count holds; an average is of bytes.
+    return index < kSummaryCostCount
+               ? 128 * kMoneyHistories[static_cast<std::size_t>(index)].WeeklyMost
+               : MoneyFromUnits(255);
+}
+
+TPlayerData TPlayerData::ForClient(platform::TConnection* Socket) {
+    TPlayerData p;
+    p.Owner = owClient;
+    p.TimeStamp = platform::Now();
+    p.Socket = Socket;
+    return p;
+}
+
+TPlayerData TPlayerData::ForServer(int Role) {
+    static const std::array<const char*, kRoleCount> names = {
+        "Factory(server operation)", "Distributor(server operation)",
+        "Wholesaler(server operation)", "Retailer(server operation)"};
+    TPlayerData p;
+    p.Accepted = true;
+    p.Name = names[static_cast<std::size_t>(RoleIndex(Role))];
+    p.Role = static_cast<std::uint8_t>(Role);
+    p.TimeStamp = platform::Now();
+    return p;
+}
 
 TTrovGame::TTrovGame(platform::HWND AWnd) : FWnd(AWnd) {
     Init();
@@ -36,31 +90,15 @@ TTrovGame::~TTrovGame() {
 }
 
 void TTrovGame::Init() {
-    static const std::array<const char*, 4> localNames = {
-        "Factory(server operation)", "Distributor(server operation)",
-        "Wholesaler(server operation)", "Retailer(server operation)"};
-
     FTurn = 0;
     FState = gsPreparing;
     SetFinalTurn(FFinalTurn);
     for (auto history : kHistories) std::fill((this->*history).begin(), (this->*history).end(), 0);
-    for (auto history : kMoneyHistories)
-        std::fill((this->*history).begin(), (this->*history).end(), 0);
+    for (const auto& costs : kMoneyHistories)
+        std::fill((this->*costs.Field).begin(), (this->*costs.Field).end(), 0);
     SetDefaultFirstValues();
     SetDefaultMarket(4);
-    for (int i = 0; i < 4; ++i) {
-        TPlayerData& p = FLocalPlayers[i];
-        p.Entered = false;
-        p.Accepted = true;
-        p.Name = localNames[i];
-        p.Role = static_cast<std::uint8_t>(i + 1);
-        p.Owner = owUnset;
-        p.ShipMode = smUnset;
-        p.Order = -1;
-        p.Shipment = -1;
-        p.TimeStamp = platform::Now();
-        p.Socket = nullptr;
-    }
+    for (int r : kRoleNumbers) FLocalPlayers[RoleIndex(r)] = TPlayerData::ForServer(r);
 }
 
 void TTrovGame::SetFinalTurn(std::int8_t N) {
@@ -72,7 +110,8 @@ void TTrovGame::SetFinalTurn(std::int8_t N) {
     if (N < FTurn) N = FTurn;
     FFinalTurn = N;
     for (auto history : kHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);
-    for (auto history : kMoneyHistories) (this->*history).resize(static_cast<std::size_t>(N), 0);
+    for (const auto& costs : kMoneyHistories)
+        (this->*costs.Field).resize(static_cast<std::size_t>(N), 0);
 }
 
 void TTrovGame::SetDefaultFirstValues() {
@@ -101,35 +140,51 @@ void TTrovGame::SetRandomFirstValues(std::uint8_t Lo, std::uint8_t Hi) {
 }
 
 bool TTrovGame::CanStart() const {
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (!FPlayers[r] || FPlayers[r]->Role != r) return false;
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (!FPlayers[r]->Accepted) return false;
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->Owner == owUnset) return false;
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->Owner == owClient && !FPlayers[r]->Socket) return false;
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->ShipMode == smUnset) return false;
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->Owner == owAuto && FPlayers[r]->ShipMode == smManual) return false;
     return FState != gsRunning;
 }
 
 bool TTrovGame::IsRoleFree(std::uint8_t Role) const {
-    if (Role < 1 || Role > 4) return false;
+    if (!IsRoleNumber(Role)) return false;
     return !FPlayers[Role] || FPlayers[Role]->Owner == owUnset;
 }
 
 bool TTrovGame::NeedsServerOrder(std::uint8_t Role) const {
-    if (Role < 1 || Role > 4 || !FPlayers[Role]) return false;
+    if (!IsRoleNumber(Role) || !FPlayers[Role]) return false;
     return FState == gsRunning && FPlayers[Role]->Owner == owServer && FPlayers[Role]->Order < 0;
 }
 
+void TTrovGame::Seat(int Role, TPlayerData* Player) {
+    if (IsRoleNumber(Role)) FPlayers[Role] = Player;
+}
+
+void TTrovGame::Vacate(const TPlayerData* Player) {
+    if (!Player) return;
+    for (int r : kRoleNumbers)
+        if (FPlayers[r] == Player) FPlayers[r] = nullptr;
+}
+
+bool TTrovGame::IsClientRole(int Role) const {
+    return IsRoleNumber(Role) && FPlayers[Role] && FPlayers[Role]->Owner == owClient;
+}
+
+platform::TConnection* TTrovGame::ClientSocket(int Role) const {
+    return IsClientRole(Role) ? FPlayers[Role]->Socket : nullptr;
+}
+
 void TTrovGame::SendToClientRoles(const std::string& message) const {
-    for (int r = 1; r <= 4; ++r)
-        if (FPlayers[r] && FPlayers[r]->Owner == owClient && FPlayers[r]->Socket)
-            FPlayers[r]->Socket->SendText(message);
+    ForEachClientSocket([&](platform::TConnection* socket) { socket->SendText(message); });
 }
 
 void TTrovGame::Start() {
@@ -142,7 +197,7 @@ void TTrovGame::Start() {
     if (FState == gsPreparing) {
         // A new game waits for its own decisions: inputs left from an earlier game (the game
         // master's automatic last ones, a client's final answer) are dropped.
-        for (int r = 1; r <= 4; ++r) {
+        for (int r : kRoleNumbers) {
             FPlayers[r]->Order = -1;
             FPlayers[r]->Shipment = -1;
         }
@@ -165,13 +220,13 @@ void TTrovGame::Stop() {
 
 int TTrovGame::ProceedTurn() {
     if (FState != gsRunning) return -1;
-    for (int r = 1; r <= 4; ++r) {
+    for (int r : kRoleNumbers) {
         const TPlayerData* p = FPlayers[r];
         if (!p || p->Owner == owUnset || p->ShipMode == smUnset) return -1;
     }
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->Owner != owAuto && FPlayers[r]->Order < 0) return -1;
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->ShipMode == smManual && FPlayers[r]->Shipment < 0) return -1;
 
     platform::Beep();
@@ -227,7 +282,7 @@ void TTrovGame::ProcessWeek() {
     TPlayerData& wholesaler = *FPlayers[rlWholesaler];
     TPlayerData& retailer = *FPlayers[rlRetailer];
 
-    for (int r = 1; r <= 4; ++r)
+    for (int r : kRoleNumbers)
         if (FPlayers[r]->Owner == owAuto)
             FPlayers[r]->Order = static_cast<std::int8_t>(Random(4) + 2);
 
@@ -261,14 +316,14 @@ void TTrovGame::ProcessWeek() {
 
     CalcCosts(t);
 
-    for (int r = 1; r <= 4; ++r) FPlayers[r]->Order = -1;
-    for (int r = 1; r <= 4; ++r) FPlayers[r]->Shipment = -1;
+    for (int r : kRoleNumbers) FPlayers[r]->Order = -1;
+    for (int r : kRoleNumbers) FPlayers[r]->Shipment = -1;
     FTurn = static_cast<std::int8_t>(t + 1);
 
     if (FTurn >= FFinalTurn) {
-        for (int r = 1; r <= 4; ++r)
+        for (int r : kRoleNumbers)
             if (FPlayers[r] && FPlayers[r]->Owner == owServer) FPlayers[r]->Order = 0;
-        for (int r = 1; r <= 4; ++r)
+        for (int r : kRoleNumbers)
             if (FPlayers[r] && FPlayers[r]->Owner == owServer) FPlayers[r]->Shipment = 0;
         platform::PostMessage(FWnd, WM_GAMEFINALWEEK, 0, 0);
     }
@@ -285,28 +340,24 @@ void TTrovGame::CalcCosts(int t) {
 }
 
 void TTrovGame::CalcSummary(std::int8_t Last) {
-    TMoney* averages[] = {&FAvgStockF, &FAvgBacklogF, &FAvgStockD, &FAvgBacklogD,
-                          &FAvgStockW, &FAvgBacklogW, &FAvgStockR, &FAvgBacklogR};
-    const THistory* sources[] = {&StockF, &BacklogF, &StockD, &BacklogD,
-                                 &StockW, &BacklogW, &StockR, &BacklogR};
-    FSumInvCost = FSumBacklogCost = FSumTotalCost = 0;
-    for (TMoney* avg : averages) *avg = 0;
+    for (const auto& f : kSummary) this->*f.Field = 0;
     if (Last < 0) return;
     const int last = std::min<int>(Last, static_cast<int>(InvCost.size()) - 1);
-    for (int i = 0; i <= last; ++i) {
-        FSumInvCost += InvCost[i];
-        FSumBacklogCost += BacklogCost[i];
-        FSumTotalCost += TotalCost[i];
-        for (int k = 0; k < 8; ++k) *averages[k] += MoneyFromUnits((*sources[k])[i]);
+    for (std::size_t k = 0; k < kSummary.size(); ++k) {
+        TMoney& value = this->*kSummary[k].Field;
+        const auto averaged = kSummary[k].Averaged;
+        for (int i = 0; i <= last; ++i)
+            value += averaged ? MoneyFromUnits((this->*averaged)[i])
+                              : (this->*kMoneyHistories[k].Field)[i];
+        // An average divides by the weeks asked for, even where the histories hold fewer.
+        if (averaged) value = MoneyDivide(value, Last + 1);
     }
-    for (TMoney* avg : averages) *avg = MoneyDivide(*avg, Last + 1);
 }
 
 void TTrovGame::SendState() {
     std::string weekText = FTurn >= FFinalTurn ? "Fn" : NumToHex(FTurn);
-    for (int r = 1; r <= 4; ++r)
-        if (FPlayers[r] && FPlayers[r]->Owner == owClient)
-            SendStateToSocket(FPlayers[r]->Socket, weekText);
+    ForEachClientSocket(
+        [&](platform::TConnection* socket) { SendStateToSocket(socket, weekText); });
 }
 
 void TTrovGame::SendStateToSocket(platform::TConnection* socket,
@@ -323,8 +374,7 @@ void TTrovGame::SendStateToSocket(platform::TConnection* socket,
     const THistory* demands[] = {&OrderDd, &OrderWd, &OrderRd, &Market};
     const THistory* backlogs[] = {&BacklogF, &BacklogD, &BacklogW, &BacklogR};
     for (int n = 0; n < 4; ++n) {
-        const TPlayerData* p = FPlayers[n + 1];
-        if (p && p->Owner == owClient) send(TStateItem::Demand, n, (*demands[n])[w]);
+        if (IsClientRole(RoleNumber(n))) send(TStateItem::Demand, n, (*demands[n])[w]);
         send(TStateItem::Backlog, n, (*backlogs[n])[w]);
     }
 }
@@ -342,19 +392,11 @@ void TTrovGame::MakeResultText(std::string& S) const {
             "------   Group    ------",
             "Week      " + zen + zen + zen + "      : " + money(MoneyFromUnits(FTurn - 1)),
             "Unitcost of Inventory : " + money(FInvUnitCost),
-            "Unitcost of Backlog" + zen + " : " + money(FBacklogUnitCost),
-            "Total Inventory Cost  : " + money(FSumInvCost),
-            "Total Backlog Cost  " + zen + ": " + money(FSumBacklogCost),
-            "Total Cost        " + zen + zen + ": " + money(FSumTotalCost),
-            "------ Eachmember ------",
-            "Average Inventory of Factory     : " + money(FAvgStockF),
-            "Average Backlog of Factory       : " + money(FAvgBacklogF),
-            "Average Inventory of Distributor : " + money(FAvgStockD),
-            "Average Backlog of Distributor   : " + money(FAvgBacklogD),
-            "Average Inventory of Wholesaler  : " + money(FAvgStockW),
-            "Average Backlog of Wholesaler    : " + money(FAvgBacklogW),
-            "Average Inventory of Retailer    : " + money(FAvgStockR),
-            "Average Backlog of Retailer      : " + money(FAvgBacklogR)};
+            "Unitcost of Backlog" + zen + " : " + money(FBacklogUnitCost)};
+        for (std::size_t k = 0; k < kSummary.size(); ++k) {
+            if (k == kSummaryCostCount) lines.push_back("------ Eachmember ------");
+            lines.push_back(SummaryLabel(static_cast<int>(k)) + money(this->*kSummary[k].Field));
+        }
         S = Trim(JoinLines(lines));
     } catch (...) {
         S.clear();

@@ -11,13 +11,19 @@
 #include <string>
 #include <vector>
 
-// Roles, numbered as in the role slots.
-constexpr std::uint8_t rlNone = 0, rlFactory = 1, rlDistributor = 2, rlWholesaler = 3,
-                       rlRetailer = 4;
+// Roles, numbered as in the role slots. A record holds these as plain bytes (as the game data
+// file and the wire carry them), so a record may hold a byte no name stands for.
+enum TRole : std::uint8_t {
+    rlNone = 0,
+    rlFactory = 1,
+    rlDistributor = 2,
+    rlWholesaler = 3,
+    rlRetailer = 4
+};
 // Who plays a role.
-constexpr std::uint8_t owUnset = 0, owClient = 1, owServer = 2, owAuto = 3;
+enum TOwner : std::uint8_t { owUnset = 0, owClient = 1, owServer = 2, owAuto = 3 };
 // How a role's shipment is set.
-constexpr std::uint8_t smUnset = 0, smAll = 1, smManual = 2, smAuto = 3;
+enum TShipMode : std::uint8_t { smUnset = 0, smAll = 1, smManual = 2, smAuto = 3 };
 // Game states (one byte, as the game data file holds them).
 enum TGameState : std::uint8_t { gsPreparing = 1, gsRunning = 2, gsPaused = 3, gsFinished = 4 };
 
@@ -36,6 +42,11 @@ struct TPlayerData {
     std::int8_t Shipment = -1; // this week's shipment; -1 = not entered
     double TimeStamp = 0;      // days since 1899-12-30
     platform::TConnection* Socket = nullptr;
+
+    // A new connection's record, stamped now: played by a client, not yet named or admitted.
+    static TPlayerData ForClient(platform::TConnection* Socket);
+    // The game's own record of a role (1 to 4), stamped now: admitted, nobody owns it yet.
+    static TPlayerData ForServer(int Role);
 };
 
 // The program-wide generator: never seeded from the clock, so every run draws the same
@@ -78,6 +89,24 @@ public:
     bool IsRoleFree(std::uint8_t Role) const;
     bool NeedsServerOrder(std::uint8_t Role) const;
 
+    // The role slots. Seat puts a record (or nobody) into a role's slot (1 to 4; other numbers
+    // change nothing). Vacate empties every slot that holds the record: a record that goes
+    // away, or loses its role, must leave no slot pointing at it.
+    void Seat(int Role, TPlayerData* Player);
+    void Vacate(const TPlayerData* Player);
+    // Whether a connected client's record plays the role, and that record's connection (null
+    // when the role is not played by a client or its record has no connection).
+    bool IsClientRole(int Role) const;
+    platform::TConnection* ClientSocket(int Role) const;
+    // Calls `send` with the connection of every client-played role, Factory first; each slot
+    // is read when its turn comes, so a send that ends another connection skips it.
+    template <class F> void ForEachClientSocket(F&& send) const {
+        for (int role : kRoleNumbers)
+            if (platform::TConnection* socket = ClientSocket(role)) send(socket);
+    }
+    // The message to every client-played role.
+    void SendToClientRoles(const std::string& message) const;
+
     // The week step.
     void Start();
     void Stop();
@@ -108,6 +137,27 @@ public:
     THistory& History(int index) { return this->*kHistories[index]; }
     const THistory& History(int index) const { return this->*kHistories[index]; }
 
+    // The three weekly group costs in their fixed order (the data file's), each with the most
+    // one week can cost.
+    struct TMoneyHistoryField {
+        TMoneyHistory TTrovGame::*Field;
+        TMoney WeeklyMost;
+    };
+    static const std::array<TMoneyHistoryField, 3> kMoneyHistories;
+    // The eleven summary values in their fixed order (the data file's and the result report's):
+    // the sums of the three weekly costs (in kMoneyHistories' order), then the average
+    // inventory and average backlog of each role, Factory first.
+    struct TSummaryField {
+        TMoney TTrovGame::*Field;
+        const THistory TTrovGame::*Averaged; // null for a sum
+        const char* Label = nullptr;         // the report's line head where it is not derived
+    };
+    static constexpr int kSummaryCostCount = 3;
+    static const std::array<TSummaryField, 11> kSummary;
+    // A summary value's line head in the result report, and the most a game can reach.
+    static std::string SummaryLabel(int index);
+    static TMoney SummaryMost(int index);
+
     platform::HWND FWnd;
     std::int8_t FTurn = 0;
     std::int8_t FFinalTurn = 30;
@@ -134,11 +184,9 @@ public:
 
 private:
     static const std::array<THistory TTrovGame::*, kHistoryCount> kHistories;
-    static const std::array<TMoneyHistory TTrovGame::*, 3> kMoneyHistories;
 
     void ProcessWeek();
     void CalcSummary(std::int8_t Last);
     void CalcCosts(int t);
     void SendStateToSocket(platform::TConnection* socket, const std::string& weekText) const;
-    void SendToClientRoles(const std::string& message) const;
 };

@@ -25,16 +25,6 @@ constexpr std::size_t kMinimumSize = 110;
 // Bytes of one player record; the name and the connection have a 4-byte place each.
 constexpr std::size_t kReferenceSize = 4;
 
-// The eleven summary values in file order.
-constexpr std::array<TMoney TTrovGame::*, 11> kSummary = {
-    &TTrovGame::FSumInvCost,  &TTrovGame::FSumBacklogCost, &TTrovGame::FSumTotalCost,
-    &TTrovGame::FAvgStockF,   &TTrovGame::FAvgBacklogF,    &TTrovGame::FAvgStockD,
-    &TTrovGame::FAvgBacklogD, &TTrovGame::FAvgStockW,      &TTrovGame::FAvgBacklogW,
-    &TTrovGame::FAvgStockR,   &TTrovGame::FAvgBacklogR};
-
-constexpr std::array<TTrovGame::TMoneyHistory TTrovGame::*, 3> kCosts = {
-    &TTrovGame::InvCost, &TTrovGame::BacklogCost, &TTrovGame::TotalCost};
-
 // Raised by the reader when the data is not a whole game.
 struct TDamagedData : std::runtime_error {
     TDamagedData() : std::runtime_error("damaged game data") {}
@@ -127,19 +117,13 @@ bool HoldsPossibleMoney(const TTrovGame& game) {
     auto within = [](TMoney value, TMoney most) { return value >= 0 && value <= most; };
     if (!within(game.FInvUnitCost, kMaxUnitCost) || !within(game.FBacklogUnitCost, kMaxUnitCost))
         return false;
-    for (std::size_t t = 0; t < game.InvCost.size(); ++t)
-        if (!within(game.InvCost[t], kMaxWeeklyCost) ||
-            !within(game.BacklogCost[t], kMaxWeeklyCost) ||
-            !within(game.TotalCost[t], 2 * kMaxWeeklyCost))
+    for (const auto& costs : TTrovGame::kMoneyHistories)
+        for (TMoney value : game.*costs.Field)
+            if (!within(value, costs.WeeklyMost)) return false;
+    for (std::size_t k = 0; k < TTrovGame::kSummary.size(); ++k)
+        if (!within(game.*TTrovGame::kSummary[k].Field,
+                    TTrovGame::SummaryMost(static_cast<int>(k))))
             return false;
-    const TMoney weeks = 128;
-    if (!within(game.FSumInvCost, weeks * kMaxWeeklyCost) ||
-        !within(game.FSumBacklogCost, weeks * kMaxWeeklyCost) ||
-        !within(game.FSumTotalCost, weeks * 2 * kMaxWeeklyCost))
-        return false;
-    for (TMoney average : {game.FAvgStockF, game.FAvgBacklogF, game.FAvgStockD, game.FAvgBacklogD,
-                           game.FAvgStockW, game.FAvgBacklogW, game.FAvgStockR, game.FAvgBacklogR})
-        if (!within(average, MoneyFromUnits(255))) return false;
     return true;
 }
 
@@ -163,7 +147,7 @@ void ReadGame(TTrovGame& game, std::string_view data) {
     game.Init();
     const auto n = static_cast<std::size_t>(weeks);
 
-    for (auto field : kSummary) game.*field = in.I64();
+    for (const auto& f : TTrovGame::kSummary) game.*f.Field = in.I64();
     game.FGroupName = in.Text();
 
     for (TPlayerData& p : game.FLocalPlayers) {
@@ -186,8 +170,8 @@ void ReadGame(TTrovGame& game, std::string_view data) {
     }
     game.FInvUnitCost = in.I64();
     game.FBacklogUnitCost = in.I64();
-    for (auto costs : kCosts)
-        for (TMoney& value : game.*costs) value = in.I64();
+    for (const auto& costs : TTrovGame::kMoneyHistories)
+        for (TMoney& value : game.*costs.Field) value = in.I64();
     if (!in.AtEnd()) throw TDamagedData();
     if (!HoldsPossibleMoney(game)) throw TDamagedData();
 
@@ -204,8 +188,8 @@ void TTrovGame::SaveToStream(std::string* Stream) const {
         if (n == 0) throw std::logic_error("no weeks");
         for (auto history : kHistories)
             if ((this->*history).size() != n) throw std::logic_error("history length");
-        for (auto costs : kCosts)
-            if ((this->*costs).size() != n) throw std::logic_error("history length");
+        for (const auto& costs : kMoneyHistories)
+            if ((this->*costs.Field).size() != n) throw std::logic_error("history length");
 
         std::string buffer;
         TWriter out(buffer);
@@ -213,7 +197,7 @@ void TTrovGame::SaveToStream(std::string* Stream) const {
         out.I8(FTurn);
         out.I8(FFinalTurn);
         out.U8(FState);
-        for (auto field : kSummary) out.I64(this->*field);
+        for (const auto& f : kSummary) out.I64(this->*f.Field);
         out.Text(FGroupName);
         for (const TPlayerData& p : FLocalPlayers) {
             out.U8(p.Entered ? 1 : 0);
@@ -234,8 +218,8 @@ void TTrovGame::SaveToStream(std::string* Stream) const {
         }
         out.I64(FInvUnitCost);
         out.I64(FBacklogUnitCost);
-        for (auto costs : kCosts)
-            for (TMoney value : this->*costs) out.I64(value);
+        for (const auto& costs : kMoneyHistories)
+            for (TMoney value : this->*costs.Field) out.I64(value);
 
         const std::size_t size = buffer.size() + kTrailerSize;
         if (size > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))

@@ -17,6 +17,9 @@ inline constexpr std::array<TRoleName, kRoleCount> kRoles = {
 inline constexpr const char* kServerCode = "Sv";
 inline constexpr const char* kNoRoleCode = "UK";
 
+// The role numbers in order, for loops over the roles.
+inline constexpr std::array<int, kRoleCount> kRoleNumbers = {1, 2, 3, 4};
+
 constexpr bool IsRoleNumber(int number) {
     return number >= 1 && number <= kRoleCount;
 }

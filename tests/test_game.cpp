@@ -221,6 +221,36 @@ TEST_F(GameTest, RoleQuestions) {
     EXPECT_FALSE(game.NeedsServerOrder(2));
 }
 
+TEST_F(GameTest, SlotsAreSeatedAndVacatedByRecord) {
+    SetRoles(game, owServer, smAll);
+    TPlayerData client = TPlayerData::ForClient(nullptr);
+    game.Seat(0, &client);
+    game.Seat(5, &client);
+    EXPECT_EQ(game.FPlayers[0], nullptr) << "no role number: nothing seated";
+    game.Seat(2, &client);
+    game.Seat(4, &client);
+    game.Vacate(&client);
+    EXPECT_EQ(game.FPlayers[2], nullptr);
+    EXPECT_EQ(game.FPlayers[4], nullptr) << "every slot that held the record is emptied";
+    EXPECT_EQ(game.FPlayers[3], &game.FLocalPlayers[2]) << "other records keep their slots";
+}
+
+TEST_F(GameTest, ClientRolesAreThoseOfClientRecordsWithAConnection) {
+    SetRoles(game, owServer, smAll);
+    RecordingConnection first, second;
+    TPlayerData unconnected = TPlayerData::ForClient(nullptr);
+    TPlayerData a = TPlayerData::ForClient(&first), b = TPlayerData::ForClient(&second);
+    game.Seat(1, &a);
+    game.Seat(2, &unconnected);
+    game.Seat(4, &b);
+    game.FLocalPlayers[2].Socket = &second; // the game master's role gets nothing
+    EXPECT_TRUE(game.IsClientRole(2));
+    EXPECT_EQ(game.ClientSocket(2), nullptr);
+    game.SendToClientRoles("x");
+    EXPECT_EQ(first.sends, Lines{"x"});
+    EXPECT_EQ(second.sends, Lines{"x"});
+}
+
 TEST_F(GameTest, CanStartNeedsEveryRoleSetUp) {
     EXPECT_FALSE(game.CanStart()) << "empty slots";
     SetRoles(game, owAuto, smAll);
