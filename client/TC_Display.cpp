@@ -242,14 +242,7 @@ void TTrovGameClientForm::AddTotalRows() {
 void TTrovGameClientForm::CopyListViewRows(TListView* ListView, const std::string& Separator,
                                            std::string& Text, bool ToText) {
     if (!ListView || ListView->Count() < 1 || ListView->SelCount() < 1) return;
-    std::vector<std::string> lines;
-    for (int r = 0; r < ListView->Count(); ++r) {
-        TListItem* item = ListView->Item(r);
-        if (!item->Selected()) continue;
-        std::string line = item->Caption();
-        for (const std::string& cell : item->SubItems()) line += Separator + cell;
-        lines.push_back(std::move(line));
-    }
+    const std::vector<std::string> lines = ListView->SelectedRowTexts(Separator);
     if (lines.empty()) return;
     const std::string text = JoinLines(lines);
     if (ToText)
