@@ -188,18 +188,32 @@ void TTrovGameClientForm::EnableControls() {
 
 void TTrovGameClientForm::FillHistoryList() {
     if (FHistory.size() < 2) return;
-    THeldUpdate hold(ListView_History);
-    ListView_History->Clear();
-    for (std::size_t i = 0; i + 1 < FHistory.size(); ++i) {
-        const THistoryRec& rec = FHistory[i];
-        TListItem* item = ListView_History->Add();
-        item->SetCaption(std::to_string(i + 1));
-        for (std::uint8_t stock : rec.Stock) item->AddSubItem(std::to_string(stock));
-        item->AddSubItem(std::to_string(rec.Backlog));
-        item->AddSubItem(std::to_string(rec.Demand));
-        item->AddSubItem(std::to_string(rec.OrderSent));
-        item->AddSubItem(std::to_string(rec.ShipSent));
+    TListView* list = ListView_History;
+    const int rows = static_cast<int>(FHistory.size() - 1);
+    THeldUpdate hold(list);
+    // The rows are rewritten in place and only texts that differ change, but the selection
+    // and the current row go as they did when the list was rebuilt on every refresh.
+    list->selectionModel()->reset();
+    while (list->Count() > rows) list->Delete(list->Count() - 1);
+    const int kept = list->Count();
+    for (int r = 0; r < kept; ++r) SetHistoryRow(list->Item(r), r);
+    list->InsertItems(kept, rows - kept,
+                      [&](int k, TListItem* item) { SetHistoryRow(item, kept + k); });
+}
+
+void TTrovGameClientForm::SetHistoryRow(TListItem* Item, int Row) const {
+    const THistoryRec& rec = FHistory[static_cast<std::size_t>(Row)];
+    std::vector<std::string> cells;
+    for (std::uint8_t stock : rec.Stock) cells.push_back(std::to_string(stock));
+    for (int value : {int(rec.Backlog), int(rec.Demand), int(rec.OrderSent), int(rec.ShipSent)})
+        cells.push_back(std::to_string(value));
+    Item->SetCaption(std::to_string(Row + 1));
+    if (Item->SubItems().size() != cells.size()) {
+        Item->ClearSubItems();
+        for (const std::string& cell : cells) Item->AddSubItem(cell);
+        return;
     }
+    for (std::size_t c = 0; c < cells.size(); ++c) Item->SetSubItem(static_cast<int>(c), cells[c]);
 }
 
 void TTrovGameClientForm::AddTotalRows() {
@@ -228,14 +242,7 @@ void TTrovGameClientForm::AddTotalRows() {
 void TTrovGameClientForm::CopyListViewRows(TListView* ListView, const std::string& Separator,
                                            std::string& Text, bool ToText) {
     if (!ListView || ListView->Count() < 1 || ListView->SelCount() < 1) return;
-    std::vector<std::string> lines;
-    for (int r = 0; r < ListView->Count(); ++r) {
-        TListItem* item = ListView->Item(r);
-        if (!item->Selected()) continue;
-        std::string line = item->Caption();
-        for (const std::string& cell : item->SubItems()) line += Separator + cell;
-        lines.push_back(std::move(line));
-    }
+    const std::vector<std::string> lines = ListView->SelectedRowTexts(Separator);
     if (lines.empty()) return;
     const std::string text = JoinLines(lines);
     if (ToText)

@@ -1,19 +1,13 @@
 #include "client/TC_IniIO.h"
 
 #include "client/TC_Main.h"
-#include "platform/Colors.h"
 #include "platform/IniFile.h"
-#include "platform/ListView.h"
-#include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
-#include "platform/Sjis.h"
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "shared/IniFont.h"
 
-#include <QAction>
 #include <QLineEdit>
-#include <cmath>
 
 using namespace platform;
 

@@ -10,6 +10,7 @@
 #include "platform/Shell.h"
 #include "platform/SjisText.h"
 #include "platform/Sockets.h"
+#include "shared/ProgramFiles.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -27,14 +28,6 @@ using namespace platform;
 namespace {
 
 constexpr const char* kTrayTip = "Selvane Computer Network Client in Task-Tray";
-
-// `path` with its extension (the part after the last '.' of its file name) replaced.
-std::string ChangeFileExt(const std::string& path, const char* extension) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t dot = path.find_last_of('.');
-    const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExt ? path.substr(0, dot) : path) + extension;
-}
 
 } // namespace
 
@@ -79,10 +72,11 @@ void TTrovGameClientForm::FormCreate() {
     }
     if (ProgramFile.empty())
         ProgramFile = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    ExePath = ProgramFile.substr(0, ProgramFile.find_last_of('/') + 1);
-    IniFileName = ChangeFileExt(ProgramFile, ".ini");
-    TextFileName = ChangeFileExt(ProgramFile, ".txt");
-    HistFileName = ChangeFileExt(ProgramFile, ".his");
+    const TProgramFiles files = ProgramFilesOf(ProgramFile);
+    ExePath = files.Folder;
+    IniFileName = files.Ini;
+    TextFileName = files.Text;
+    HistFileName = files.History;
     try {
         LoadClientIni(*this, IniFileName);
     } catch (const std::exception& e) {

@@ -38,6 +38,7 @@ class QPushButton;
 
 namespace platform {
 class TListView;
+class TListItem;
 class TPageControl;
 class TRadioGroup;
 class TSpinEdit;
@@ -218,6 +219,8 @@ public:
     void ShowRoleControls();
     void EnableControls();
     void FillHistoryList();
+    // Gives a history row the texts of week Row + 1.
+    void SetHistoryRow(platform::TListItem* Item, int Row) const;
     void AddTotalRows();
     void CopyListViewRows(platform::TListView* ListView, const std::string& Separator,
                           std::string& Text, bool ToText);

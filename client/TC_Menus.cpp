@@ -4,10 +4,8 @@
 
 #include "platform/Application.h"
 #include "platform/AtomicFile.h"
-#include "platform/Beep.h"
 #include "platform/Colors.h"
 #include "platform/ListView.h"
-#include "platform/RadioGroup.h"
 #include "platform/Shell.h"
 #include "platform/StatusBar.h"
 #include "shared/Sub.h"
@@ -15,13 +13,9 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QFileInfo>
-#include <QMenu>
 #include <QPushButton>
 
 using namespace platform;
-
-namespace {} // namespace
 
 void TTrovGameClientForm::ApplyFont(const QFont& font, std::int32_t color) {
     FFont = font;

@@ -343,6 +343,17 @@ TListItem* TListView::Selected() const {
     return nullptr;
 }
 
+std::vector<std::string> TListView::SelectedRowTexts(const std::string& separator) const {
+    std::vector<std::string> lines;
+    for (const auto& item : items_) {
+        if (!item->Selected()) continue;
+        std::string line = item->Caption();
+        for (const std::string& sub : item->SubItems()) line += separator + sub;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
 void TListView::SelectAll() {
     if (items_.empty() || columns_.empty()) return;
     if (!MultiSelect()) {

@@ -132,6 +132,9 @@ public:
     // The first selected item, or null.
     TListItem* Selected() const;
     void SelectAll();
+    // Each selected row as one line, top to bottom: its caption and sub-items joined by
+    // `separator`.
+    std::vector<std::string> SelectedRowTexts(const std::string& separator) const;
 
     // Sorts the items with OnCompare (by caption when it is not set). Selection, check
     // boxes and data move with their items.

@@ -1,4 +1,5 @@
 #include "platform/Shell.h"
+#include "platform/ShellTestHooks.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/Beep.h"
@@ -249,7 +250,7 @@ bool TTrayIcon::Available() {
     return pretendTray || QSystemTrayIcon::isSystemTrayAvailable();
 }
 
-void TTrayIcon::PretendAvailable(bool on) {
+void PretendTrayAvailable(bool on) {
     pretendTray = on;
 }
 

@@ -115,9 +115,8 @@ public:
     void SetOnPress(std::function<void(TTrayButton)> handler) { onPress_ = std::move(handler); }
 
     // Whether the desktop shows tray icons. A window that would hide itself in the tray must
-    // not do so without one: it could never be shown again. Tests may pretend there is one.
+    // not do so without one: it could never be shown again.
     static bool Available();
-    static void PretendAvailable(bool on);
 
     // The underlying icon, for tests that play the user's clicks through its signal.
     QSystemTrayIcon* Icon() { return &icon_; }

@@ -434,14 +434,7 @@ void TTrovGameServerForm::CopyListViewSelection(TListView* ListView, const std::
                                                 bool ToText, std::string& Text) {
     if (!ListView || ListView->Count() == 0 || ListView->SelCount() == 0) return;
     try {
-        std::vector<std::string> lines;
-        for (int i = 0; i < ListView->Count(); ++i) {
-            const TListItem* item = ListView->Item(i);
-            if (!item->Selected()) continue;
-            std::string line = item->Caption();
-            for (const std::string& sub : item->SubItems()) line += Separator + sub;
-            lines.push_back(line);
-        }
+        const std::vector<std::string> lines = ListView->SelectedRowTexts(Separator);
         if (lines.empty()) return;
         if (ToText)
             Text = JoinLines(lines);

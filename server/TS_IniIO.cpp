@@ -2,19 +2,14 @@
 
 #include "platform/Colors.h"
 #include "platform/IniFile.h"
-#include "platform/ListView.h"
 #include "platform/PageControl.h"
-#include "platform/Sjis.h"
 #include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "server/TS_Main.h"
 #include "shared/IniFont.h"
 
-#include <QAction>
 #include <QFont>
 #include <QLineEdit>
-#include <QPalette>
-#include <cmath>
 
 using namespace platform;
 

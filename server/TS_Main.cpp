@@ -18,6 +18,7 @@
 #include "server/TS_GameFile.h"
 #include "server/TS_IniIO.h"
 #include "shared/PreviewS.h"
+#include "shared/ProgramFiles.h"
 #include "shared/Sub.h"
 
 #include <QCheckBox>
@@ -468,15 +469,11 @@ void TTrovGameServerForm::FormCreate(const std::string& programPath) {
 
     const std::string program =
         programPath.empty() ? QCoreApplication::applicationFilePath().toStdString() : programPath;
-    const std::size_t slash = program.rfind('/');
-    ExePath = slash == std::string::npos ? "./" : program.substr(0, slash + 1);
-    const std::size_t dot = program.rfind('.');
-    const std::string stem = dot != std::string::npos && (slash == std::string::npos || dot > slash)
-                                 ? program.substr(0, dot)
-                                 : program;
-    IniFileName = stem + ".ini";
-    TextFileName = stem + ".txt";
-    HistFileName = stem + ".his";
+    const TProgramFiles files = ProgramFilesOf(program);
+    ExePath = files.Folder.empty() ? "./" : files.Folder;
+    IniFileName = files.Ini;
+    TextFileName = files.Text;
+    HistFileName = files.History;
     programFile_ = program;
 
     InitGameFileDialogs(*this);

@@ -1,4 +1,5 @@
 #include "shared/PreviewS.h"
+#include "shared/PreviewTestHooks.h"
 
 #include "platform/Application.h"
 #include "platform/AtomicFile.h"
@@ -22,8 +23,8 @@ namespace {
 // file is refused before it is read, as is anything that is no regular file.
 constexpr std::size_t kMaxDocumentSize = 4 << 20;
 
-TTrovGamePreviewForm::TModalRunner& ModalRunner() {
-    static TTrovGamePreviewForm::TModalRunner runner;
+TPreviewModalRunner& ModalRunner() {
+    static TPreviewModalRunner runner;
     return runner;
 }
 
@@ -129,8 +130,8 @@ void TTrovGamePreviewForm::ShowModal() {
     exec();
 }
 
-TTrovGamePreviewForm::TModalRunner TTrovGamePreviewForm::SetModalRunner(TModalRunner runner) {
-    TModalRunner previous = std::move(ModalRunner());
+TPreviewModalRunner SetPreviewModalRunner(TPreviewModalRunner runner) {
+    TPreviewModalRunner previous = std::move(ModalRunner());
     ModalRunner() = std::move(runner);
     return previous;
 }

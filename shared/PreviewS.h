@@ -4,7 +4,6 @@
 // window see-through where the window system can. Both programs create one at start-up, right
 // after their main window, and keep it hidden except while a document is shown.
 #include <QDialog>
-#include <functional>
 #include <string>
 
 class QPlainTextEdit;
@@ -43,12 +42,6 @@ public:
     // Shows the viewer and returns when it is closed; other events (sockets, posted messages)
     // go on being handled meanwhile.
     void ShowModal();
-
-    // Replaces what ShowModal does (tests look at the viewer "while it is open" and return at
-    // once instead of waiting for a user); an empty function restores the real modal window.
-    // Returns what was installed before.
-    using TModalRunner = std::function<void(TTrovGamePreviewForm&)>;
-    static TModalRunner SetModalRunner(TModalRunner runner);
 
     // True where the window system plug-in in use honours a window's opacity.
     static bool CanSeeThrough();

@@ -5,7 +5,7 @@
 #include "platform/Application.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
-#include "shared/PreviewS.h"
+#include "shared/PreviewTestHooks.h"
 #include "shared/Sub.h"
 #include "support/PretendTray.h"
 
@@ -299,12 +299,12 @@ TEST_F(ClientShellTest, DocumentsAreOfferedWhenTheirFilesExistAndShownInTheViewe
     EXPECT_TRUE(form->MItem_History->isEnabled());
 
     std::vector<std::pair<QString, QString>> shown;
-    auto previous = TTrovGamePreviewForm::SetModalRunner([&](TTrovGamePreviewForm& viewer) {
+    auto previous = SetPreviewModalRunner([&](TTrovGamePreviewForm& viewer) {
         shown.emplace_back(viewer.windowTitle(), viewer.Memo->toPlainText());
     });
     form->MItem_Doc->trigger();
     form->MItem_History->trigger();
-    TTrovGamePreviewForm::SetModalRunner(previous);
+    SetPreviewModalRunner(previous);
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0].first, "Qon's Trov Game Client - Text - TrovGClt.txt");
     EXPECT_EQ(shown[0].second, "Help line 1\nHelp line 2");

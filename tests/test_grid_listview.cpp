@@ -701,6 +701,16 @@ TEST_F(ListViewTest, ColumnsKeysAndTheClipboard) {
     EXPECT_EQ(keys, (std::vector<std::uint16_t>{VK_DOWN, VK_DOWN, 'C'}));
 }
 
+TEST_F(ListViewTest, SelectedRowTextsAreTheSelectedRowsTopToBottom) {
+    EXPECT_TRUE(view.SelectedRowTexts("\t").empty());
+    AddRow("a", "Factory", "1");
+    TListItem* b = AddRow("b", "", "2");
+    TListItem* c = AddRow("c", "Retailer", "3");
+    c->SetSelected(true);
+    b->SetSelected(true);
+    EXPECT_EQ(view.SelectedRowTexts(", "), (std::vector<std::string>{"b, , 2", "c, Retailer, 3"}));
+}
+
 TEST(KeyEvents, CodesAndCharactersOfKeys) {
     QKeyEvent a(QEvent::KeyPress, Qt::Key_A, Qt::ShiftModifier, QStringLiteral("A"));
     EXPECT_EQ(KeyCodeOf(a), 'A');

@@ -300,7 +300,7 @@ TEST_F(ServerShell, WithoutATrayMinimisingKeepsTheWindow) {
 }
 
 TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
-    TTrayIcon::PretendAvailable(true);
+    PretendTrayAvailable(true);
     auto form = Open();
     form->show();
     form->AppMinimize(nullptr); // the option is off: nothing
@@ -321,7 +321,7 @@ TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
     EXPECT_TRUE(form->FInTray);
     emit form->TrayIcon->Icon()->activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(form->FInTray);
-    TTrayIcon::PretendAvailable(false);
+    PretendTrayAvailable(false);
 }
 
 TEST_F(ServerShell, MinimisingWithTheOptionGoesToTheTrayEveryTime) {

@@ -1,6 +1,7 @@
 // Machine facts, the start-up entry, windows kept in front and the tray icon.
 #include "platform/Shell.h"
 #include "platform/SystemInfo.h"
+#include "shared/ProgramFiles.h"
 #include "support/Files.h"
 
 #include <QDir>
@@ -43,6 +44,20 @@ private:
 } // namespace
 
 // ---- machine facts ----------------------------------------------------------------------------
+
+TEST(ProgramFiles, NamedAfterTheProgramFileWithItsExtensionReplaced) {
+    const TProgramFiles plain = ProgramFilesOf("/opt/trov/TrovGSrv");
+    EXPECT_EQ(plain.Folder, "/opt/trov/");
+    EXPECT_EQ(plain.Ini, "/opt/trov/TrovGSrv.ini");
+    EXPECT_EQ(plain.Text, "/opt/trov/TrovGSrv.txt");
+    EXPECT_EQ(plain.History, "/opt/trov/TrovGSrv.his");
+    // Only a dot in the file name starts an extension, and only the last one.
+    EXPECT_EQ(ProgramFilesOf("/a.b/TrovGClt").Ini, "/a.b/TrovGClt.ini");
+    EXPECT_EQ(ProgramFilesOf("/a/Trov.G.exe").History, "/a/Trov.G.his");
+    const TProgramFiles bare = ProgramFilesOf("TrovGClt.bin");
+    EXPECT_EQ(bare.Folder, "");
+    EXPECT_EQ(bare.Text, "TrovGClt.txt");
+}
 
 TEST(SystemInfo, MemoryAvailableIsPositiveAndBelowTheTotal) {
     TMemoryStatus status = GetMemoryStatus();

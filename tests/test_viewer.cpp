@@ -1,7 +1,7 @@
 // The text viewer, the machine-type texts, the host text and the about box text.
 #include "platform/Application.h"
 #include "platform/SjisText.h"
-#include "shared/PreviewS.h"
+#include "shared/PreviewTestHooks.h"
 #include "shared/Sub.h"
 #include "support/Files.h"
 #include "support/ScriptedDialogs.h"
@@ -26,12 +26,12 @@ namespace {
 // Puts a modal runner in place for one test and the previous one back afterwards.
 class ScopedModalRunner {
 public:
-    explicit ScopedModalRunner(TTrovGamePreviewForm::TModalRunner runner)
-        : previous_(TTrovGamePreviewForm::SetModalRunner(std::move(runner))) {}
-    ~ScopedModalRunner() { TTrovGamePreviewForm::SetModalRunner(std::move(previous_)); }
+    explicit ScopedModalRunner(TPreviewModalRunner runner)
+        : previous_(SetPreviewModalRunner(std::move(runner))) {}
+    ~ScopedModalRunner() { SetPreviewModalRunner(std::move(previous_)); }
 
 private:
-    TTrovGamePreviewForm::TModalRunner previous_;
+    TPreviewModalRunner previous_;
 };
 
 // Sets the application title for one test.
