@@ -226,7 +226,7 @@ void TTrovGameServerForm::GameOver() {
             if (!slot || slot->Owner != owClient || !slot->Socket) continue;
             TConnection* socket = slot->Socket;
             if (!socket->Connected() || lines.empty()) continue;
-            SendTextInPieces(socket, std::string(kServerTextHead) + text, 10, kTerminator);
+            SendServerText(socket, text, kTextPieceLen);
             socket->SendText(kOverMessage);
         }
         MessageDlg(text, TMsgDlgType::Information, mbOK);
