@@ -65,8 +65,8 @@ void TTrovGameClientForm::Button_SendMsgClick(QObject* Sender) {
     const int target = RadioGroup_Target->ItemIndex();
     if (!ClientSocket->Active() || Trim(memo).empty() || own < 0 || target < 0 || target > 4)
         return;
-    SendTextInPieces(ClientSocket->Socket(), ChatHead(RoleCode(own), TargetCode(target)) + memo, 10,
-                     kTerminator);
+    SendTextInPieces(ClientSocket->Socket(), ChatHead(RoleCode(own), TargetCode(target)) + memo,
+                     kTextPieceLen, kTerminator);
     Beep();
     MessageBox("Send a Message.", "Information", TBoxButtons::Ok);
     Memo_Msg->clear();

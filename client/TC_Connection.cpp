@@ -142,79 +142,120 @@ void TTrovGameClientForm::StoreHistory(const std::function<void(THistoryRec&)>& 
     UpdateView();
 }
 
+namespace {
+
+using TServerHandler = std::function<void(TTrovGameClientForm&, const std::string& Value)>;
+struct TServerCodeHandler {
+    std::string Code;
+    TServerHandler Handle;
+};
+
+// The handler of each server code, in the order the codes are compared. The per-role codes
+// of the state values, the receipts and the role flags bind what they name to a shared one.
+const std::vector<TServerCodeHandler>& ServerCodeHandlers() {
+    using F = TTrovGameClientForm;
+    static const std::vector<TServerCodeHandler> handlers = [] {
+        std::vector<TServerCodeHandler> table = {
+            {std::string(kCloseCode), &F::HandleCloseMessage},
+            {std::string(kDuplicateNameCode), &F::HandleDuplicateName},
+            {std::string(kWelcomeCode), &F::HandleWelcome},
+            {std::string(kAcceptanceCode), &F::HandleAcceptance},
+            {std::string(kShipModeCode), &F::HandleShipMode},
+            {std::string(kGroupNameCode), &F::HandleGroupName},
+            {std::string(kGameCode), &F::HandleGameMessage},
+            {std::string(kWeekCode), &F::HandleWeekMessage},
+        };
+        for (TStateItem item : {TStateItem::Stock, TStateItem::Backlog, TStateItem::Demand})
+            for (int role = 0; role < kRoleCount; ++role) {
+                const TStateCode code{item, role};
+                table.push_back({StateCode(code), [code](F& form, const std::string& value) {
+                                     form.HandleStateValue(code, value);
+                                 }});
+            }
+        auto with = [](void (F::*handle)(bool, const std::string&), bool first) {
+            return [handle, first](F& form, const std::string& value) {
+                (form.*handle)(first, value);
+            };
+        };
+        table.push_back({std::string(kOrderCode), with(&F::HandleReceipt, true)});
+        table.push_back({std::string(kShipmentCode), with(&F::HandleReceipt, false)});
+        table.push_back({std::string(kJoinCode), with(&F::HandleRoleFlag, true)});
+        table.push_back({std::string(kOrderStatusCode), with(&F::HandleRoleFlag, false)});
+        table.push_back({std::string(kTextCode), &F::HandleTextMessage});
+        return table;
+    }();
+    return handlers;
+}
+
+} // namespace
+
 void TTrovGameClientForm::HandleServerMessage(const std::string& Code, const std::string& Value) {
     try {
-        if (Code == "Cl" || Code == "Du" || Code == "Cn" || Code == "Pl" || Code == "MS" ||
-            Code == "GN")
-            HandleSessionMessage(Code, Value);
-        else if (Code == "Gm")
-            HandleGameMessage(Value);
-        else if (Code == "Tn")
-            HandleWeekMessage(Value);
-        else if (const std::optional<TStateCode> state = ReadStateCode(Code))
-            HandleStateValue(*state, Value);
-        else if (Code == "PO" || Code == "PS")
-            HandleReceipt(Code == "PO", Value);
-        else if (Code == "Jn" || Code == "Od")
-            HandleRoleFlag(Code == "Jn", Value);
-        else if (Code == "SM")
-            HandleTextMessage(Value);
+        for (const TServerCodeHandler& handler : ServerCodeHandlers()) {
+            if (handler.Code != Code) continue;
+            handler.Handle(*this, Value);
+            return;
+        }
     } catch (...) {
         // A message that cannot be handled is dropped; what it changed before stays.
     }
 }
 
 // Connection and admission: close, duplicate name, welcome, acceptance, shipping mode, group.
-void TTrovGameClientForm::HandleSessionMessage(const std::string& Code, const std::string& Value) {
-    if (Code == "Cl") {
-        if (Value == "Close") InfoBox("Disconnected by server.");
-    } else if (Code == "Du") {
-        if (Value == "Name") InfoBox("That name has been already used.");
-    } else if (Code == "Cn") {
-        if (Value == "Welcome!") {
-            FState = csWaitAccept;
-            InfoBox("Connected. Waiting for acceptance.", [this, turn = NextTurn()] {
-                UpdateView();
-                FNotifyAccept.SetAsOf(true, turn);
-            });
-        }
-    } else if (Code == "Pl") {
-        if (Value == "Let's Play!") {
-            FState = csAccepted;
-            if (!FNotifyAccept) {
-                UpdateView();
-                return;
-            }
-            // One acceptance box: the server admits again at every refresh of its list, and
-            // what arrives while this box waits or is open shows none of its own.
-            FNotifyAccept = false;
-            InfoBox("Accepted. Waiting for the start.", [this] { UpdateView(); });
-        } else if (Value == "Deny") {
-            FState = csWaitAccept;
-            FShipManual = false;
-            UpdateView();
-            InfoBox("Cancelled", [this, turn = NextTurn()] {
-                StatusBar->SetSimpleText("Cancelled");
-                FNotifyAccept.SetAsOf(true, turn);
-            });
-        }
-    } else if (Code == "MS") {
-        if (Value.size() == 1) {
-            if (Value == "T")
-                FShipManual = true;
-            else if (Value == "F")
-                FShipManual = false;
-            UpdateView();
-        }
-    } else if (Code == "GN") {
-        FGroupName = Value;
+
+void TTrovGameClientForm::HandleCloseMessage(const std::string& Value) {
+    if (Value == kCloseValue) InfoBox("Disconnected by server.");
+}
+
+void TTrovGameClientForm::HandleDuplicateName(const std::string& Value) {
+    if (Value == kDuplicateNameValue) InfoBox("That name has been already used.");
+}
+
+void TTrovGameClientForm::HandleWelcome(const std::string& Value) {
+    if (Value != kWelcomeValue) return;
+    FState = csWaitAccept;
+    InfoBox("Connected. Waiting for acceptance.", [this, turn = NextTurn()] {
         UpdateView();
+        FNotifyAccept.SetAsOf(true, turn);
+    });
+}
+
+void TTrovGameClientForm::HandleAcceptance(const std::string& Value) {
+    if (Value == kLetsPlayValue) {
+        FState = csAccepted;
+        if (!FNotifyAccept) {
+            UpdateView();
+            return;
+        }
+        // One acceptance box: the server admits again at every refresh of its list, and
+        // what arrives while this box waits or is open shows none of its own.
+        FNotifyAccept = false;
+        InfoBox("Accepted. Waiting for the start.", [this] { UpdateView(); });
+    } else if (Value == kDenyValue) {
+        FState = csWaitAccept;
+        FShipManual = false;
+        UpdateView();
+        InfoBox("Cancelled", [this, turn = NextTurn()] {
+            StatusBar->SetSimpleText("Cancelled");
+            FNotifyAccept.SetAsOf(true, turn);
+        });
     }
+}
+
+void TTrovGameClientForm::HandleShipMode(const std::string& Value) {
+    if (Value.size() != 1) return;
+    if (const std::optional<bool> manual = ReadFlag(Value.front())) FShipManual = *manual;
+    UpdateView();
+}
+
+void TTrovGameClientForm::HandleGroupName(const std::string& Value) {
+    FGroupName = Value;
+    UpdateView();
 }
 
 // The game's start, resumption, pause and end.
 void TTrovGameClientForm::HandleGameMessage(const std::string& Value) {
-    if (Value == "Start!") {
+    if (Value == kStartValue) {
         FState = csPlaying;
         for (bool& decided : FDecided) decided = false;
         // A new game: its first week message starts the history from an empty record.
@@ -224,21 +265,21 @@ void TTrovGameClientForm::HandleGameMessage(const std::string& Value) {
             StatusBar->SetSimpleText("Start !");
             PageControl->SetActivePageIndex(1);
         });
-    } else if (Value == "ReStart!") {
+    } else if (Value == kRestartValue) {
         FState = csPlaying;
         UpdateView();
         InfoBox("Resumed", [this] {
             StatusBar->SetSimpleText("Resumed");
             PageControl->SetActivePageIndex(1);
         });
-    } else if (Value == "Pause!") {
+    } else if (Value == kPauseValue) {
         // The pause takes effect when its box closes, unless a later message (a resumption, a
         // week) has set the state meanwhile.
         InfoBox("Paused", [this, turn = NextTurn()] {
             FState.SetAsOf(csPaused, turn);
             UpdateView();
         });
-    } else if (Value == "Over!") {
+    } else if (Value == kOverValue) {
         // The game's end closes the connection: what the server sent after it is not read (it
         // would take a finished player back to "accepted").
         FPendingLines.clear();
@@ -255,7 +296,7 @@ void TTrovGameClientForm::HandleGameMessage(const std::string& Value) {
     }
 }
 
-// The week message that opens a week, or "Fn" after the last one.
+// The week message that opens a week, or the final week mark after the last one.
 void TTrovGameClientForm::HandleWeekMessage(const std::string& Value) {
     if (Value.size() != 2) return;
     FState = csPlaying;
@@ -263,7 +304,7 @@ void TTrovGameClientForm::HandleWeekMessage(const std::string& Value) {
     FShipSent = -1;
     for (bool& decided : FDecided) decided = false;
     FillHistoryList();
-    if (Value == "Fn") {
+    if (Value == kFinalWeekValue) {
         // The last week has been played: the client answers with an empty order and
         // shipment for the week after it.
         FNotifyAccept = false;
@@ -321,17 +362,14 @@ void TTrovGameClientForm::HandleReceipt(bool Order, const std::string& Value) {
     }
 }
 
-// Which roles are taken ("Jn") or have ordered this week ("Od").
+// Which roles are taken (`Join`) or have ordered this week.
 void TTrovGameClientForm::HandleRoleFlag(bool Join, const std::string& Value) {
     const std::optional<TRoleFlag> flag = ReadRoleFlag(Value);
     if (!flag) return;
     bool* flags = Join ? FJoined : FDecided;
     for (int role = 0; role < kRoleCount; ++role) {
         if (!SameText(flag->Role, RoleCode(role))) continue;
-        if (flag->Flag == 'T')
-            flags[role] = true;
-        else if (flag->Flag == 'F')
-            flags[role] = false;
+        if (const std::optional<bool> on = ReadFlag(flag->Flag)) flags[role] = *on;
     }
     if (Join)
         ShowJoinStatus();

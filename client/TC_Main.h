@@ -193,8 +193,13 @@ public:
     void HandlePendingLines();
     void ParseServerLine(const std::string& Line);
     void HandleServerMessage(const std::string& Code, const std::string& Value);
-    // The families of server messages.
-    void HandleSessionMessage(const std::string& Code, const std::string& Value);
+    // The handlers of the server messages (HandleServerMessage picks one by the code).
+    void HandleCloseMessage(const std::string& Value);
+    void HandleDuplicateName(const std::string& Value);
+    void HandleWelcome(const std::string& Value);
+    void HandleAcceptance(const std::string& Value);
+    void HandleShipMode(const std::string& Value);
+    void HandleGroupName(const std::string& Value);
     void HandleGameMessage(const std::string& Value);
     void HandleWeekMessage(const std::string& Value);
     void HandleStateValue(const TStateCode& Code, const std::string& Value);

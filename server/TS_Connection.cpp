@@ -186,7 +186,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
     // A line that changes nothing (an unknown code, a wish or an amount already held)
     // is not followed by the refresh: it would only send everyone what they have.
     bool changed = true;
-    if (Code == "PN") {
+    if (Code == kNameCode) {
         for (int i = 0; i < ServerSocket->ActiveConnections(); ++i) {
             const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
             if (other && other->Entered && other->Name == Body) {
@@ -198,14 +198,14 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
         player->Name = Body;
         player->Entered = true;
         Socket->SendText(kWelcomeMessage);
-    } else if (Code == "PT") {
+    } else if (Code == kRoleWishCode) {
         // An admitted player keeps its role until refused: a new wish would let the list's
         // re-admission move it into another player's role.
         const int role = RoleOfCode(Body);
         changed = role && !player->Accepted && role != player->Role;
         if (changed) player->Role = static_cast<std::uint8_t>(role);
-    } else if (Code == "PO" || Code == "PS") {
-        const bool order = Code == "PO";
+    } else if (Code == kOrderCode || Code == kShipmentCode) {
+        const bool order = Code == kOrderCode;
         if (g.FState != gsRunning) return;
         if (!player->Entered || !player->Accepted) return;
         const std::optional<TDecision> decision = ReadDecision(Body);
@@ -222,7 +222,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
         if (!changed) return;
         ProceedGame();
         ShowInputStatus();
-    } else if (Code == "SM") {
+    } else if (Code == kTextCode) {
         if (!RelayChat(Body, *player, Socket)) return;
     } else {
         changed = false;
@@ -240,14 +240,13 @@ bool TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& 
                                     TCustomWinSocket* Socket) {
     const std::optional<TChat> chat = ReadChat(Body);
     if (!chat) return false;
-    const std::string message =
-        std::string(WishWord(Sender.Role)) + "Message\r\r" + std::string(chat->Text);
+    const std::string message = RelayedChatText(WishWord(Sender.Role), chat->Text);
     if (chat->From == chat->To) {
-        SendTextInPieces(Socket, std::string(kServerTextHead) + message, 10, kTerminator);
+        SendServerText(Socket, message, kTextPieceLen);
     } else if (const int role = RoleOfCode(chat->To)) {
         TConnection* target = game_->ClientSocket(role);
         if (!Sender.Entered || !Sender.Accepted || !target) return false;
-        SendTextInPieces(target, std::string(kServerTextHead) + message, 10, kTerminator);
+        SendServerText(target, message, kTextPieceLen);
     } else if (chat->To == kServerCode && Sender.Entered) {
         ServerMessages.Show([message = BoxText(message)] {
             Beep();
@@ -309,10 +308,7 @@ void TTrovGameServerForm::Button_SendMsgClick(QObject*) {
     for (int row = ListView_Connect->Count() - 1; row >= 0; --row) {
         if (!ListView_Connect->Item(row)->Selected()) continue;
         const int i = FindConnectionOfItem(row);
-        if (i >= 0)
-            SendTextInPieces(ServerSocket->Connections(i),
-                             std::string(kServerTextHead) + "Message from Server\r\r" + memo, 8,
-                             kTerminator);
+        if (i >= 0) SendServerText(ServerSocket->Connections(i), MasterText(memo), kMasterPieceLen);
     }
     Beep();
     StatusBar->SetSimpleText("Message has been sent.");

@@ -218,7 +218,7 @@ void TTrovGameServerForm::GameOver() {
         const std::string text = JoinLines(lines);
         game_->ForEachClientSocket([&](TConnection* socket) {
             if (!socket->Connected() || lines.empty()) return;
-            SendTextInPieces(socket, std::string(kServerTextHead) + text, 10, kTerminator);
+            SendServerText(socket, text, kTextPieceLen);
             socket->SendText(kOverMessage);
         });
         MessageDlg(text, TMsgDlgType::Information, mbOK);

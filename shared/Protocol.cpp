@@ -5,103 +5,128 @@
 
 namespace {
 
+// The mark before the week of an order or shipment value ("Ft:T05:0A").
+constexpr char kWeekMark = 'T';
+
 std::string Message(std::string_view prefix, std::string_view code, std::string_view value) {
     std::string m;
     m.reserve(prefix.size() + code.size() + value.size() + 2);
-    m.append(prefix).append(code).append(1, ':').append(value).append(1, kTerminator);
+    m.append(prefix).append(code).append(1, kSeparator).append(value).append(1, kTerminator);
     return m;
 }
 
-std::string RoleFlagMessage(std::string_view code, int roleIndex, bool on) {
-    return ServerMessage(code, std::string(RoleCode(roleIndex)) + (on ? ":T" : ":F"));
+std::string ClientMessage(std::string_view code, std::string_view value) {
+    return Message(kClientPrefix, code, value);
 }
 
-constexpr std::string_view kReceived = "Received!:";
-constexpr std::string_view kDemandHead = "Dm";
-constexpr std::string_view kBacklogHead = "BC";
+std::string RoleFlagMessage(std::string_view code, int roleIndex, bool on) {
+    return ServerMessage(code, std::string(RoleCode(roleIndex)) + kSeparator + FlagLetter(on));
+}
 
 } // namespace
 
 std::string ServerMessage(std::string_view code, std::string_view value) {
-    return Message("TS_", code, value);
+    return Message(kServerPrefix, code, value);
+}
+
+void SendServerText(platform::TConnection* socket, std::string_view text, std::uint8_t pieceLen) {
+    SendTextInPieces(socket, std::string(kServerTextHead).append(text), pieceLen, kTerminator);
+}
+
+std::string RelayedChatText(std::string_view senderWord, std::string_view text) {
+    return std::string(senderWord).append("Message\r\r").append(text);
+}
+
+std::string MasterText(std::string_view text) {
+    return std::string("Message from Server\r\r").append(text);
 }
 
 std::string GroupNameMessage(std::string_view groupName) {
-    return ServerMessage("GN", groupName);
+    return ServerMessage(kGroupNameCode, groupName);
 }
 
 std::string ShipModeMessage(bool manual) {
-    return ServerMessage("MS", manual ? "T" : "F");
+    return ServerMessage(kShipModeCode, std::string(1, FlagLetter(manual)));
 }
 
 std::string JoinMessage(int roleIndex, bool taken) {
-    return RoleFlagMessage("Jn", roleIndex, taken);
+    return RoleFlagMessage(kJoinCode, roleIndex, taken);
 }
 
 std::string OrderStatusMessage(int roleIndex, bool ordered) {
-    return RoleFlagMessage("Od", roleIndex, ordered);
+    return RoleFlagMessage(kOrderStatusCode, roleIndex, ordered);
 }
 
 std::string StatusKey(std::string_view message) {
-    const std::string_view code = message.substr(0, 5);
-    return std::string(message.substr(0, code == "TS_Jn" || code == "TS_Od" ? 8 : 5));
+    auto is = [message](std::string_view code) {
+        return message.starts_with(kServerPrefix) &&
+               message.substr(kServerPrefix.size()).starts_with(code);
+    };
+    const std::size_t codeEnd = kServerPrefix.size() + 2;
+    // A role flag's key goes on to its role code: prefix, code, separator, role.
+    const bool roleFlag = is(kJoinCode) || is(kOrderStatusCode);
+    return std::string(message.substr(0, roleFlag ? codeEnd + 3 : codeEnd));
 }
 
 std::string ReceiptMessage(bool order, int amount) {
-    return ServerMessage(order ? "PO" : "PS", std::string(kReceived) + NumToHex(amount));
+    return ServerMessage(order ? kOrderCode : kShipmentCode,
+                         std::string(kReceivedHead) + NumToHex(amount));
 }
 
 std::string WeekMessage(std::string_view weekText) {
-    return ServerMessage("Tn", weekText);
+    return ServerMessage(kWeekCode, weekText);
+}
+
+std::string StateCode(TStateCode code) {
+    if (code.Item == TStateItem::Stock) return RoleCode(code.Role);
+    std::string text(code.Item == TStateItem::Demand ? kDemandHead : kBacklogHead);
+    text += static_cast<char>('0' + code.Role);
+    return text;
 }
 
 std::string StateValueMessage(TStateCode code, int value) {
-    std::string text;
-    if (code.Item == TStateItem::Stock) {
-        text = RoleCode(code.Role);
-    } else {
-        text = code.Item == TStateItem::Demand ? kDemandHead : kBacklogHead;
-        text += static_cast<char>('0' + code.Role);
-    }
-    return ServerMessage(text, NumToHex(value));
+    return ServerMessage(StateCode(code), NumToHex(value));
 }
 
 std::optional<TStateCode> ReadStateCode(std::string_view code) {
     if (const int role = RoleIndexOfCode(code); role >= 0)
         return TStateCode{TStateItem::Stock, role};
-    if (code.size() != kDemandHead.size() + 1) return std::nullopt;
+    if (code.size() != 3 || ServerCodeLength(code) != 3) return std::nullopt;
     const int role = code.back() - '0';
     if (!IsRoleIndex(role)) return std::nullopt;
-    if (code.starts_with(kDemandHead)) return TStateCode{TStateItem::Demand, role};
-    if (code.starts_with(kBacklogHead)) return TStateCode{TStateItem::Backlog, role};
-    return std::nullopt;
+    return TStateCode{code.starts_with(kDemandHead) ? TStateItem::Demand : TStateItem::Backlog,
+                      role};
 }
 
 std::optional<std::string_view> ReadReceipt(std::string_view value) {
-    if (value.size() != kReceived.size() + 2 || !value.starts_with(kReceived)) return std::nullopt;
-    return value.substr(kReceived.size());
+    if (value.size() != kReceivedHead.size() + 2 || !value.starts_with(kReceivedHead))
+        return std::nullopt;
+    return value.substr(kReceivedHead.size());
 }
 
 std::optional<TRoleFlag> ReadRoleFlag(std::string_view value) {
-    if (value.size() != 4 || value[2] != ':') return std::nullopt;
+    if (value.size() != 4 || value[2] != kSeparator) return std::nullopt;
     return TRoleFlag{value.substr(0, 2), value[3]};
 }
 
 std::string NameMessage(std::string_view name) {
-    return Message("TC_", "PN", name);
+    return ClientMessage(kNameCode, name);
 }
 
 std::string RoleWishMessage(std::string_view roleCode) {
-    return Message("TC_", "PT", roleCode);
+    return ClientMessage(kRoleWishCode, roleCode);
 }
 
 std::string DecisionMessage(bool order, std::string_view roleCode, int week, int amount) {
-    return Message("TC_", order ? "PO" : "PS",
-                   std::string(roleCode) + ":T" + NumToHex(week) + ":" + NumToHex(amount));
+    return ClientMessage(order ? kOrderCode : kShipmentCode, std::string(roleCode) + kSeparator +
+                                                                 kWeekMark + NumToHex(week) +
+                                                                 kSeparator + NumToHex(amount));
 }
 
 std::string ChatHead(std::string_view fromCode, std::string_view toCode) {
-    return "TC_SM:" + std::string(fromCode) + ":" + std::string(toCode) + ":";
+    std::string head(kClientPrefix);
+    head.append(kTextCode).append(1, kSeparator);
+    return head.append(fromCode).append(1, kSeparator).append(toCode).append(1, kSeparator);
 }
 
 std::string ChatText(std::string_view typed) {
@@ -117,11 +142,12 @@ std::string ChatText(std::string_view typed) {
 }
 
 std::optional<TDecision> ReadDecision(std::string_view body) {
-    if (body.size() != 9 || body[2] != ':' || body[3] != 'T' || body[6] != ':') return std::nullopt;
+    if (body.size() != 9 || body[2] != kSeparator || body[3] != kWeekMark || body[6] != kSeparator)
+        return std::nullopt;
     return TDecision{body.substr(0, 2), body.substr(4, 2), body.substr(7, 2)};
 }
 
 std::optional<TChat> ReadChat(std::string_view body) {
-    if (body.size() < 7 || body[2] != ':' || body[5] != ':') return std::nullopt;
+    if (body.size() < 7 || body[2] != kSeparator || body[5] != kSeparator) return std::nullopt;
     return TChat{body.substr(0, 2), body.substr(3, 2), body.substr(6)};
 }

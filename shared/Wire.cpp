@@ -2,6 +2,7 @@
 
 #include "platform/Convert.h"
 #include "platform/Sjis.h"
+#include "shared/Protocol.h"
 #include "shared/Text.h"
 
 #include <algorithm>
@@ -67,10 +68,12 @@ std::optional<TEnvelope> ParseClientEnvelope(std::string_view line) {
     std::vector<std::string> lines = SplitLines(line);
     if (lines.empty()) return std::nullopt;
     const std::string& first = lines.front();
-    if (first.size() < 7 || first.compare(0, 3, "TC_") != 0 || first[5] != ':') return std::nullopt;
+    const std::size_t codeAt = kClientPrefix.size();
+    if (first.size() < 7 || !first.starts_with(kClientPrefix) || first[codeAt + 2] != kSeparator)
+        return std::nullopt;
     TEnvelope env;
-    env.code = first.substr(3, 2);
-    env.value = JoinValue(lines, 6);
+    env.code = first.substr(codeAt, 2);
+    env.value = JoinValue(lines, codeAt + 3);
     return env;
 }
 
@@ -78,12 +81,13 @@ std::optional<TEnvelope> ParseServerEnvelope(std::string_view line) {
     std::vector<std::string> lines = SplitLines(line);
     if (lines.empty()) return std::nullopt;
     const std::string& first = lines.front();
-    if (first.size() < 7 || first.compare(0, 3, "TS_") != 0) return std::nullopt;
+    if (first.size() < 7 || !first.starts_with(kServerPrefix)) return std::nullopt;
+    const std::size_t codeAt = kServerPrefix.size();
+    const std::size_t codeLength = ServerCodeLength(std::string_view(first).substr(codeAt));
     TEnvelope env;
-    std::string two = first.substr(3, 2);
-    bool threeByte = two == "Dm" || two == "BC";
-    env.code = first.substr(3, threeByte ? 3 : 2);
-    env.value = JoinValue(lines, threeByte ? 7 : 6);
+    env.code = first.substr(codeAt, codeLength);
+    // The byte after the code is not looked at.
+    env.value = JoinValue(lines, codeAt + codeLength + 1);
     return env;
 }
 
