@@ -145,6 +145,16 @@ TEST(ServerEnvelope, IgnoredLines) {
     EXPECT_EQ(shortBlock->value, "");
 }
 
+TEST(ServerCodes, OnlyTheDemandAndBacklogHeadsTakeAThirdByteAndFlagsAreTOrF) {
+    EXPECT_EQ(ServerCodeLength("Dm0"), 3u);
+    EXPECT_EQ(ServerCodeLength("BC3:0A"), 3u);
+    for (const char* other : {"dm0", "Bc0", "DM", "Tn:01", "D", ""})
+        EXPECT_EQ(ServerCodeLength(other), 2u) << '"' << other << '"';
+    EXPECT_EQ(ReadFlag('T'), true);
+    EXPECT_EQ(ReadFlag('F'), false);
+    for (char other : {'t', 'f', ':', '\0'}) EXPECT_EQ(ReadFlag(other), std::nullopt) << other;
+}
+
 TEST(StateValues, EachReadsBackFromItsMessageAndOtherCodesNameNone) {
     EXPECT_EQ(StateValueMessage({TStateItem::Stock, 0}, 5), "TS_Ft:05\t");
     EXPECT_EQ(StateValueMessage({TStateItem::Demand, 2}, 10), "TS_Dm2:0A\t");
