@@ -42,9 +42,6 @@ class TStatusBar;
 class TStringGrid;
 } // namespace platform
 
-// The older name of what the server keeps for each connection.
-using TConnectionData = TStation;
-
 class TTrovGamePreviewForm;
 
 // Sends a status message (acceptance, group name, shipping mode, role flag): a copy equal to

@@ -461,7 +461,7 @@ TEST_F(ServerWindowTest, JoinLabelsAndAvailabilityMessagesGoToNamedConnections) 
     ASSERT_TRUE(unnamed.Connect(static_cast<quint16>(form.ServerSocket->LocalPort())));
     ASSERT_TRUE(WaitUntil([&] { return form.ServerSocket->ActiveConnections() == 2; }));
     TCustomWinSocket* first = form.ServerSocket->Connections(0);
-    if (!TTrovGameServerForm::PlayerOf(first)) first->SetData(std::make_shared<TConnectionData>());
+    if (!TTrovGameServerForm::PlayerOf(first)) first->SetData(std::make_shared<TStation>());
     TTrovGameServerForm::PlayerOf(first)->Entered = true;
 
     role(1).Owner->SetItemIndex(2);
