@@ -355,7 +355,7 @@ void TTrovGame::CalcSummary(std::int8_t Last) {
 }
 
 void TTrovGame::SendState() {
-    std::string weekText = FTurn >= FFinalTurn ? "Fn" : NumToHex(FTurn);
+    std::string weekText = FTurn >= FFinalTurn ? std::string(kFinalWeekValue) : NumToHex(FTurn);
     ForEachClientSocket(
         [&](platform::TConnection* socket) { SendStateToSocket(socket, weekText); });
 }
