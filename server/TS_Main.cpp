@@ -392,10 +392,7 @@ void TTrovGameServerForm::BindEvents() {
     click(Button_MarcketDef, &TTrovGameServerForm::Button_MarcketDefClick);
     click(Button_FirstDef, &TTrovGameServerForm::Button_FirstDefClick);
 
-    // Ticking in code runs the handler too, as a click does.
-    connect(CheckBox_Server, &QCheckBox::toggled, this,
-            [this] { CheckBox_ServerClick(CheckBox_Server); });
-    // The sockets' and the connection list's events run the handlers of the same names.
+    // The sockets' events run the handlers of the same names.
     auto to = [this](auto handler) {
         return [this, handler](auto&&... args) { (this->*handler)(args...); };
     };
@@ -404,14 +401,27 @@ void TTrovGameServerForm::BindEvents() {
     ServerSocket->OnClientRead = to(&TTrovGameServerForm::ServerSocketClientRead);
     ServerSocket->OnClientError = to(&TTrovGameServerForm::ServerSocketClientError);
     ServerSocket->OnClientHostName = to(&TTrovGameServerForm::ServerSocketClientHostName);
+    // Ticking in code runs the handler too, as a click does.
+    connect(CheckBox_Server, &QCheckBox::toggled, this,
+            [this] { CheckBox_ServerClick(CheckBox_Server); });
     ClientSocket->OnConnect = to(&TTrovGameServerForm::ClientSocketConnect);
     ClientSocket->OnDisconnect = to(&TTrovGameServerForm::ClientSocketDisconnect);
     ClientSocket->OnRead = to(&TTrovGameServerForm::ClientSocketRead);
     ClientSocket->OnError = to(&TTrovGameServerForm::ClientSocketError);
-    ListView_Connect->OnChange = to(&TTrovGameServerForm::ListView_ConnectChange);
-    ListView_Connect->OnKeyDown = to(&TTrovGameServerForm::ListView_KeyDown);
-    ListView_Connect->OnColumnClick = to(&TTrovGameServerForm::ListView_ColumnClick);
-    ListView_Connect->OnCompare = to(&TTrovGameServerForm::ListView_Compare);
+
+    ListView_Connect->OnChange = [this](QObject* s, TListItem* item, TItemChange change) {
+        ListView_ConnectChange(s, item, change);
+    };
+    ListView_Connect->OnKeyDown = [this](QObject* s, std::uint16_t& k, TShiftState sh) {
+        ListView_KeyDown(s, k, sh);
+    };
+    ListView_Connect->OnColumnClick = [this](QObject* s, TListColumn* column) {
+        ListView_ColumnClick(s, column);
+    };
+    ListView_Connect->OnCompare = [this](QObject* s, TListItem* a, TListItem* b, int data,
+                                         int& compare) {
+        ListView_Compare(s, a, b, data, compare);
+    };
 
     Edit_GroupName->installEventFilter(this);
     for (TSpinEdit* edit :
