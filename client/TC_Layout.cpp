@@ -271,13 +271,8 @@ void TTrovGameClientForm::BindEvents() {
         connect(action, &QAction::triggered, this,
                 [this, action, handler] { (this->*handler)(action); });
     };
-    // Check marks of these items are the handlers' business: the menu's own toggle is undone
-    // before the handler runs.
     auto checkItem = [this](QAction* action, Handler handler) {
-        connect(action, &QAction::triggered, this, [this, action, handler] {
-            action->setChecked(!action->isChecked());
-            (this->*handler)(action);
-        });
+        ConnectCheckItem(action, this, [this, action, handler] { (this->*handler)(action); });
     };
     auto opening = [this](QMenu* menu, Handler handler) {
         connect(menu, &QMenu::aboutToShow, this, [this, menu, handler] { (this->*handler)(menu); });

@@ -56,7 +56,8 @@ struct THistoryRec {
     std::int8_t ShipSent = 0;
 };
 
-// Client states.
+// Where the client stands in the connection and the game; the status bar and the enabled
+// controls follow it.
 enum TClientState : std::uint8_t {
     csDisconnected = 1, // no connection
     csWaitAccept = 2,   // connecting or connected, waiting for the game master's acceptance
@@ -76,8 +77,8 @@ public:
     explicit TTrovGameClientForm(QWidget* parent = nullptr, std::string programFile = {});
     ~TTrovGameClientForm() override;
 
-    // --- File names made from the program's path
-    std::string ProgramFile;  // the program file
+    // --- File names made from the program's path (see ProgramFilesOf)
+    std::string ProgramFile;  // the full path, which the start-up entry runs
     std::string ExePath;      // its folder, with the trailing '/'
     std::string IniFileName;  // settings
     std::string TextFileName; // help text

@@ -4,10 +4,12 @@
 #include "platform/PageControl.h"
 #include "platform/StatusBar.h"
 
+#include <QAction>
 #include <QGroupBox>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
+#include <QSignalBlocker>
 #include <QStyleOption>
 
 namespace platform {
@@ -106,6 +108,16 @@ TRadioGroup* NewRadioGroup(const std::string& name, const char* caption,
     group->SetColumns(static_cast<int>(items.size()));
     group->SetItemIndex(index);
     return group;
+}
+
+void ConnectCheckItem(QAction* action, QObject* context, std::function<void()> handler) {
+    QObject::connect(action, &QAction::triggered, context, [action, handler = std::move(handler)] {
+        {
+            const QSignalBlocker block(action);
+            action->setChecked(!action->isChecked());
+        }
+        handler();
+    });
 }
 
 } // namespace platform

@@ -7,9 +7,11 @@
 #include <QFont>
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
 #include <string>
 #include <vector>
 
+class QAction;
 class QGroupBox;
 class QMainWindow;
 class QPlainTextEdit;
@@ -50,6 +52,11 @@ QFont PixelFont(const char* family, int pixels);
 // The font with every property its own, so that a control given it takes nothing from its
 // parent's font.
 QFont OwnFont(QFont font);
+
+// Runs `handler` when the user picks the checkable menu item `action` (while `context` lives).
+// The mark is the handler's business: the menu's own toggle is undone quietly first, so the
+// handler inverts the mark itself, as it does when called from code.
+void ConnectCheckItem(QAction* action, QObject* context, std::function<void()> handler);
 
 // Holds a control's repainting (its BeginUpdate) for the life of the object, on every path.
 template <class Control> class THeldUpdate {

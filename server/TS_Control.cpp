@@ -69,6 +69,8 @@ void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
     if (edit == SpinEdit_Port) {
         ServerSocket->SetPort(value);
     } else if (edit == SpinEdit_FinalTurn) {
+        // The game holds one week more than the term entered: week 0 holds the starting
+        // values. Each grid has a heading column (row) before one per week.
         game_->SetFinalTurn(static_cast<std::int8_t>(value + 1));
         StringGrid_Game->SetColCount(game_->FFinalTurn + 1);
         StringGrid_Marcket->SetRowCount(game_->FFinalTurn + 1);

@@ -392,34 +392,36 @@ void TTrovGameServerForm::BindEvents() {
     click(Button_MarcketDef, &TTrovGameServerForm::Button_MarcketDefClick);
     click(Button_FirstDef, &TTrovGameServerForm::Button_FirstDefClick);
 
+    // The sockets' events run the handlers of the same names.
+    auto to = [this](auto handler) {
+        return [this, handler](auto&&... args) { (this->*handler)(args...); };
+    };
+    ServerSocket->OnClientConnect = to(&TTrovGameServerForm::ServerSocketClientConnect);
+    ServerSocket->OnClientDisconnect = to(&TTrovGameServerForm::ServerSocketClientDisconnect);
+    ServerSocket->OnClientRead = to(&TTrovGameServerForm::ServerSocketClientRead);
+    ServerSocket->OnClientError = to(&TTrovGameServerForm::ServerSocketClientError);
+    ServerSocket->OnClientHostName = to(&TTrovGameServerForm::ServerSocketClientHostName);
     // Ticking in code runs the handler too, as a click does.
     connect(CheckBox_Server, &QCheckBox::toggled, this,
             [this] { CheckBox_ServerClick(CheckBox_Server); });
-    using namespace std::placeholders;
-    ServerSocket->OnClientConnect =
-        std::bind(&TTrovGameServerForm::ServerSocketClientConnect, this, _1, _2);
-    ServerSocket->OnClientDisconnect =
-        std::bind(&TTrovGameServerForm::ServerSocketClientDisconnect, this, _1, _2);
-    ServerSocket->OnClientRead =
-        std::bind(&TTrovGameServerForm::ServerSocketClientRead, this, _1, _2);
-    ServerSocket->OnClientError =
-        std::bind(&TTrovGameServerForm::ServerSocketClientError, this, _1, _2, _3, _4);
-    ServerSocket->OnClientHostName =
-        std::bind(&TTrovGameServerForm::ServerSocketClientHostName, this, _1, _2);
-    ClientSocket->OnConnect = std::bind(&TTrovGameServerForm::ClientSocketConnect, this, _1, _2);
-    ClientSocket->OnDisconnect =
-        std::bind(&TTrovGameServerForm::ClientSocketDisconnect, this, _1, _2);
-    ClientSocket->OnRead = std::bind(&TTrovGameServerForm::ClientSocketRead, this, _1, _2);
-    ClientSocket->OnError =
-        std::bind(&TTrovGameServerForm::ClientSocketError, this, _1, _2, _3, _4);
-    ListView_Connect->OnChange =
-        std::bind(&TTrovGameServerForm::ListView_ConnectChange, this, _1, _2, _3);
-    ListView_Connect->OnKeyDown =
-        std::bind(&TTrovGameServerForm::ListView_KeyDown, this, _1, _2, _3);
-    ListView_Connect->OnColumnClick =
-        std::bind(&TTrovGameServerForm::ListView_ColumnClick, this, _1, _2);
-    ListView_Connect->OnCompare =
-        std::bind(&TTrovGameServerForm::ListView_Compare, this, _1, _2, _3, _4, _5);
+    ClientSocket->OnConnect = to(&TTrovGameServerForm::ClientSocketConnect);
+    ClientSocket->OnDisconnect = to(&TTrovGameServerForm::ClientSocketDisconnect);
+    ClientSocket->OnRead = to(&TTrovGameServerForm::ClientSocketRead);
+    ClientSocket->OnError = to(&TTrovGameServerForm::ClientSocketError);
+
+    ListView_Connect->OnChange = [this](QObject* s, TListItem* item, TItemChange change) {
+        ListView_ConnectChange(s, item, change);
+    };
+    ListView_Connect->OnKeyDown = [this](QObject* s, std::uint16_t& k, TShiftState sh) {
+        ListView_KeyDown(s, k, sh);
+    };
+    ListView_Connect->OnColumnClick = [this](QObject* s, TListColumn* column) {
+        ListView_ColumnClick(s, column);
+    };
+    ListView_Connect->OnCompare = [this](QObject* s, TListItem* a, TListItem* b, int data,
+                                         int& compare) {
+        ListView_Compare(s, a, b, data, compare);
+    };
 
     Edit_GroupName->installEventFilter(this);
     for (TSpinEdit* edit :

@@ -20,7 +20,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
-#include <QSignalBlocker>
 
 using namespace platform;
 
@@ -39,14 +38,7 @@ void TTrovGameServerForm::CreateMenus() {
         action->setObjectName(name);
         if (check) {
             action->setCheckable(true);
-            // The handler inverts the mark itself, as it does when called from code.
-            connect(action, &QAction::triggered, this, [this, action, handler] {
-                {
-                    QSignalBlocker block(action);
-                    action->setChecked(!action->isChecked());
-                }
-                (this->*handler)(action);
-            });
+            ConnectCheckItem(action, this, [this, action, handler] { (this->*handler)(action); });
         } else {
             connect(action, &QAction::triggered, this,
                     [this, action, handler] { (this->*handler)(action); });

@@ -114,7 +114,8 @@ const TGameRow kGameRows[38] = {
 };
 
 // The heading column of a table: as wide as `probe` plus 210 pixels, as designed, and at least
-// as wide as its widest heading.
+// as wide as its widest heading. A cell's text starts TStringGrid::TextIndent (one) pixel in from
+// the cell's left edge, so a column must be one pixel wider than its text to show it whole.
 void FitHeadingColumn(TStringGrid* grid, const char* probe) {
     int widest = 0;
     for (int row = 0; row < grid->RowCount(); ++row)
@@ -130,6 +131,8 @@ std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fa
 
 } // namespace
 
+// The random values lie from the lower bound up to below the upper one: the maximum entered is
+// passed one higher so that it can be drawn too.
 void TTrovGameServerForm::Button_MarcketRandClick(QObject*) {
     game_->SetRandomMarket(static_cast<std::uint8_t>(SpinEdit_MarcketMin->Value()),
                            static_cast<std::uint8_t>(SpinEdit_MarcketMax->Value() + 1));
@@ -192,7 +195,8 @@ void TTrovGameServerForm::AutoSizeGridColumns(TStringGrid* Grid) {
     if (!Grid || Grid->ColCount() == 0 || Grid->RowCount() == 0) return;
     THeldUpdate hold(Grid);
     for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col) {
-        // The column's heading ("Week", "Total  ") is shown whole too.
+        // The column's heading ("Week", "Total  ") is shown whole too; the + 1 is the text's
+        // indent (see FitHeadingColumn).
         int widest = 0;
         for (int row = 0; row < Grid->RowCount(); ++row)
             widest = std::max(widest, Grid->TextWidth(Grid->Cells(col, row)));
@@ -244,7 +248,7 @@ void TTrovGameServerForm::InitTables() {
     StringGrid_Game->SetRowCount(38);
     for (int row = 0; row < 38; ++row) StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
 
-    StringGrid_Marcket->SetRowCount(weeks + 1);
+    StringGrid_Marcket->SetRowCount(weeks + 1); // the heading row, then one per week
     StringGrid_Marcket->SetCells(1, 0, "Week");
     for (int row = 1; row <= weeks; ++row)
         StringGrid_Marcket->SetCells(0, row, std::to_string(row - 1));
@@ -321,7 +325,8 @@ void TTrovGameServerForm::ShowHistory() {
             }
             shown = {std::move(values), widest};
         }
-        // The column is made as wide as its widest text, as every refresh does.
+        // The column is made as wide as its widest text (+ 1 for the indent), as every refresh
+        // does.
         if (shown.Widest > grid->DefaultColWidth()) grid->SetColWidths(col, shown.Widest + 1);
     }
     shownVersion_ = grid->ContentVersion();
@@ -333,6 +338,7 @@ void TTrovGameServerForm::ShowTotals() {
     if (game_->FTurn < weeks) return;
     {
         THeldUpdate hold(StringGrid_Game);
+        // After the heading column and the weeks' columns come "Average" and "Total  ".
         if (StringGrid_Game->ColCount() == weeks + 1) {
             StringGrid_Game->SetColCount(weeks + 3);
             StringGrid_Game->SetCells(weeks + 1, 0, "Average");
