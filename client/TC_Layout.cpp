@@ -169,18 +169,7 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
         grid->addWidget(headings[i], 0, col);
         grid->addWidget(cursors[i], 0, col + 1, Qt::AlignHCenter);
         grid->addWidget(c.Stock, 1, col, 1, span, Qt::AlignTop);
-        grid->addWidget(c.BLCost, 2, col, 1, span);
-        grid->addWidget(c.Demand, 3, col, 1, span);
-        auto* orderRow = new QHBoxLayout;
-        orderRow->addWidget(c.OrderLabel);
-        orderRow->addWidget(c.Order);
-        orderRow->addStretch();
-        grid->addLayout(orderRow, 4, col, 1, span);
-        auto* shipRow = new QHBoxLayout;
-        shipRow->addWidget(c.ShipMLabel);
-        shipRow->addWidget(c.ShipM);
-        shipRow->addStretch();
-        grid->addLayout(shipRow, 5, col, 1, span);
+        PlaceEntryRows(grid, i);
         grid->addWidget(c.OrderButton, 6, col, Qt::AlignLeft);
     }
     grid->addWidget(Label_Marcket, 0, 8, Qt::AlignHCenter);

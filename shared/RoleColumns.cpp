@@ -1,8 +1,12 @@
 #include "shared/RoleColumns.h"
 
+#include "platform/SpinEdit.h"
 #include "platform/Widgets.h"
 #include "shared/Role.h"
 
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <string>
 
 void TRoleColumnControls::CreateHeadings(bool bold) {
@@ -19,4 +23,21 @@ void TRoleColumnControls::CreateHeadings(bool bold) {
     for (std::size_t i = 0; i < 4; ++i)
         this->*cursors[i] =
             platform::NewLabel("Label_Cursor" + std::to_string(i + 1), "->", nullptr, bold);
+}
+
+void TRoleColumnControls::PlaceEntryRows(QGridLayout* grid, int index) {
+    const TColumn c = Column(index);
+    const int col = GridColumn(index);
+    const int span = GridSpan(index);
+    grid->addWidget(c.BLCost, 2, col, 1, span);
+    grid->addWidget(c.Demand, 3, col, 1, span);
+    const auto row = [&](QLabel* label, platform::TSpinEdit* edit, int at) {
+        auto* line = new QHBoxLayout;
+        line->addWidget(label);
+        line->addWidget(edit);
+        line->addStretch();
+        grid->addLayout(line, at, col, 1, span);
+    };
+    row(c.OrderLabel, c.Order, 4);
+    row(c.ShipMLabel, c.ShipM, 5);
 }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -83,4 +84,7 @@ struct TRoleColumnControls {
     // that the row of headings leaves.
     static int GridColumn(int index) { return index * 2; }
     static int GridSpan(int index) { return index == 3 ? 3 : 2; }
+    // Puts one role's backlog and demand labels and its order and shipment rows into the grid,
+    // rows 2 to 5 of its column.
+    void PlaceEntryRows(QGridLayout* grid, int index);
 };
