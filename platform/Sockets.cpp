@@ -404,9 +404,9 @@ void TCustomWinSocket::SendStatus(const std::string& key, const std::string& byt
     if (fd_ < 0) return;
     if (statusEnd_ != queued_) {
         status_.clear(); // something else went in between: every status counts again
-    } else if (const auto it = status_.find(key);
-               it != status_.end() && it->second.bytes == bytes &&
-               it->second.end > queued_ - Unsent()) {
+    } else if (const auto it = status_.find(key); it != status_.end() &&
+                                                  it->second.bytes == bytes &&
+                                                  it->second.end > queued_ - Unsent()) {
         return;
     }
     SendText(bytes);
