@@ -8,6 +8,10 @@
 
 std::uint32_t RandomSeed = 0;
 
+const char* WishWord(std::uint8_t role) {
+    return role == rlNone ? "UnKnown" : IsRoleNumber(role) ? RoleWord(RoleIndex(role)) : "";
+}
+
 int Random(int n) {
     RandomSeed = RandomSeed * 134775813u + 1u;
     return static_cast<int>(

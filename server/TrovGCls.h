@@ -54,6 +54,8 @@ struct TPlayerData {
 extern std::uint32_t RandomSeed;
 // A number from 0 to n-1.
 int Random(int n);
+// The word for a record's role number: the role's word, "UnKnown" while none is chosen.
+const char* WishWord(std::uint8_t role);
 
 // The largest unit cost a game takes (the window's unit cost edits go from 1 to 99; files
 // also hold fractions, as the game's own defaults of 0.5 and 1.0).
