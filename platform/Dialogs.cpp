@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include "platform/Form.h"
 #include "platform/SjisText.h"
 
 #include <QApplication>
@@ -32,8 +33,13 @@ QString BoxText(const std::string& text) {
     return s;
 }
 
+// The window a box or dialog belongs to, opens over and stays above: the program's active
+// window, else (another program is active) its main window. A main window that is hidden (in
+// the tray) or minimised gets none, so that the box is seen.
 QWidget* DialogParent() {
-    return QApplication::activeWindow();
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    TForm* main = MainForm();
+    return main && main->isVisible() && !main->isMinimized() ? main : nullptr;
 }
 
 // The typed message dialog. Escape presses Cancel, else No, else OK; with none of them it does
