@@ -34,12 +34,12 @@ QString BoxText(const std::string& text) {
 }
 
 // The window a box or dialog belongs to, opens over and stays above: the program's active
-// window, else (another program is active) its main window. A main window that is hidden (in
-// the tray) or minimised gets none, so that the box is seen.
+// window, else (another program is active) its main window. A box of a window that is hidden
+// (in the tray) or minimised would be hidden with it: such a box belongs to none.
 QWidget* DialogParent() {
-    if (QWidget* active = QApplication::activeWindow()) return active;
-    TForm* main = MainForm();
-    return main && main->isVisible() && !main->isMinimized() ? main : nullptr;
+    QWidget* owner = QApplication::activeWindow();
+    if (!owner) owner = MainForm();
+    return owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
 }
 
 // The typed message dialog. Escape presses Cancel, else No, else OK; with none of them it does

@@ -623,6 +623,21 @@ TEST(Layout, BoxFromTheNetworkBelongsToTheMainWindowWhileAnotherProgramIsActive)
                                          -window.width() / 4, -window.height() / 4);
     EXPECT_TRUE(middle.contains(box.center())) << "the box's middle " << box.center().x() << ","
                                                << box.center().y() << " is not over its window's";
+
+    // A box that belonged to a minimised window would be hidden with it: it stands alone.
+    form.showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return form.isMinimized(); }));
+    text.clear();
+    parent = &form;
+    WhenModal([&](QWidget* modal) {
+        text = qobject_cast<QMessageBox*>(modal)->text();
+        parent = modal->parentWidget();
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+    });
+    peer->Send("TS_Pl:Let's Play!\t");
+    ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty() && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(text, "Accepted. Waiting for the start.");
+    EXPECT_EQ(parent, nullptr);
 }
 
 } // namespace
