@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include "platform/Form.h"
 #include "platform/SjisText.h"
 
 #include <QApplication>
@@ -32,8 +33,13 @@ QString BoxText(const std::string& text) {
     return s;
 }
 
+// The window a box or dialog belongs to, opens over and stays above: the program's active
+// window, else (another program is active) its main window. A box of a window that is hidden
+// (in the tray) or minimised would be hidden with it: such a box belongs to none.
 QWidget* DialogParent() {
-    return QApplication::activeWindow();
+    QWidget* owner = QApplication::activeWindow();
+    if (!owner) owner = MainForm();
+    return owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
 }
 
 // The typed message dialog. Escape presses Cancel, else No, else OK; with none of them it does

@@ -28,7 +28,24 @@ int FitInto(std::int64_t v, int start, int length, int extent) {
     return static_cast<int>(std::clamp<std::int64_t>(v, start, last));
 }
 
+TForm*& MainFormSlot() {
+    static TForm* form = nullptr;
+    return form;
+}
+
 } // namespace
+
+TForm::TForm(QWidget* parent) : QMainWindow(parent) {
+    if (!MainFormSlot()) MainFormSlot() = this;
+}
+
+TForm::~TForm() {
+    if (MainFormSlot() == this) MainFormSlot() = nullptr;
+}
+
+TForm* MainForm() {
+    return MainFormSlot();
+}
 
 void MoveOntoScreen(QWidget& window, int left, int top) {
     const QSize size = window.frameGeometry().size();

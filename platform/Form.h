@@ -15,7 +15,9 @@ void MoveOntoScreen(QWidget& window, int left, int top);
 class TForm : public QMainWindow, public TMessageTarget {
     Q_OBJECT
 public:
-    explicit TForm(QWidget* parent = nullptr) : QMainWindow(parent) {}
+    // The first form made while none is there is the program's main window.
+    explicit TForm(QWidget* parent = nullptr);
+    ~TForm() override;
     HWND Handle() { return this; }
     // Receives the messages posted with PostMessage.
     void WndProc(TMessage& msg) override { (void)msg; }
@@ -37,5 +39,8 @@ private:
     QSize outer_, least_, most_;
     bool fitted_ = false;
 };
+
+// The program's main window: the first form made, while it lasts; null before and after.
+TForm* MainForm();
 
 } // namespace platform

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian 12 (skips the install when all is there).
 set -euo pipefail
+# fonts-ipaexfont-gothic draws what DejaVu lacks: the full-width signs of the programs' own
+# texts and Japanese names, group names and messages.
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgtest-dev
-          libgl-dev fonts-dejavu-core xvfb openbox)
+          libgl-dev fonts-dejavu-core fonts-ipaexfont-gothic xvfb openbox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

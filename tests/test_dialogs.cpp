@@ -3,6 +3,7 @@
 #include "platform/Beep.h"
 #include "platform/Dialogs.h"
 #include "platform/Messages.h"
+#include "support/RealDialogs.h"
 #include "support/ScriptedDialogs.h"
 
 #include <QAbstractButton>
@@ -206,50 +207,6 @@ TEST(ScriptedDialogs, SjisHelperGivesShiftJisBytes) {
 // ---- Real dialogs -------------------------------------------------------------------------
 
 namespace {
-
-// Runs `act` on the next modal dialog that opens other than `outer`. A dialog still open
-// after five seconds is a failure and is closed, so no test can hang on it.
-void WhenModal(std::function<void(QWidget*)> act, QWidget* outer = nullptr) {
-    auto* poll = new QTimer;
-    auto started = std::make_shared<QElapsedTimer>();
-    started->start();
-    QObject::connect(poll, &QTimer::timeout, [poll, act, outer, started] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != outer) {
-            poll->stop();
-            poll->deleteLater();
-            act(modal);
-        } else if (started->hasExpired(5000)) {
-            poll->stop();
-            poll->deleteLater();
-            ADD_FAILURE() << "no dialog opened";
-        }
-    });
-    poll->start(10);
-}
-
-// Closes every modal dialog still open after the test's own steps had five seconds.
-// The real dialogs for the test's duration (the test main installs failing ones), and a
-// timer that closes any dialog a test leaves open.
-struct Watchdog {
-    Watchdog() : previous(SetDialogs(nullptr)) {
-        timer.setSingleShot(true);
-        QObject::connect(&timer, &QTimer::timeout, [] {
-            while (QWidget* modal = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "dialog still open: " << modal->windowTitle().toStdString();
-                if (auto* dialog = qobject_cast<QDialog*>(modal))
-                    dialog->done(QDialog::Rejected);
-                else
-                    modal->close();
-                QApplication::processEvents();
-            }
-        });
-        timer.start(10000);
-    }
-    ~Watchdog() { SetDialogs(previous); }
-    TDialogs* previous;
-    QTimer timer;
-};
 
 QAbstractButton* ButtonOf(QWidget* modal, QMessageBox::StandardButton which) {
     auto* box = qobject_cast<QMessageBox*>(modal);

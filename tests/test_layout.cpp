@@ -9,22 +9,38 @@
 #include "client/TC_Main.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
+#include "platform/SjisText.h"
+#include "platform/Sockets.h"
+#include "platform/SpinEdit.h"
 #include "platform/StringGrid.h"
 #include "server/TS_Main.h"
+#include "support/RealDialogs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestApplication.h"
 #include "support/TestPeer.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGlyphRun>
 #include <QGroupBox>
+#include <QHash>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOption>
+#include <QTabBar>
 #include <QTemporaryDir>
+#include <QTextLayout>
+#include <QWindow>
 #include <array>
 #include <cctype>
 #include <cerrno>
@@ -274,6 +290,82 @@ void CheckGrid(const platform::TStringGrid* grid, const std::string& where) {
         }
 }
 
+// Whether every character of `text` is drawn with a glyph in `font`: laid out as a widget lays
+// it out, each character takes its glyph from the font's face or from the first face the font
+// falls back to that has one; a character that no face has gets glyph 0.
+bool HasEveryGlyph(const QString& text, const QFont& font) {
+    static QHash<QString, bool> known;
+    const QString key = font.key() + QChar(0) + text;
+    if (const auto found = known.constFind(key); found != known.constEnd()) return *found;
+    bool every = true;
+    // Line breaks and tabs are not drawn: the texts between them are laid out on their own.
+    QString line;
+    const auto layOut = [&] {
+        if (line.isEmpty()) return;
+        QTextLayout layout(line, font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        for (const QGlyphRun& run : layout.glyphRuns())
+            for (const quint32 glyph : run.glyphIndexes()) every &= glyph != 0;
+        line.clear();
+    };
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control)
+            layOut();
+        else
+            line += c;
+    }
+    layOut();
+    known.insert(key, every);
+    return every;
+}
+
+void ExpectGlyphs(const QWidget* w, const QString& text, const QFont& font,
+                  const std::string& where) {
+    if (HasEveryGlyph(text, font)) return;
+    QString missing;
+    for (const char32_t c : text.toUcs4()) {
+        const QString one = QString::fromUcs4(&c, 1);
+        if (!HasEveryGlyph(one, font) && !missing.contains(one)) missing += one;
+    }
+    ADD_FAILURE() << where << ": " << Describe(w, text) << " in \"" << font.family().toStdString()
+                  << "\" (" << QFontInfo(font).family().toStdString()
+                  << ") is drawn without a glyph for \"" << missing.toStdString() << "\"";
+}
+
+// Every text that a visible control of the window draws itself, in the control's font.
+void CheckGlyphs(QWidget* window, const std::string& where) {
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.prepend(window);
+    for (const QWidget* w : widgets) {
+        if (!w->isVisible()) continue;
+        const QFont& font = w->font();
+        const auto expect = [&](const QString& text) { ExpectGlyphs(w, text, font, where); };
+        if (auto* label = qobject_cast<const QLabel*>(w)) expect(label->text());
+        if (auto* button = qobject_cast<const QAbstractButton*>(w)) expect(button->text());
+        if (auto* box = qobject_cast<const QGroupBox*>(w)) expect(box->title());
+        if (auto* edit = qobject_cast<const QLineEdit*>(w)) expect(edit->displayText());
+        if (auto* memo = qobject_cast<const QPlainTextEdit*>(w)) expect(memo->toPlainText());
+        if (auto* combo = qobject_cast<const QComboBox*>(w)) expect(combo->currentText());
+        if (auto* tabs = qobject_cast<const QTabBar*>(w))
+            for (int i = 0; i < tabs->count(); ++i) expect(tabs->tabText(i));
+        if (auto* menu = qobject_cast<const QMenuBar*>(w))
+            for (const QAction* action : menu->actions()) expect(action->text());
+        if (auto* grid = qobject_cast<const platform::TStringGrid*>(w))
+            for (int row = 0; row < grid->RowCount(); ++row)
+                for (int col = 0; col < grid->ColCount(); ++col)
+                    expect(platform::FromSjis(grid->Cells(col, row)));
+        if (auto* header = qobject_cast<const QHeaderView*>(w); header && header->model())
+            for (int i = 0; i < header->count(); ++i)
+                expect(header->model()->headerData(i, header->orientation()).toString());
+        else if (auto* view = qobject_cast<const QAbstractItemView*>(w); view && view->model())
+            for (int row = 0; row < view->model()->rowCount(); ++row)
+                for (int col = 0; col < view->model()->columnCount(); ++col)
+                    expect(view->model()->index(row, col).data().toString());
+    }
+}
+
 void CheckVisibleTexts(QWidget* window, const std::string& where) {
     for (const QLabel* label : window->findChildren<QLabel*>())
         if (label->isVisible()) CheckLabel(label, where);
@@ -283,6 +375,7 @@ void CheckVisibleTexts(QWidget* window, const std::string& where) {
         if (box->isVisible()) CheckGroupBox(box, where);
     for (const platform::TStringGrid* grid : window->findChildren<platform::TStringGrid*>())
         if (grid->isVisible()) CheckGrid(grid, where);
+    CheckGlyphs(window, where);
 }
 
 // Lets the window manager and the layouts finish what they are doing.
@@ -304,12 +397,26 @@ void ShowFramed(QWidget& window, QSize outer) {
     Settle();
 }
 
+// Paints every shown window of the program now and waits until the X server has drawn it: a
+// window is painted once the server has exposed it, which may come after it has been framed.
+void PaintShownWindows() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (!window->isVisible()) continue;
+        EXPECT_TRUE(WaitUntil(
+            [&] { return window->windowHandle() && window->windowHandle()->isExposed(); }, 20000))
+            << window->objectName().toStdString() << " was not exposed";
+        window->repaint();
+    }
+    QGuiApplication::sync();
+}
+
 // With TROV_LAYOUT_SCREENS naming a folder, the screen is saved there as <name>.png (to look at
-// the windows; needs ImageMagick's import).
+// the windows; needs ImageMagick's import), once the windows have painted.
 void Screenshot(const std::string& name) {
     const char* folder = std::getenv("TROV_LAYOUT_SCREENS");
     const std::string import = FindProgram("import");
     if (!folder || !*folder || import.empty()) return;
+    PaintShownWindows();
     const pid_t pid = Spawn(import, {"-window", "root", std::string(folder) + "/" + name + ".png"});
     if (pid > 0) waitpid(pid, nullptr, 0);
 }
@@ -398,9 +505,146 @@ TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningSizeAndItsWidthsAtTheSmallest
     checkHeights = true;
 }
 
+// Japanese texts where the game master writes them: the group name, in its edit and in the
+// headings of a running game, and the memo of the message to the players.
+TEST(Layout, ServerWindowDrawsJapaneseTextsWithTheirGlyphs) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
+    ShowFramed(form, QSize(848, 554));
+    form.Edit_GroupName->setText(QStringLiteral("北の物流班"));
+    form.Edit_GroupNameExit(form.Edit_GroupName);
+    form.Memo_SendMsg->setPlainText(QStringLiteral("来週は多めに注文します。\n在庫が足りません！"));
+    CheckEveryPage(form, form.PageControl, "preparing, Japanese texts",
+                   "server-japanese-preparing");
+    for (auto& role : form.Roles) role.Owner->SetItemIndex(1);
+    form.Button_StartClick(nullptr);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    form.UpdateDisplay();
+    CheckEveryPage(form, form.PageControl, "running, Japanese texts", "server-japanese-running");
+}
+
+// Japanese texts where a player writes them or the server sends them: the player's name, the
+// chat memo and the group name in the status headings of a running and a finished game.
+TEST(Layout, ClientWindowDrawsJapaneseTextsWithTheirGlyphs) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
+    ShowFramed(form, QSize(688, 554));
+    form.Edit_Name->setText(QStringLiteral("山田　太郎"));
+    form.Memo_Msg->setPlainText(QStringLiteral("卸売さん、出荷をお願いします。"));
+    form.FGroupName = platform::ToSjis(QStringLiteral("北の物流班"));
+    form.FWeek = 20;
+    for (const TClientState state : {csPlaying, csFinished}) {
+        form.FState = state;
+        form.UpdateView();
+        const std::string name = state == csPlaying ? "playing" : "finished";
+        CheckEveryPage(form, form.PageControl, name + ", Japanese texts",
+                       "client-japanese-" + name);
+    }
+}
+
+// Starts another program with a window of its own, which the window manager makes the active
+// window, and ends it with the object.
+class AnotherProgram {
+public:
+    AnotherProgram() {
+        char self[4096];
+        const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+        if (n > 0) pid_ = Spawn(std::string(self, static_cast<std::size_t>(n)), {kArgument});
+    }
+    ~AnotherProgram() { End(pid_); }
+    AnotherProgram(const AnotherProgram&) = delete;
+    AnotherProgram& operator=(const AnotherProgram&) = delete;
+    bool Started() const { return pid_ > 0; }
+
+    // The argument that makes the test program this other program.
+    static constexpr const char* kArgument = "--another-program";
+    static int Run(int& argc, char** argv) {
+        QApplication app(argc, argv);
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Another program"));
+        window.resize(400, 300);
+        window.show();
+        window.activateWindow();
+        return app.exec();
+    }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// A box that a server message opens while another program is active belongs to the program's
+// main window: it opens over that window and the window manager keeps it above it.
+TEST(Layout, BoxFromTheNetworkBelongsToTheMainWindowWhileAnotherProgramIsActive) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
+    ShowFramed(form, QSize(688, 554));
+    ASSERT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == &form; }, 20000));
+    AnotherProgram other;
+    ASSERT_TRUE(other.Started());
+    ASSERT_TRUE(WaitUntil([] { return QApplication::activeWindow() == nullptr; }, 20000))
+        << "the other program's window did not become active";
+
+    TestServer server;
+    form.Edit_Server->setText("127.0.0.1");
+    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
+    form.CheckBox_Connect->setChecked(true);
+    const std::unique_ptr<TestPeer> peer = server.Accept();
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(peer->WaitForMessages(2));
+
+    Watchdog watchdog;
+    QString text;
+    const QWidget* parent = nullptr;
+    const QWindow* transientParent = nullptr;
+    QRect box;
+    WhenModal([&](QWidget* modal) {
+        text = qobject_cast<QMessageBox*>(modal)->text();
+        parent = modal->parentWidget();
+        transientParent = modal->windowHandle()->transientParent();
+        // Where the window manager has put it.
+        EXPECT_TRUE(WaitUntil([&] { return modal->windowHandle()->isExposed(); }, 20000));
+        Screenshot("box-while-another-program-is-active");
+        box = modal->frameGeometry();
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+    });
+    peer->Send("TS_Cn:Welcome!\t");
+    ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty() && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(text, "Connected. Waiting for acceptance.");
+    EXPECT_EQ(parent, &form);
+    EXPECT_EQ(transientParent, form.windowHandle());
+    // Over the middle of the window (the screen's middle lies inside the window too).
+    const QRect window = form.frameGeometry();
+    const QRect middle = window.adjusted(window.width() / 4, window.height() / 4,
+                                         -window.width() / 4, -window.height() / 4);
+    EXPECT_TRUE(middle.contains(box.center())) << "the box's middle " << box.center().x() << ","
+                                               << box.center().y() << " is not over its window's";
+
+    // A box that belonged to a minimised window would be hidden with it: it stands alone.
+    form.showMinimized();
+    ASSERT_TRUE(WaitUntil([&] { return form.isMinimized(); }));
+    text.clear();
+    parent = &form;
+    WhenModal([&](QWidget* modal) {
+        text = qobject_cast<QMessageBox*>(modal)->text();
+        parent = modal->parentWidget();
+        qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+    });
+    peer->Send("TS_Pl:Let's Play!\t");
+    ASSERT_TRUE(WaitUntil([&] { return !text.isEmpty() && !QApplication::activeModalWidget(); }));
+    EXPECT_EQ(text, "Accepted. Waiting for the start.");
+    EXPECT_EQ(parent, nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == AnotherProgram::kArgument)
+        return AnotherProgram::Run(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     std::optional<XSession> session;
     if (!::testing::GTEST_FLAG(list_tests)) {
