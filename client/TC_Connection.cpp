@@ -111,8 +111,9 @@ void TTrovGameClientForm::ClientSocketRead(QObject* Sender, TCustomWinSocket* So
     (void)Sender;
     // The buffer is emptied before the lines are handled: a read event nested in a message's
     // box starts afresh.
-    // Complete messages never count toward the bound: past it they are framed at once.
-    TReceiveBuffer::Flush flush = FRecvBuf.Receive(Socket->ReceiveText(), kMaxRecvBuf);
+    // Complete messages never count toward the bound below: they are framed at once when many
+    // have come.
+    TReceiveBuffer::Flush flush = FRecvBuf.Receive(Socket->ReceiveText(), kHeldRecvBuf);
     for (std::string& line : flush.lines) FPendingLines.push_back(std::move(line));
     if (FRecvBuf.Unterminated() > kMaxRecvBuf) {
         // A server that never ends its message cannot make us hold more: the connection is

@@ -174,6 +174,11 @@ public:
 
     // A connection whose received bytes after the last message end pass this is closed.
     static constexpr std::size_t kMaxRecvBuf = std::size_t(1) << 20;
+    // The client takes at most this many received bytes at a time, and complete messages wait
+    // in the receive buffer for a chunk that ends with a TAB only while it holds no more than
+    // this (past it they are handled at once): a server that streams holds the window for
+    // one such piece at a time.
+    static constexpr std::size_t kHeldRecvBuf = 16 * 1024;
     // Received messages not handled yet, in the order they arrived.
     std::deque<std::string> FPendingLines;
     int FHandlingLines = 0;   // HandlePendingLines calls under way (nested inside boxes)
