@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the benchmark into build-bench/ and runs it; the arguments go to the program, for
-# example --load for the load check, or --stations=200 --weeks=30 for a shorter run.
+# example --load for the load check, or --stations=200 --weeks=30 for a shorter run; --client
+# runs the client's memory check instead (further arguments, e.g. --seconds=5, go to it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -12,5 +13,12 @@ export QT_QPA_PLATFORM=offscreen
 if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
   XDG_RUNTIME_DIR=$(mktemp -d)
   export XDG_RUNTIME_DIR
+fi
+if [ "${1:-}" = --client ]; then
+  shift
+  for stream in tabless messages; do
+    ./build-bench/bench/trov_client_memory --stream=$stream "$@"
+  done
+  exit
 fi
 exec ./build-bench/bench/trov_bench "$@"

@@ -30,7 +30,7 @@ const char* TargetCode(int index) {
 void TTrovGameClientForm::CheckBox_ConnectClick(QObject* Sender) {
     (void)Sender;
     if (CheckBox_Connect->isChecked()) {
-        if (ClientSocket->Active()) ClientSocket->Close();
+        if (ClientSocket->Active()) CloseConnection();
         try {
             ClientSocket->SetHost(ToSjis(Edit_Server->text()));
             ClientSocket->SetPort(SpinEdit_Port->Value());
@@ -49,7 +49,7 @@ void TTrovGameClientForm::CheckBox_ConnectClick(QObject* Sender) {
         FState = csDisconnected;
         UpdateView();
         SpinEdit_Port->setEnabled(true);
-        ClientSocket->Close();
+        CloseConnection();
     }
 }
 

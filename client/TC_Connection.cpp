@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 
 using namespace platform;
 
@@ -63,11 +64,30 @@ void TTrovGameClientForm::ClientSocketConnect(QObject* Sender, TCustomWinSocket*
 void TTrovGameClientForm::ClientSocketDisconnect(QObject* Sender, TCustomWinSocket* Socket) {
     (void)Sender;
     (void)Socket;
+    // An end that the client did not make itself comes after what arrived before it: while
+    // those messages are handled (a box of theirs open, or more of them waiting), it waits for
+    // them, so that none of them takes the player back into a game that has ended.
+    if (!FClosing && (FHandlingLines > 0 || !FPendingLines.empty())) {
+        FEndWaiting = true;
+        return;
+    }
+    Disconnected();
+}
+
+// The connection has ended: nothing more of it is handled, the game fields are reset.
+void TTrovGameClientForm::Disconnected() {
+    FEndWaiting = false;
+    FPendingLines.clear();
     Beep();
     ResetGameState();
     CheckBox_Connect->setChecked(false); // runs CheckBox_ConnectClick when it was ticked
     UpdateView();
     ClearStatusBold();
+}
+
+void TTrovGameClientForm::CloseConnection() {
+    const QScopedValueRollback<bool> closing(FClosing, true);
+    ClientSocket->Close();
 }
 
 void TTrovGameClientForm::ClientSocketError(QObject* Sender, TCustomWinSocket* Socket,
@@ -91,19 +111,24 @@ void TTrovGameClientForm::ClientSocketRead(QObject* Sender, TCustomWinSocket* So
     (void)Sender;
     // The buffer is emptied before the lines are handled: a read event nested in a message's
     // box starts afresh.
-    TReceiveBuffer::Flush flush = FRecvBuf.Receive(Socket->ReceiveText());
-    if (!flush.flushed) {
-        // A peer that never ends its message cannot make us hold more than this.
-        if (FRecvBuf.Size() > kMaxRecvBuf) FRecvBuf.Clear();
-        return;
-    }
+    // Complete messages never count toward the bound below: they are framed at once when many
+    // have come.
+    TReceiveBuffer::Flush flush = FRecvBuf.Receive(Socket->ReceiveText(), kHeldRecvBuf);
     for (std::string& line : flush.lines) FPendingLines.push_back(std::move(line));
+    if (FRecvBuf.Unterminated() > kMaxRecvBuf) {
+        // A server that never ends its message cannot make us hold more: the connection is
+        // closed, after the messages that came before.
+        FRecvBuf.Clear();
+        Socket->Close();
+    }
     HandlePendingLines();
 }
 
 // Handles the received messages in the order they arrived. A read event that runs while a box
-// is open handles what is left of the batch before it first, then its own.
+// is open handles what is left of the batch before it first, then its own. An end of the
+// connection that waited for them takes effect after the last.
 void TTrovGameClientForm::HandlePendingLines() {
+    ++FHandlingLines;
     try {
         while (!FPendingLines.empty()) {
             const std::string line = std::move(FPendingLines.front());
@@ -113,8 +138,10 @@ void TTrovGameClientForm::HandlePendingLines() {
     } catch (...) {
         // What the batch held after the line that failed is dropped.
         FPendingLines.clear();
+        if (--FHandlingLines == 0 && FEndWaiting) Disconnected();
         throw;
     }
+    if (--FHandlingLines == 0 && FEndWaiting) Disconnected();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -284,8 +311,12 @@ void TTrovGameClientForm::HandleGameMessage(const std::string& Value) {
         // would take a finished player back to "accepted").
         FPendingLines.clear();
         // Unticking closes the connection; its disconnect event resets the game fields
-        // before the end is shown.
-        if (ClientSocket->Socket()->Connected()) CheckBox_Connect->setChecked(false);
+        // before the end is shown. An end of the server's that waited for this message
+        // takes effect here in the same way.
+        if (ClientSocket->Socket()->Connected())
+            CheckBox_Connect->setChecked(false);
+        else if (FEndWaiting)
+            Disconnected();
         FState = csFinished;
         for (bool& decided : FDecided) decided = false;
         UpdateView();

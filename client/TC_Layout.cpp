@@ -50,6 +50,7 @@ void TTrovGameClientForm::CreateControls() {
     FFontColor = clWindowText;
     ClientSocket = new TClientSocket(this);
     ClientSocket->setObjectName("ClientSocket");
+    ClientSocket->HeldInput = kHeldRecvBuf;
     FTrayIconData = new TTrayIcon(this);
     setWindowIcon(ProgramIcon("client"));
     FTrayIconData->SetIcon(windowIcon());

@@ -115,8 +115,7 @@ void TTrovGameClientForm::FormCloseQuery(QObject* Sender, bool& CanClose) {
             return;
         }
     }
-    ClientSocket->Socket()->Close();
-    ClientSocket->SetActive(false);
+    CloseConnection();
     SaveClientIni(*this, IniFileName);
 }
 

@@ -172,10 +172,18 @@ public:
     QFont FFont;
     std::int32_t FFontColor = 0;
 
-    // A receive buffer that grows past this without a message end is dropped.
+    // A connection whose received bytes after the last message end pass this is closed.
     static constexpr std::size_t kMaxRecvBuf = std::size_t(1) << 20;
+    // The client takes at most this many received bytes at a time, and complete messages wait
+    // in the receive buffer for a chunk that ends with a TAB only while it holds no more than
+    // this (past it they are handled at once): a server that streams holds the window for
+    // one such piece at a time.
+    static constexpr std::size_t kHeldRecvBuf = 16 * 1024;
     // Received messages not handled yet, in the order they arrived.
     std::deque<std::string> FPendingLines;
+    int FHandlingLines = 0;   // HandlePendingLines calls under way (nested inside boxes)
+    bool FEndWaiting = false; // the connection has ended: it takes effect after those lines
+    bool FClosing = false;    // the client is closing the connection itself
     // The boxes that server messages open, one at a time: those that come while one is open
     // wait for it, at most this many.
     static constexpr std::size_t kWaitingBoxes = 64;
@@ -192,6 +200,10 @@ public:
     void ClientSocketError(QObject* Sender, platform::TCustomWinSocket* Socket,
                            platform::TErrorEvent ErrorEvent, int& ErrorCode);
     void HandlePendingLines();
+    // The connection's end taking effect: the game fields reset, Connect unticked.
+    void Disconnected();
+    // Closes the connection from the client's side: its end takes effect at once.
+    void CloseConnection();
     void ParseServerLine(const std::string& Line);
     void HandleServerMessage(const std::string& Code, const std::string& Value);
     // The handlers of the server messages (HandleServerMessage picks one by the code).

@@ -349,7 +349,7 @@ void TCustomWinSocket::End(Ending how) {
     if (state_ != State::Connected) return;
     state_ = State::Closed;
     // What had arrived stays for the disconnect event (LeftInput), then goes.
-    if (owner_->HeldInput > 0) ReadIn();
+    ReadIn();
     DropSocket(how);
     owner_->Closing(this);
     auto handler = owner_->DisconnectEvent();
@@ -505,8 +505,7 @@ void TCustomWinSocket::Readable() {
 void TCustomWinSocket::ReadIn() {
     if (fd_ < 0 || peerEnded_) return;
     static char buf[kReadPiece]; // the GUI thread's only
-    const std::size_t bound =
-        owner_->HeldInput > 0 ? static_cast<std::size_t>(owner_->HeldInput) : SIZE_MAX;
+    const auto bound = static_cast<std::size_t>(std::max<qint64>(owner_->HeldInput, 1));
     while (received_.size() < bound) {
         const std::size_t want = std::min(kReadPiece, bound - received_.size());
         const ssize_t n = ::recv(fd_, buf, want, MSG_DONTWAIT);
@@ -632,7 +631,6 @@ private:
 
 TServerSocket::TServerSocket(QObject* parent)
     : TAbstractSocket(parent), server_(new TListener(this, [this](int fd) { Accept(fd); })) {
-    HeldInput = 64 * 1024;
     server_->setProxy(QNetworkProxy::NoProxy);
     connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
         QMetaObject::invokeMethod(

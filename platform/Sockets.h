@@ -72,10 +72,10 @@ public:
     // time to take what a burst queued.
     qint64 MaxUnsentBytes = qint64(1) << 20;
     int StallMs = 2000;
-    // Received bytes a connection holds for its read handler; past that it stops reading until
-    // they are taken, and the peer's sends wait. 0: no bound (the client takes all at once; the
-    // server, which handles its stations in turn, has one).
-    qint64 HeldInput = 0;
+    // Received bytes a connection holds for its read handler (at least one); past that it stops
+    // reading until they are taken, and the peer's sends wait. A peer that sends at full speed
+    // is so read a bounded piece at a time, with the events of others in between.
+    qint64 HeldInput = 64 * 1024;
 
 protected:
     explicit TAbstractSocket(QObject* parent) : QObject(parent) {}

@@ -11,7 +11,11 @@ constexpr char kWeekMark = 'T';
 std::string Message(std::string_view prefix, std::string_view code, std::string_view value) {
     std::string m;
     m.reserve(prefix.size() + code.size() + value.size() + 2);
-    m.append(prefix).append(code).append(1, kSeparator).append(value).append(1, kTerminator);
+    m.append(prefix).append(code).append(1, kSeparator);
+    const std::size_t valueAt = m.size();
+    m.append(value);
+    MakeWireText(m, valueAt);
+    m.append(1, kTerminator);
     return m;
 }
 
@@ -133,10 +137,8 @@ std::string ChatText(std::string_view typed) {
     std::string text;
     text.reserve(typed.size());
     for (char c : typed) {
-        if (c == '\n')
-            text += "\r\n";
-        else
-            text += c == kTerminator ? ' ' : c;
+        if (c == '\n') text += '\r';
+        text += c;
     }
     return text;
 }

@@ -87,7 +87,8 @@ inline constexpr std::uint8_t kMasterPieceLen = 8;
 
 // --- From the server -------------------------------------------------------------------
 
-// "TS_<code>:<value>" and the terminator.
+// "TS_<code>:<value>" and the terminator. Every message is built so: a TAB or NUL in a value
+// goes as a blank.
 std::string ServerMessage(std::string_view code, std::string_view value);
 
 inline const std::string kDuplicateNameMessage =
@@ -156,7 +157,7 @@ std::string DecisionMessage(bool order, std::string_view roleCode, int week, int
 std::string ChatHead(std::string_view fromCode, std::string_view toCode);
 
 // A typed text (a memo's, lines separated by LF) as the text of a chat or text message: lines
-// separated by CR LF, and each TAB, which would end the message there, as a blank.
+// separated by CR LF. (The chunked sender sends a TAB or NUL in it as a blank.)
 std::string ChatText(std::string_view typed);
 
 // An order or shipment value: exactly 9 bytes, ':' third, 'T' fourth, ':' seventh.

@@ -91,11 +91,20 @@ std::optional<TEnvelope> ParseServerEnvelope(std::string_view line) {
     return env;
 }
 
+void MakeWireText(std::string& text, std::size_t from) {
+    if (from >= text.size()) return;
+    std::replace_if(
+        text.begin() + static_cast<std::ptrdiff_t>(from), text.end(),
+        [](char c) { return c == kTerminator || c == '\0'; }, ' ');
+}
+
 void SendTextInPieces(platform::TConnection* socket, std::string_view text, std::uint8_t pieceLen,
                       char terminator) {
     if (!socket || pieceLen == 0) return;
     try {
-        std::vector<std::string> lines = SplitLines(text);
+        std::string ready(text);
+        MakeWireText(ready);
+        std::vector<std::string> lines = SplitLines(ready);
         if (lines.empty()) return;
         for (const std::string& line : lines) {
             // `walk` runs once through the line from its start, character by character, so

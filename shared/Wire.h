@@ -61,9 +61,14 @@ struct TEnvelope {
 // bytes, no "TS_"). Codes starting "Dm" or "BC" take a third byte; byte 6 is not looked at.
 [[nodiscard]] std::optional<TEnvelope> ParseServerEnvelope(std::string_view line);
 
+// Makes the text from `from` on ready to go inside a message: each TAB, which would end the
+// message there, and each NUL, which would end the receiver's batch there, becomes a blank.
+void MakeWireText(std::string& text, std::size_t from = 0);
+
 // Sends `text` as one message in pieces of at most `pieceLen` bytes, never ending a piece
 // inside a double-byte character: line by line, each line's pieces, then a CR, each in its
-// own send; the terminator last. Nothing is sent without a connection, with `pieceLen` 0 or
-// for an empty text. An error while sending ends the sending silently.
+// own send; the terminator last. A TAB or NUL inside the text goes as a blank. Nothing is sent
+// without a connection, with `pieceLen` 0 or for an empty text. An error while sending ends the
+// sending silently.
 void SendTextInPieces(platform::TConnection* socket, std::string_view text, std::uint8_t pieceLen,
                       char terminator);

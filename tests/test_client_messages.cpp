@@ -172,16 +172,30 @@ TEST_F(ClientTest, AMessageWaitsForTheChunkThatEndsWithItsTerminator) {
     EXPECT_EQ(form->FHistory[4].Stock[0], 12);
 }
 
-TEST_F(ClientTest, AReceiveBufferPastOneMebibyteWithoutTerminatorIsDropped) {
+TEST_F(ClientTest, BytesPastOneMebibyteAfterTheLastTerminatorCloseTheConnection) {
     CreateForm();
     ConnectToServer();
+    // Complete messages never count toward the bound, however many come before a chunk that
+    // ends with a terminator.
+    std::string messages;
+    while (messages.size() < 1536 * 1024) messages += "TS_Ft:0C\t";
+    peer->Send(messages + "TS_GN:partial");
+    ASSERT_TRUE(WaitUntil([&] { return form->FStock[0] == 12; }));
+    peer->Send("\t");
+    ASSERT_TRUE(WaitUntil([&] { return form->FGroupName == "partial"; }));
+    EXPECT_TRUE(form->ClientSocket->Socket()->Connected());
+
+    // Bytes without a terminator: the connection is closed once they pass the bound, and the
+    // window shows it as any lost connection.
     const std::string part(600 * 1024, 'x');
     peer->Send(part);
     ASSERT_TRUE(WaitUntil([&] { return form->FRecvBuf.Size() == part.size(); }));
+    EXPECT_TRUE(form->ClientSocket->Socket()->Connected());
     peer->Send(part);
-    ASSERT_TRUE(WaitUntil([&] { return form->FRecvBuf.Size() == 0; }));
-    peer->Send("TS_GN:after\t");
-    EXPECT_TRUE(WaitUntil([&] { return form->FGroupName == "after"; }));
+    ASSERT_TRUE(peer->WaitClosed());
+    EXPECT_EQ(form->FState, csDisconnected);
+    EXPECT_FALSE(form->CheckBox_Connect->isChecked());
+    EXPECT_EQ(form->FRecvBuf.Size(), 0u);
 }
 
 TEST_F(ClientTest, ANulByteEndsTheBatchAndBadLinesAreIgnored) {
@@ -775,14 +789,53 @@ TEST_F(ClientTest, GameEndsAlsoWhenTheServerClosesDuringTheReport) {
     CreateForm();
     StartGame(0, false);
     // The report and the end come in one batch; the server goes away while the player reads
-    // the report.
+    // the report. Its end waits for the rest of the batch.
     dialogs.Answer(platform::mrOk, [&] {
         peer->Close();
-        EXPECT_TRUE(WaitUntil([&] { return form->FState == csDisconnected; }));
+        EXPECT_TRUE(WaitUntil([&] { return !form->ClientSocket->Socket()->Connected(); }));
+        EXPECT_EQ(form->FState, csPlaying);
     });
     peer->Send("TS_SM:Result\r\tTS_Gm:Over!\t");
     ASSERT_TRUE(WaitUntil([&] { return form->FState == csFinished; }));
     EXPECT_EQ(form->PageControl->ActivePageIndex(), 2);
+    EXPECT_FALSE(form->CheckBox_Connect->isChecked());
+    EXPECT_TRUE(form->FGroupName.empty());
+}
+
+TEST_F(ClientTest, TheServersEndTakesEffectAfterWhatCameBeforeItBoxesIncluded) {
+    for (const bool reset : {true, false}) {
+        SCOPED_TRACE(reset ? "reset" : "end of sending");
+        CreateForm();
+        form->RadioGroup_Play->SetItemIndex(0);
+        ConnectToServer();
+        dialogs.Clear();
+        // The server's connection ends while the welcome box is open: the messages after the
+        // welcome are handled, boxes and all, and then the end.
+        dialogs.Answer(mrOk, [&] {
+            if (reset)
+                peer->Reset();
+            else
+                peer->ShutdownSending();
+            EXPECT_TRUE(WaitUntil([&] { return !form->ClientSocket->Socket()->Connected(); }));
+            EXPECT_EQ(form->FState, csWaitAccept);
+        });
+        peer->Send("TS_Cn:Welcome!\tTS_Pl:Let's Play!\tTS_GN:Benvik Group\tTS_MS:T\t"
+                   "TS_Gm:Start!\tTS_Tn:01\t");
+        ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 3; }));
+        ASSERT_TRUE(WaitUntil([&] { return form->FState == csDisconnected; }));
+        Settle(100);
+        EXPECT_EQ(dialogs.Trace(),
+                  (Lines{"beep", Box("Connected. Waiting for acceptance."), "beep",
+                         Box("Accepted. Waiting for the start."), "beep", Box("Start !"), "beep"}));
+        EXPECT_EQ(form->FState, csDisconnected);
+        EXPECT_EQ(form->FWeek, -1);
+        EXPECT_TRUE(form->FGroupName.empty());
+        EXPECT_FALSE(form->CheckBox_Connect->isChecked());
+        EXPECT_FALSE(form->Roles[0].OrderButton->isEnabled());
+        EXPECT_EQ(Status(), "disconnected.");
+        peer.reset();
+        form.reset();
+    }
 }
 
 TEST_F(ClientTest, ANewGameStartsItsHistoryEmptyAndAResumedGameKeepsIt) {

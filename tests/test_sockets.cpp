@@ -294,6 +294,29 @@ TEST_F(Sockets, ClientSocketConnectsSendsAndReceives) {
     }
 }
 
+TEST_F(Sockets, AClientSocketTakesAtMostItsBoundOfReceivedBytesAtATime) {
+    TServerSocket server;
+    const int port = Listen(server);
+    TClientSocket client;
+    std::size_t total = 0, largest = 0;
+    client.OnRead = [&](QObject*, TCustomWinSocket* s) {
+        const std::size_t n = s->ReceiveText().size();
+        total += n;
+        largest = std::max(largest, n);
+    };
+    client.SetHost("127.0.0.1");
+    client.SetPort(port);
+    client.Open();
+    ASSERT_TRUE(WaitUntil([&] { return server.ActiveConnections() == 1; }));
+    // A burst the system holds at once is still handed over a bounded piece at a time.
+    const std::string burst(std::size_t(1) << 20, 'x');
+    server.Connections(0)->SendText(burst);
+    ASSERT_TRUE(WaitUntil([&] { return total == burst.size(); }));
+    EXPECT_GT(client.HeldInput, 0);
+    EXPECT_LE(largest, static_cast<std::size_t>(client.HeldInput));
+    EXPECT_TRUE(exceptions.empty());
+}
+
 TEST_F(Sockets, ClientReachesTheServerByThisMachinesOwnName) {
     TClientSocket client;
     const std::string own = client.Socket()->LocalHost();

@@ -232,6 +232,17 @@ TEST(SendTextInPieces, LongMixedLineComesWholeInCharacterPieces) {
     EXPECT_EQ(joined, line);
 }
 
+TEST(SendTextInPieces, NoTabOrNulGoesInsideAMessage) {
+    // A name holding a TAB and a NUL (pasted, or read from a game file): each goes as a blank,
+    // in a message built whole and in a text sent in pieces.
+    const std::string name = std::string("Benvik\tGroup") + '\0' + "!";
+    EXPECT_EQ(GroupNameMessage(name), "TS_GN:Benvik Group !\t");
+    EXPECT_EQ(NameMessage(name), "TC_PN:Benvik Group !\t");
+    RecordingConnection c;
+    SendTextInPieces(&c, "TS_SM:" + name + "\rx\ty", 10, '\t');
+    EXPECT_EQ(c.sends, (Lines{"TS_SM:Benv", "ik Group !", "\r", "x y", "\r", "\t"}));
+}
+
 TEST(SendTextInPieces, SendsNothingWithoutTextConnectionOrPieceLength) {
     RecordingConnection c;
     SendTextInPieces(&c, "", 10, '\t');

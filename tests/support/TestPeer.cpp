@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <sys/socket.h>
 
 bool WaitUntil(const std::function<bool()>& condition, int ms) {
     QElapsedTimer timer;
@@ -39,6 +40,18 @@ void TestPeer::Send(const std::string& bytes) {
 
 void TestPeer::Close() {
     socket_->disconnectFromHost();
+}
+
+void TestPeer::Reset() {
+    const linger now{1, 0}; // closing then resets the connection
+    ::setsockopt(static_cast<int>(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &now,
+                 sizeof now);
+    socket_->abort();
+}
+
+void TestPeer::ShutdownSending() {
+    socket_->flush();
+    ::shutdown(static_cast<int>(socket_->socketDescriptor()), SHUT_WR);
 }
 
 bool TestPeer::Connected() const {

@@ -22,6 +22,10 @@ public:
     bool Connect(quint16 port, int ms = 5000);
     void Send(const std::string& bytes);
     void Close();
+    // Ends the connection with a reset: the other side sees it fail.
+    void Reset();
+    // Ends the sending only: the other side reads the end, and can still be read from.
+    void ShutdownSending();
     bool Connected() const;
     // True once the other side has closed the connection.
     bool WaitClosed(int ms = 5000);
