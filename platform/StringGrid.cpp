@@ -29,6 +29,12 @@ bool IsCharacterKey(std::uint16_t key) {
            (key >= VK_OEM_4 && key <= VK_OEM_7);
 }
 
+// Tab and Shift+Tab as the widgets take them to move the focus (not with Ctrl or Alt).
+bool IsFocusTab(const QKeyEvent& event) {
+    return (event.key() == Qt::Key_Tab || event.key() == Qt::Key_Backtab) &&
+           !(event.modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+}
+
 } // namespace
 
 TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -457,6 +463,13 @@ void TStringGrid::changeEvent(QEvent* event) {
 // ---- keyboard -----------------------------------------------------------------------
 
 void TStringGrid::keyPressEvent(QKeyEvent* event) {
+    if (forwarding_) {
+        // A key passed on to the editor that the editor did not take comes back here; the
+        // grid acts on it once it is back from the editor.
+        event->accept();
+        editorDeclined_ = true;
+        return;
+    }
     HandleKeyPress(event);
 }
 
@@ -569,16 +582,25 @@ void TStringGrid::EditorKeyDownAction(std::uint16_t key, Qt::KeyboardModifiers m
     }
     if (IsCharacterKey(key)) return;
     // Caret movement, Delete and the like are the editor's own.
-    const int qtKey = QtKeyOf(key);
-    if (qtKey == 0) return;
-    QKeyEvent forwarded(QEvent::KeyPress, qtKey, modifiers & ~Qt::KeypadModifier, QString());
-    // Reset on every way out, or the editor would bypass the events for good.
-    forwarding_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset{forwarding_};
-    QCoreApplication::sendEvent(editor_, &forwarded);
+    if (const int qtKey = QtKeyOf(key); qtKey != 0) {
+        QKeyEvent forwarded(QEvent::KeyPress, qtKey, modifiers & ~Qt::KeypadModifier, QString());
+        // Reset on every way out, or the editor would bypass the events for good.
+        forwarding_ = true;
+        editorDeclined_ = false;
+        QPointer<TStringGrid> self(this);
+        {
+            struct Reset {
+                QPointer<TStringGrid>& grid;
+                ~Reset() {
+                    if (grid) grid->forwarding_ = false;
+                }
+            } reset{self};
+            QCoreApplication::sendEvent(editor_, &forwarded);
+        }
+        if (!self || !editorDeclined_) return;
+    }
+    // A key the editor does not take (a lone Shift, F2, Pause and the like) is the grid's, once.
+    KeyDownAction(key, ShiftStateOf(modifiers));
 }
 
 void TStringGrid::EditorCharAction(char16_t ch) {
@@ -675,10 +697,18 @@ void TStringGrid::EditorTextEdited(const QString& text) {
 bool TStringGrid::eventFilter(QObject* watched, QEvent* event) {
     if (watched != editor_) return QAbstractScrollArea::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::KeyPress:
+    case QEvent::KeyPress: {
         if (forwarding_) return false;
-        HandleKeyPress(static_cast<QKeyEvent*>(event));
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (IsFocusTab(*key)) {
+            // Tab and Shift+Tab do what they do in the grid: the focus moves on from the grid.
+            HideEditor();
+            QCoreApplication::sendEvent(this, key);
+            return true;
+        }
+        HandleKeyPress(key);
         return true;
+    }
     case QEvent::KeyRelease:
         HandleKeyRelease(static_cast<QKeyEvent*>(event));
         return true;

@@ -192,6 +192,8 @@ private:
     int editRow_ = -1;
     bool writingEditor_ = false; // the editor's text is being set from the cell
     bool forwarding_ = false;    // a key event of our own is going to the editor
+    // The editor left the key it was given to the grid.
+    bool editorDeclined_ = false;
 
     int updateHold_ = 0;
     std::uint64_t contentVersion_ = 0;

@@ -65,13 +65,21 @@ void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
     if (!edit) return;
     edit->ClampValue();
     const int value = edit->Value();
+    // What the edit shows once left: the value committed, also where the text did not read as
+    // that number (" 9", "ab").
+    int committed = value;
 
     if (edit == SpinEdit_Port) {
         ServerSocket->SetPort(value);
     } else if (edit == SpinEdit_FinalTurn) {
         // The game holds one week more than the term entered: week 0 holds the starting
-        // values. Each grid has a heading column (row) before one per week.
+        // values. Each grid has a heading column (row) before one per week. Weeks added to a
+        // game whose demand is still the default one get the default demand too.
+        const bool defaultDemand = game_->IsDefaultMarket(TTrovGame::kDefaultMarketBase);
         game_->SetFinalTurn(static_cast<std::int8_t>(value + 1));
+        if (defaultDemand) game_->SetDefaultMarket(TTrovGame::kDefaultMarketBase);
+        // A running game keeps at least the weeks it has reached.
+        committed = game_->FFinalTurn - 1;
         StringGrid_Game->SetColCount(game_->FFinalTurn + 1);
         StringGrid_Marcket->SetRowCount(game_->FFinalTurn + 1);
         InitTables();
@@ -83,6 +91,7 @@ void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
     } else if (edit == SpinEdit_UBLCost) {
         game_->FBacklogUnitCost = MoneyFromUnits(value);
     }
+    if (edit->Text() != std::to_string(committed)) edit->SetValue(committed);
 }
 
 void TTrovGameServerForm::OwnerClick(int role) {

@@ -442,10 +442,14 @@ void TTrovGameServerForm::BindEvents() {
     StringGrid_First->OnKeyPress = keyPress;
     StringGrid_Marcket->OnKeyUp = keyUp;
     StringGrid_First->OnKeyUp = keyUp;
-    StringGrid_Marcket->OnSetEditText = [this](QObject* s, int c, int r, const std::string& v) {
-        StringGrid_MarcketSetEditText(s, c, r, v);
-    };
-    StringGrid_Marcket->OnExit = [this](QObject* s) { StringGrid_MarcketExit(s); };
+    // A starting value typed into its grid is corrected and read into the game as a demand is,
+    // and leaving either grid shows the game's values again.
+    for (TStringGrid* grid : {StringGrid_Marcket, StringGrid_First}) {
+        grid->OnSetEditText = [this](QObject* s, int c, int r, const std::string& v) {
+            StringGrid_MarcketSetEditText(s, c, r, v);
+        };
+        grid->OnExit = [this](QObject* s) { StringGrid_MarcketExit(s); };
+    }
     PageControl->OnChange = [this](QObject* s) { PageControlChange(s); };
     SendTrayPresses(*TrayIcon, this);
 }

@@ -101,7 +101,7 @@ void TTrovGame::Init() {
     for (const auto& costs : kMoneyHistories)
         std::fill((this->*costs.Field).begin(), (this->*costs.Field).end(), 0);
     SetDefaultFirstValues();
-    SetDefaultMarket(4);
+    SetDefaultMarket(kDefaultMarketBase);
     for (int r : kRoleNumbers) FLocalPlayers[RoleIndex(r)] = TPlayerData::ForServer(r);
 }
 
@@ -125,8 +125,23 @@ void TTrovGame::SetDefaultFirstValues() {
     for (THistory* h : {&BacklogF, &BacklogD, &BacklogW, &BacklogR}) (*h)[0] = 0;
 }
 
+namespace {
+
+// The default demand of week t: Base in weeks 0 to 4, then 8.
+std::uint8_t DefaultDemand(std::size_t t, std::uint8_t Base) {
+    return t < 5 ? Base : 8;
+}
+
+} // namespace
+
 void TTrovGame::SetDefaultMarket(std::uint8_t Base) {
-    for (std::size_t t = 0; t < Market.size(); ++t) Market[t] = t < 5 ? Base : 8;
+    for (std::size_t t = 0; t < Market.size(); ++t) Market[t] = DefaultDemand(t, Base);
+}
+
+bool TTrovGame::IsDefaultMarket(std::uint8_t Base) const {
+    for (std::size_t t = 0; t < Market.size(); ++t)
+        if (Market[t] != DefaultDemand(t, Base)) return false;
+    return true;
 }
 
 void TTrovGame::SetRandomMarket(std::uint8_t Lo, std::uint8_t Hi) {

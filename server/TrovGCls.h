@@ -85,6 +85,8 @@ public:
     void SetFinalTurn(std::int8_t N);
     void SetDefaultFirstValues();
     void SetDefaultMarket(std::uint8_t Base);
+    // Whether every week's demand is the one SetDefaultMarket(Base) gives.
+    bool IsDefaultMarket(std::uint8_t Base) const;
     void SetRandomMarket(std::uint8_t Lo, std::uint8_t Hi);
     void SetRandomFirstValues(std::uint8_t Lo, std::uint8_t Hi);
     bool CanStart() const;
@@ -136,6 +138,8 @@ public:
     // of the random starting values); the first 23 hold the starting values in week 0.
     static constexpr int kHistoryCount = 25;
     static constexpr int kFirstValueCount = 23;
+    // The base of the default demand (weeks 0 to 4; 8 after them).
+    static constexpr std::uint8_t kDefaultMarketBase = 4;
     THistory& History(int index) { return this->*kHistories[index]; }
     const THistory& History(int index) const { return this->*kHistories[index]; }
 

@@ -4,6 +4,7 @@
 #include "platform/KeyEvents.h"
 #include "platform/ListView.h"
 #include "platform/StringGrid.h"
+#include "support/EditorKeys.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -417,6 +418,74 @@ TEST(GridFocus, ExitRunsWhenTheFocusLeavesTheGridNotWhenItMovesToItsEditor) {
     other->setFocus();
     QApplication::processEvents();
     EXPECT_EQ(exits, 2);
+}
+
+// Keys the cell editor has no use for reach the grid's key-down handler once each, as keys do
+// with no cell edited, and leave the editor open on its text; Tab and Shift+Tab move the
+// focus on from the grid as they do from the grid itself.
+TEST(GridFocus, KeysTheEditorDoesNotTakeGoToTheGridOnce) {
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    auto* grid = new TStringGrid;
+    auto* other = new QLineEdit;
+    layout->addWidget(grid);
+    layout->addWidget(other);
+    grid->SetColCount(2);
+    grid->SetRowCount(11);
+    grid->SetOptions(goEditing | goRangeSelect);
+    std::vector<std::uint16_t> downs;
+    grid->OnKeyDown = [&](QObject*, std::uint16_t& key, TShiftState) { downs.push_back(key); };
+    grid->OnKeyPress = [](QObject*, char16_t& key) {
+        if (key < u'0' || key > u'9') key = 0; // digits only, as the server's grids take
+    };
+    int exits = 0;
+    grid->OnExit = [&](QObject*) { ++exits; };
+    ShowActive(window);
+    grid->setFocus();
+    QApplication::processEvents();
+    QApplication::clipboard()->setText("7");
+    QLineEdit* editor = EditorOf(*grid);
+    Type(grid, "4");
+    ASSERT_TRUE(grid->EditorMode());
+    ASSERT_TRUE(editor->hasFocus());
+    downs.clear();
+
+    std::vector<std::uint16_t> expected;
+    for (const TEditorKey& k : kKeysTheEditorLeaves) {
+        SendKey(editor, k.key, k.modifiers, QString::fromLatin1(k.text));
+        expected.push_back(k.code);
+        EXPECT_EQ(downs, expected) << k.code;
+        EXPECT_TRUE(grid->EditorMode()) << k.code;
+        EXPECT_EQ(grid->Cells(1, 1), "4") << k.code;
+    }
+
+    // Shift+Insert pastes as the editor does: the key-press handler sees no character.
+    SendKey(editor, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(downs.back(), VK_INSERT);
+    EXPECT_EQ(grid->Cells(1, 1), "47");
+    // Shift+Down leaves the editor and extends the selection, as in the grid.
+    SendKey(editor, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 1, 2}));
+
+    Type(grid, "5");
+    ASSERT_TRUE(editor->hasFocus());
+    SendKey(editor, Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(exits, 1);
+    EXPECT_EQ(grid->Cells(1, 2), "5");
+
+    grid->setFocus();
+    Type(grid, "6");
+    ASSERT_TRUE(editor->hasFocus());
+    SendKey(editor, Qt::Key_Backtab, Qt::ShiftModifier);
+    QApplication::processEvents();
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(exits, 2);
+    EXPECT_EQ(grid->Cells(1, 2), "6");
 }
 
 // ---- list view ----------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The server window's tables: the initial values grids and their keys, the random and default
 // buttons, the spin edits that size the tables, copying from the status table and the result
 // text export.
+#include "support/EditorKeys.h"
 #include "support/Files.h"
 #include "support/ServerWindowFixture.h"
 
@@ -112,6 +113,64 @@ TEST_F(ServerTablesTest, StartingValuesReachTheGameWithTheNextDemandChange) {
     EXPECT_EQ(game().StockR[0], 12);
 }
 
+// A key the cell editor does not take, in either grid, leaves the editor and the value as they
+// were: it goes to the grid once, and the grid gives it back to nobody.
+TEST_F(ServerTablesTest, KeysTheCellEditorDoesNotTakeLeaveEditorAndValue) {
+    QApplication::clipboard()->setText("8");
+    for (TStringGrid* grid : {form.StringGrid_Marcket, form.StringGrid_First}) {
+        grid->SetCol(1);
+        grid->SetRow(4);
+        Press(grid, Qt::Key_3, "3");
+        ASSERT_TRUE(grid->EditorMode());
+        QLineEdit* editor = grid->findChild<QLineEdit*>("InplaceEditor");
+        const int beeps = dialogs.Beeps();
+        for (const TEditorKey& k : kKeysTheEditorLeaves) {
+            Press(editor, k.key, QString::fromLatin1(k.text), k.modifiers);
+            EXPECT_TRUE(grid->EditorMode()) << k.code;
+            EXPECT_EQ(grid->Cells(1, 4), "3") << k.code;
+        }
+        EXPECT_EQ(dialogs.Beeps(), beeps + 3) << "^V, ! and @ are no digits";
+        // Shift+Insert pastes, and the pasted text is read as a typed one.
+        Press(editor, Qt::Key_Insert, {}, Qt::ShiftModifier);
+        EXPECT_EQ(grid->Cells(1, 4), "38");
+        Press(editor, Qt::Key_Down, {});
+        EXPECT_FALSE(grid->EditorMode());
+    }
+    EXPECT_EQ(game().Market[3], 38);
+    EXPECT_EQ(game().OrderDd[0], 38);
+}
+
+// What the game master types into a starting-value cell is what the game starts with, and the
+// grid shows what the game holds.
+TEST_F(ServerTablesTest, ATypedStartingValueIsWhatTheGameStartsWith) {
+    TStringGrid* first = form.StringGrid_First;
+    TStringGrid* demand = form.StringGrid_Marcket;
+    first->SetCol(1);
+    first->SetRow(3); // Factory Inventory
+    Press(first, Qt::Key_2, "2");
+    Press(first, Qt::Key_0, "0");
+    EXPECT_EQ(first->Cells(1, 3), "20");
+    EXPECT_EQ(game().StockF[0], 20);
+    // Corrected as a demand cell is.
+    first->SetRow(13); // Distributor Backlog
+    for (const char* digit : {"1", "5", "0"}) Press(first, Qt::Key_0 + (digit[0] - '0'), digit);
+    EXPECT_EQ(first->Cells(1, 13), "99");
+    EXPECT_EQ(game().BacklogD[0], 99);
+
+    // Into the demand grid and out again: the grids show what the game holds.
+    form.StringGrid_MarcketExit(demand);
+    EXPECT_EQ(first->Cells(1, 3), "20");
+    EXPECT_EQ(first->Cells(1, 13), "99");
+
+    AllAuto();
+    form.Button_StartClick(form.Button_Start);
+    ASSERT_NE(game().FState, gsPreparing);
+    EXPECT_EQ(game().StockF[0], 20);
+    EXPECT_EQ(game().BacklogD[0], 99);
+    EXPECT_EQ(form.StringGrid_Game->Cells(1, 4), "20") << "week 0, Factory Inventory";
+    EXPECT_EQ(first->Cells(1, 3), "20");
+}
+
 TEST_F(ServerTablesTest, ReleasingAKeyEmptiesTheRowsWithoutValue) {
     TStringGrid* first = form.StringGrid_First;
     const int empty[] = {0, 8, 9, 16, 17, 24, 25};
@@ -192,9 +251,10 @@ TEST_F(ServerTablesTest, LeavingTheSpinEditsClampsAndCommits) {
         const char* typed;
         const char* shown;
         int weeks;
-    } finalTurns[] = // a text that is no number commits the minimum and stays
-        {{"5", "10", 11},    {"", "10", 11},    {"ab", "ab", 11},
-         {"123", "99", 100}, {"99", "99", 100}, {"-7", "10", 11}};
+    } finalTurns[] = // a text that is no number commits the minimum, and shows it
+        {{"5", "10", 11},  {"", "10", 11},     {"ab", "10", 11},  {" 9", "10", 11},
+         {"9x", "10", 11}, {"123", "99", 100}, {"99", "99", 100}, {"-7", "10", 11},
+         {"+5", "10", 11}, {"12", "12", 13}};
     for (const auto& c : finalTurns) {
         Leave(form.SpinEdit_FinalTurn, c.typed);
         EXPECT_EQ(form.SpinEdit_FinalTurn->Text(), c.shown) << c.typed;
@@ -225,6 +285,34 @@ TEST_F(ServerTablesTest, LeavingTheSpinEditsClampsAndCommits) {
     EXPECT_EQ(form.ServerSocket->Port(), 1024);
     Leave(form.SpinEdit_Port, "123456");
     EXPECT_EQ(form.ServerSocket->Port(), 49151);
+    Leave(form.SpinEdit_Port, "ab");
+    EXPECT_EQ(form.SpinEdit_Port->Text(), "1024");
+    EXPECT_EQ(form.ServerSocket->Port(), 1024);
+    Leave(form.SpinEdit_UBLCost, "0x");
+    EXPECT_EQ(form.SpinEdit_UBLCost->Text(), "1");
+    EXPECT_EQ(game().FBacklogUnitCost, 10000);
+}
+
+// The game is made with 30 weeks before the settings' number of weeks is applied: the weeks
+// that adds get the default demand while the demand is the default one; demand the game
+// master set is kept, and weeks added to it get none.
+TEST_F(ServerTablesTest, WeeksAddedToTheDefaultDemandGetTheDefaultDemand) {
+    ASSERT_EQ(game().FFinalTurn, 51);
+    for (int w = 0; w < 51; ++w) EXPECT_EQ(game().Market[w], w < 5 ? 4 : 8) << w;
+    EXPECT_EQ(form.StringGrid_Marcket->Cells(1, 51), "8");
+    Leave(form.SpinEdit_FinalTurn, "10");
+    Leave(form.SpinEdit_FinalTurn, "60");
+    EXPECT_EQ(game().Market[60], 8);
+    EXPECT_EQ(form.StringGrid_Marcket->Cells(1, 61), "8");
+
+    TStringGrid* demand = form.StringGrid_Marcket;
+    demand->SetCells(1, 3, "5");
+    form.StringGrid_MarcketSetEditText(demand, 1, 3, "5");
+    Leave(form.SpinEdit_FinalTurn, "70");
+    EXPECT_EQ(game().Market[2], 5);
+    EXPECT_EQ(game().Market[60], 8);
+    EXPECT_EQ(game().Market[61], 0);
+    EXPECT_EQ(game().Market[70], 0);
 }
 
 TEST_F(ServerTablesTest, ChangingTheWeeksOfAStartedGame) {
@@ -240,6 +328,7 @@ TEST_F(ServerTablesTest, ChangingTheWeeksOfAStartedGame) {
     // While running, at the soonest to the week reached.
     Leave(form.SpinEdit_FinalTurn, "10");
     EXPECT_EQ(game().FFinalTurn, 15);
+    EXPECT_EQ(form.SpinEdit_FinalTurn->Text(), "14") << "the weeks the game keeps";
     EXPECT_EQ(form.StringGrid_Game->ColCount(), 16);
     EXPECT_EQ(game().FState, gsRunning);
     EXPECT_EQ(Caption(form.Label_NowTurn), "Week 15 ");
