@@ -2,7 +2,7 @@
 # Installs what building and testing need on Debian 12 (skips the install when all is there).
 set -euo pipefail
 packages=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgtest-dev
-          libgl-dev fonts-dejavu-core xvfb openbox)
+          libgl-dev fonts-dejavu-core xvfb openbox trayer xdotool)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
