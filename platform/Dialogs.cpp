@@ -189,10 +189,12 @@ public:
     bool ExecuteFont(QFont& font, TColor& color) override {
         QDialog dlg(DialogParent());
         dlg.setWindowTitle(QStringLiteral("Font"));
-        // The chooser starts on the face actually drawn: a name that stands for another face
-        // (or is not installed) is not in its list.
+        // The chooser starts on the face and style actually drawn: a name that stands for
+        // another face (or is not installed) is not in its list, nor the style of a plain font.
+        const QFontInfo info(font);
         QFont drawn = font;
-        drawn.setFamily(QFontInfo(font).family());
+        drawn.setFamily(info.family());
+        drawn.setStyleName(info.styleName());
         auto* fonts = new QFontDialog(drawn, &dlg);
         fonts->setObjectName(QStringLiteral("FontChoice"));
         fonts->setWindowFlags(Qt::Widget);
