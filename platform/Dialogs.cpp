@@ -195,10 +195,20 @@ public:
     bool ExecuteFont(QFont& font, TColor& color) override {
         QDialog dlg(DialogParent());
         dlg.setWindowTitle(QStringLiteral("Font"));
-        auto* fonts = new QFontDialog(font, &dlg);
+        // The chooser starts on the face and style actually drawn: a name that stands for
+        // another face (or is not installed) is not in its list, nor the style of a plain font.
+        const QFontInfo info(font);
+        QFont drawn = font;
+        drawn.setFamily(info.family());
+        drawn.setStyleName(info.styleName());
+        auto* fonts = new QFontDialog(drawn, &dlg);
         fonts->setObjectName(QStringLiteral("FontChoice"));
         fonts->setWindowFlags(Qt::Widget);
         fonts->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+        // Return and Escape in the chooser's lists and fields answer the whole dialog.
+        QObject::connect(fonts, &QDialog::accepted, &dlg, &QDialog::accept);
+        QObject::connect(fonts, &QDialog::rejected, &dlg, &QDialog::reject);
+        const QFont shown = fonts->currentFont();
         auto* colors = new QComboBox(&dlg);
         colors->setObjectName(QStringLiteral("ColorChoice"));
         const std::vector<TColorChoice> choices = FontColorChoices(color);
@@ -225,7 +235,17 @@ public:
         layout->addLayout(colorRow);
         layout->addWidget(buttons);
         if (dlg.exec() != QDialog::Accepted) return false;
-        font = fonts->currentFont();
+        const QFont chosen = fonts->currentFont();
+        // Unchanged, the font stays as it was given, its name too; with the face kept, the name
+        // given stays with the new size or style.
+        if (chosen != shown) {
+            const QString name = font.family();
+            font = chosen;
+            if (chosen.family() == shown.family()) {
+                font.setFamily(name);
+                font.setStyleName(QString());
+            }
+        }
         color = choices[static_cast<std::size_t>(std::max(colors->currentIndex(), 0))].Value;
         return true;
     }

@@ -139,10 +139,16 @@ bool DeleteShortcut(const std::string& linkFile) {
 
 void SetStayOnTop(QWidget* window, bool on) {
     if (window == nullptr || IsStayOnTop(window) == on) return;
-    // Changing a window's flags recreates it hidden; show it again as it was.
-    bool visible = window->isVisible();
-    Qt::WindowStates state = window->windowState();
+    // Changing a window's flags recreates it hidden; show it again as it was, where it was. A
+    // window that has been placed is placed again by its inside: left to itself the new native
+    // window would take the frame's outer corner for its inside's, and the window would think
+    // itself up and left of where the window manager keeps it.
+    const bool visible = window->isVisible();
+    const Qt::WindowStates state = window->windowState();
+    const bool placed = window->testAttribute(Qt::WA_WState_Created);
+    const QRect inside = window->normalGeometry();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (placed) window->setGeometry(inside);
     window->setWindowState(state);
     if (visible) window->show();
 }
@@ -239,7 +245,15 @@ void TTrayIcon::Show(const std::string& tip) {
 void TTrayIcon::Remove() {
     if (!shown_) return;
     shown_ = false;
-    icon_.hide();
+    // A press on the icon removes it while the press is still being delivered to the icon's
+    // own window, which hiding the icon deletes: the icon goes once that delivery is over,
+    // unless it has been shown again meanwhile.
+    QMetaObject::invokeMethod(
+        &icon_,
+        [this] {
+            if (!shown_) icon_.hide();
+        },
+        Qt::QueuedConnection);
 }
 
 namespace {

@@ -107,7 +107,8 @@ public:
     QIcon Image() const;
     // Adds the icon with the tip (Shift-JIS); while shown, only the tip changes.
     void Show(const std::string& tip);
-    // Takes the icon away; nothing when it is not shown.
+    // Takes the icon away (from the desktop once the event being handled is over); nothing when
+    // it is not shown.
     void Remove();
     bool Shown() const { return shown_; }
 

@@ -14,8 +14,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDialog>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -301,6 +304,67 @@ TEST(RealDialogs, EventsGoOnWhileABoxIsOpen) {
     });
     MessageBox("Pause", "Information");
     EXPECT_TRUE(handledBeforeAnswer);
+}
+
+namespace {
+
+// A key pressed in the font dialog's list of faces, where its focus starts.
+void PressInTheFontChooser(QWidget* modal, Qt::Key key) {
+    auto* chooser = modal->findChild<QWidget*>("FontChoice");
+    ASSERT_NE(chooser, nullptr);
+    auto* faces = chooser->findChild<QListView*>();
+    ASSERT_NE(faces, nullptr);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(faces, &press);
+}
+
+} // namespace
+
+TEST(RealDialogs, TheFontDialogStartsOnTheFaceDrawnAndReturnOrEscapeAnswersIt) {
+    Watchdog watchdog;
+    const QFont terminal("Terminal", 13); // drawn in the fixed-pitch face that stands for it
+    const QString drawn = QFontInfo(terminal).family();
+    ASSERT_NE(drawn.toStdString(), "Terminal");
+    for (const Qt::Key key : {Qt::Key_Escape, Qt::Key_Return}) {
+        SCOPED_TRACE(key == Qt::Key_Escape ? "Escape" : "Return");
+        TFontDialog dialog;
+        dialog.Font = terminal;
+        dialog.Color = clWindowText;
+        std::string started;
+        bool closed = false;
+        WhenModal([&](QWidget* modal) {
+            const QFont start = modal->findChild<QFontDialog*>("FontChoice")->currentFont();
+            started = (start.family() + " " + start.styleName()).toStdString();
+            PressInTheFontChooser(modal, key);
+            QApplication::processEvents();
+            closed = QApplication::activeModalWidget() != modal;
+            if (!closed) static_cast<QDialog*>(modal)->reject();
+        });
+        EXPECT_EQ(dialog.Execute(), key == Qt::Key_Return);
+        EXPECT_TRUE(closed) << "the key left the dialog open";
+        EXPECT_EQ(started, (drawn + " " + QFontInfo(terminal).styleName()).toStdString());
+        // Accepted without a change, the font is the one given, name and all.
+        EXPECT_EQ(dialog.Font, terminal);
+        EXPECT_EQ(dialog.Color, clWindowText);
+    }
+
+    // Another face is taken by its name; the size changed alone keeps the name given.
+    TFontDialog dialog;
+    dialog.Font = terminal;
+    WhenModal([&](QWidget* modal) {
+        modal->findChild<QFontDialog*>("FontChoice")->setCurrentFont(QFont("DejaVu Serif", 13));
+        static_cast<QDialog*>(modal)->accept();
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Font.family().toStdString(), "DejaVu Serif");
+    dialog.Font = terminal;
+    WhenModal([&](QWidget* modal) {
+        modal->findChild<QFontDialog*>("FontChoice")->setCurrentFont(QFont(drawn, 20));
+        static_cast<QDialog*>(modal)->accept();
+    });
+    ASSERT_TRUE(dialog.Execute());
+    EXPECT_EQ(dialog.Font.family().toStdString(), "Terminal");
+    EXPECT_EQ(dialog.Font.pointSize(), 20);
 }
 
 TEST(RealDialogs, NameFiltersInQtsForm) {
