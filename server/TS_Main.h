@@ -1,11 +1,12 @@
 #pragma once
 // The game master's main window: connection list, game setting, initial values, manual
 // operation and status table on five pages. The implementation is split by concern:
-// TS_Main.cpp (creation, layout, closing, tray, application handlers), TS_Connection.cpp
-// (listening, connections and their messages; a connection's input is its station,
-// TS_Station.cpp), TS_ClientList.cpp (the connection list and admission), TS_Control.cpp
-// (game control, operator input, role owners and shipping modes), TS_Display.cpp (refresh,
-// role labels, pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (menus and options),
+// TS_Main.cpp (creation, closing, tray, application handlers), TS_Layout.cpp (the controls,
+// pages and menus, and the binding of their events), TS_Connection.cpp (listening,
+// connections and their messages; a connection's input is its station, TS_Station.cpp),
+// TS_ClientList.cpp (the connection list and admission), TS_Control.cpp (game control,
+// operator input, role owners and shipping modes), TS_Display.cpp (refresh, role labels,
+// pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (the menus' handlers and options),
 // TS_GameFile.cpp (saving and loading game data) and TS_IniIO.cpp (the settings file).
 #include "platform/Application.h"
 #include "platform/BoxQueue.h"
