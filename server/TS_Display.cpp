@@ -105,20 +105,18 @@ void TTrovGameServerForm::UpdateDisplay() {
         StatusBar->SetSimpleText("Running! : " + week + " Week");
         const int t = g.FTurn - 1;
         if (t >= 0 && t < static_cast<int>(g.StockF.size())) {
-            const TTrovGame::THistory* stocks[] = {&g.StockF, &g.StockD, &g.StockW, &g.StockR};
-            const TTrovGame::THistory* backlogs[] = {&g.BacklogF, &g.BacklogD, &g.BacklogW,
-                                                     &g.BacklogR};
-            const TTrovGame::THistory* demands[] = {&g.OrderDd, &g.OrderWd, &g.OrderRd, &g.Market};
+            const auto& roles = TTrovGame::kRoleHistories;
             const char* demandTexts[] = {
                 "Receive an order from Distributor : ", "Receive an order from Wholesaler : ",
                 "Receive an order from Retailer : ", "Demand in market : "};
             for (int i = 0; i < 4; ++i)
-                SetCaption(Roles[i].Stock, "Inventory : " + std::to_string((*stocks[i])[t]));
+                SetCaption(Roles[i].Stock, "Inventory : " + std::to_string((g.*roles[i].Stock)[t]));
             for (int i = 0; i < 4; ++i)
                 SetCaption(Roles[i].BLCost,
-                           "Lastweek backlog : " + std::to_string((*backlogs[i])[t]));
+                           "Lastweek backlog : " + std::to_string((g.*roles[i].Backlog)[t]));
             for (int i = 0; i < 4; ++i)
-                SetCaption(Roles[i].Demand, demandTexts[i] + std::to_string((*demands[i])[t]));
+                SetCaption(Roles[i].Demand,
+                           demandTexts[i] + std::to_string((g.*roles[i].Demand)[t]));
         }
         ProceedGame();
         break;

@@ -21,15 +21,17 @@ namespace {
 using History = TTrovGame::THistory TTrovGame::*;
 using MoneyHistory = TTrovGame::TMoneyHistory TTrovGame::*;
 
-// A row of the starting-value table: heading, the history whose week 0 it shows, and what a
-// cell that holds no number stands for.
-struct TFirstRow {
+// A row of the chain's part of both tables: heading, the history it shows (none for a section's
+// heading or a gap), and what a cell of the starting-value table that holds no number stands
+// for; kStatusOnly rows are shown in the status table only.
+struct TChainRow {
     const char* heading;
     History history;
-    std::uint8_t fallback;
+    int fallback;
 };
+constexpr int kStatusOnly = -1;
 
-const TFirstRow kFirstRows[30] = {
+constexpr TChainRow kChainRows[] = {
     {" -    Factory        - ", nullptr, 0},
     {"Waiting for production ", &TTrovGame::ProdF1, 4},
     {"Arrive from production ", &TTrovGame::ProdF2, 4},
@@ -58,12 +60,30 @@ const TFirstRow kFirstRows[30] = {
     {" -    Retailer       - ", nullptr, 0},
     {"Arrive from Wholesaler ", &TTrovGame::TransR, 4},
     {"Retailer Inventory     ", &TTrovGame::StockR, 12},
+    {"Demand                 ", &TTrovGame::Market, kStatusOnly},
     {"Retailer Backlog       ", &TTrovGame::BacklogR, 0},
+    {"Sell                   ", &TTrovGame::ShipR, kStatusOnly},
     {"Place an order to Wholesaler     ", &TTrovGame::OrderR, 4},
 };
 
-// The rows of the starting-value table that hold no value.
-constexpr int kFirstEmptyRows[] = {0, 8, 9, 16, 17, 24, 25};
+// A row of the starting-value table: heading, the history whose week 0 it shows, and what a
+// cell that holds no number stands for.
+struct TFirstRow {
+    const char* heading;
+    History history;
+    std::uint8_t fallback;
+};
+
+// The chain's rows but those of the status table only.
+constexpr auto kFirstRows = [] {
+    std::array<TFirstRow, 30> rows{};
+    std::size_t n = 0;
+    for (const TChainRow& c : kChainRows)
+        if (c.fallback != kStatusOnly)
+            rows.at(n++) = {c.heading, c.history, static_cast<std::uint8_t>(c.fallback)};
+    if (n != rows.size()) throw "the starting-value table has another length";
+    return rows;
+}();
 
 // A row of the status table: heading and the quantity or money history it shows.
 struct TGameRow {
@@ -72,46 +92,20 @@ struct TGameRow {
     MoneyHistory money;
 };
 
-const TGameRow kGameRows[38] = {
-    {"Week", nullptr, nullptr},
-    {" -    Factory        - ", nullptr, nullptr},
-    {"Waiting for production ", &TTrovGame::ProdF1, nullptr},
-    {"Arrive from production ", &TTrovGame::ProdF2, nullptr},
-    {"Factory Inventory      ", &TTrovGame::StockF, nullptr},
-    {"Receive an order from Distributor", &TTrovGame::OrderDd, nullptr},
-    {"Factory Backlog        ", &TTrovGame::BacklogF, nullptr},
-    {"Ship to Distributor    ", &TTrovGame::ShipF, nullptr},
-    {"Demand                 ", &TTrovGame::OrderF, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Distributor    - ", nullptr, nullptr},
-    {"From Factory           ", &TTrovGame::TransD, nullptr},
-    {"Distributor Inventory  ", &TTrovGame::StockD, nullptr},
-    {"Receive an order from Wholesaler ", &TTrovGame::OrderWd, nullptr},
-    {"Distributor Backlog    ", &TTrovGame::BacklogD, nullptr},
-    {"Ship to Wholesaler     ", &TTrovGame::ShipD, nullptr},
-    {"Place an order to Factrory       ", &TTrovGame::OrderD, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Wholesaler     - ", nullptr, nullptr},
-    {"Arrive from Distributor", &TTrovGame::TransW, nullptr},
-    {"Wholesaler Inventory   ", &TTrovGame::StockW, nullptr},
-    {"Receive an order from Retailer   ", &TTrovGame::OrderRd, nullptr},
-    {"Wholesaler Backlog     ", &TTrovGame::BacklogW, nullptr},
-    {"Ship to Retailer       ", &TTrovGame::ShipW, nullptr},
-    {"Place an order to Distributor    ", &TTrovGame::OrderW, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Retailer       - ", nullptr, nullptr},
-    {"Arrive from Wholesaler ", &TTrovGame::TransR, nullptr},
-    {"Retailer Inventory     ", &TTrovGame::StockR, nullptr},
-    {"Demand                 ", &TTrovGame::Market, nullptr},
-    {"Retailer Backlog       ", &TTrovGame::BacklogR, nullptr},
-    {"Sell                   ", &TTrovGame::ShipR, nullptr},
-    {"Place an order to Wholesaler     ", &TTrovGame::OrderR, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Cost           - ", nullptr, nullptr},
-    {"Inventory              ", nullptr, &TTrovGame::InvCost},
-    {"Backlog                ", nullptr, &TTrovGame::BacklogCost},
-    {"Total cost             ", nullptr, &TTrovGame::TotalCost},
-};
+// The week, the chain's rows, then the group's weekly costs.
+constexpr auto kGameRows = [] {
+    std::array<TGameRow, 38> rows{};
+    std::size_t n = 0;
+    rows.at(n++) = {"Week", nullptr, nullptr};
+    for (const TChainRow& c : kChainRows) rows.at(n++) = {c.heading, c.history, nullptr};
+    rows.at(n++) = {"", nullptr, nullptr};
+    rows.at(n++) = {" -    Cost           - ", nullptr, nullptr};
+    rows.at(n++) = {"Inventory              ", nullptr, &TTrovGame::InvCost};
+    rows.at(n++) = {"Backlog                ", nullptr, &TTrovGame::BacklogCost};
+    rows.at(n++) = {"Total cost             ", nullptr, &TTrovGame::TotalCost};
+    if (n != rows.size()) throw "the status table has another length";
+    return rows;
+}();
 
 // The heading column of a table: as wide as `probe` plus 210 pixels, as designed, and at least
 // as wide as its widest heading. A cell's text starts TStringGrid::TextIndent (one) pixel in from
@@ -224,7 +218,8 @@ void TTrovGameServerForm::StringGrid_KeyPress(QObject*, char16_t& Key) {
 }
 
 void TTrovGameServerForm::StringGrid_KeyUp(QObject*, std::uint16_t&, TShiftState) {
-    for (int row : kFirstEmptyRows) StringGrid_First->SetCells(1, row, "");
+    for (int row = 0; row < 30; ++row)
+        if (!kFirstRows[row].history) StringGrid_First->SetCells(1, row, "");
 }
 
 void TTrovGameServerForm::StringGrid_MarcketSetEditText(QObject* Sender, int ACol, int ARow,
