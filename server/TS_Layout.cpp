@@ -54,6 +54,21 @@ TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool ed
     return grid;
 }
 
+void AddPart(QBoxLayout* box, QWidget* part) {
+    box->addWidget(part);
+}
+void AddPart(QBoxLayout* box, QLayout* part) {
+    box->addLayout(part);
+}
+
+// A page's layout: the parts one under the other at its top.
+template <class... Parts> QVBoxLayout* AtTop(Parts*... parts) {
+    auto* layout = new QVBoxLayout;
+    (AddPart(layout, parts), ...);
+    layout->addStretch();
+    return layout;
+}
+
 } // namespace
 
 void TTrovGameServerForm::CreateControls() {
@@ -185,32 +200,30 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
     roles->setColumnStretch(1, 2);
     roles->setColumnStretch(2, 1);
 
-    auto* layout = new QVBoxLayout;
-    layout->addLayout(control);
-    layout->addLayout(roles);
-    layout->addStretch();
-    return PageControl->AddPage("Setting", "TabSheet_Config", layout);
+    return PageControl->AddPage("Setting", "TabSheet_Config", AtTop(control, roles));
 }
 
 QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
     GroupBox_First = Named(new QGroupBox("Initial Settings"), "GroupBox_First");
-    const char* demandHint = "Random setting of the market demand between these values.";
+    // A column's random range: its button, bounds and the dash between them.
+    auto range = [](const std::string& stem, const char* hint, QPushButton*& random,
+                    TSpinEdit*& min, QLabel*& to, TSpinEdit*& max) {
+        random = NewButton("Button_" + stem + "Rand", "Random", hint);
+        min = NewSpinEdit("SpinEdit_" + stem + "Min", 1, 99, 2, 2, hint);
+        to = NewLabel("Label_" + stem + "To", "--", hint);
+        max = NewSpinEdit("SpinEdit_" + stem + "Max", 1, 99, 2, 6, hint);
+    };
     Label_Demand = NewLabel("Label_Demand", "Demand", "Input the demand volume a week");
-    Button_MarcketRand = NewButton("Button_MarcketRand", "Random", demandHint);
-    SpinEdit_MarcketMin = NewSpinEdit("SpinEdit_MarcketMin", 1, 99, 2, 2, demandHint);
-    Label_MarcketTo = NewLabel("Label_MarcketTo", "--", demandHint);
-    SpinEdit_MarcketMax = NewSpinEdit("SpinEdit_MarcketMax", 1, 99, 2, 6, demandHint);
+    range("Marcket", "Random setting of the market demand between these values.",
+          Button_MarcketRand, SpinEdit_MarcketMin, Label_MarcketTo, SpinEdit_MarcketMax);
     Button_MarcketDef =
         NewButton("Button_MarcketDef", "Default", "Default setting of the market demand");
     StringGrid_Marcket =
         NewGrid("StringGrid_Marcket", 2, 52, 35, true, "Input the demand volume a week");
 
-    const char* firstHint = "Random setting of each initial inventory between these values.";
     Label_First = NewLabel("Label_First", "Initial Inventory", "Initial inventories.");
-    Button_FirstRand = NewButton("Button_FirstRand", "Random", firstHint);
-    SpinEdit_FirstMin = NewSpinEdit("SpinEdit_FirstMin", 1, 99, 2, 2, firstHint);
-    Label_FirstTo = NewLabel("Label_FirstTo", "--", firstHint);
-    SpinEdit_FirstMax = NewSpinEdit("SpinEdit_FirstMax", 1, 99, 2, 6, firstHint);
+    range("First", "Random setting of each initial inventory between these values.",
+          Button_FirstRand, SpinEdit_FirstMin, Label_FirstTo, SpinEdit_FirstMax);
     Button_FirstDef =
         NewButton("Button_FirstDef", "Default", "Default setting of each initial inventory");
     StringGrid_First = NewGrid("StringGrid_First", 2, 30, 150, true, "Initial inventories.");
@@ -292,11 +305,8 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     grid->addWidget(Label_Marcket, 0, 8);
     for (int c = 0; c < 9; c += 2) grid->setColumnStretch(c, 1);
 
-    auto* layout = new QVBoxLayout;
-    layout->addWidget(GroupBox_Game);
-    layout->addWidget(statusBox);
-    layout->addStretch();
-    return PageControl->AddPage("Manual Operation", "TabSheet_Input", layout);
+    return PageControl->AddPage("Manual Operation", "TabSheet_Input",
+                                AtTop(GroupBox_Game, statusBox));
 }
 
 QWidget* TTrovGameServerForm::CreateStatusPage() {
