@@ -410,7 +410,7 @@ void TTrovGameServerForm::BindEvents() {
         grid->OnExit = [this](QObject* s) { StringGrid_MarcketExit(s); };
     }
     PageControl->OnChange = [this](QObject* s) { PageControlChange(s); };
-    SendTrayPresses(*TrayIcon, this);
+    SendTrayPresses(*FTrayIconData, this);
 }
 
 void TTrovGameServerForm::CreateMenus() {
@@ -501,7 +501,7 @@ void TTrovGameServerForm::CreateMenus() {
     for (TStringGrid* grid : {StringGrid_First, StringGrid_Marcket, StringGrid_Game}) {
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(grid, &QWidget::customContextMenuRequested, this, [this, grid](QPoint pos) {
-            PopupGrid = grid;
+            FPopupGrid = grid;
             PopupMenu_StringGridPopup(grid);
             PopupMenu_StringGrid->exec(grid->mapToGlobal(pos));
         });

@@ -34,8 +34,8 @@ constexpr std::size_t kWaitingServerMessages = 64;
 } // namespace
 
 TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& programPath)
-    : TForm(parent), PageFontColor(clWindowText), TrayIcon(std::make_unique<TTrayIcon>()),
-      ServerMessages(kWaitingServerMessages, [](std::size_t dropped) {
+    : TForm(parent), FFontColor(clWindowText), FTrayIconData(std::make_unique<TTrayIcon>()),
+      FServerMessages(kWaitingServerMessages, [](std::size_t dropped) {
           MessageDlg(std::to_string(dropped) + " more messages to the server were not shown.",
                      TMsgDlgType::Information, mbOK);
       }) {
@@ -43,7 +43,7 @@ TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& pro
     setWindowTitle("[Selvane Computer Network]ver 1.00 beta 6E");
     setFont(PixelFont("system", 16));
     setWindowIcon(ProgramIcon("server"));
-    TrayIcon->SetIcon(windowIcon());
+    FTrayIconData->SetIcon(windowIcon());
     SetOuterSize(QSize(848, 554), QSize(640, 480));
     setAcceptDrops(true);
     CreateControls();
@@ -60,7 +60,7 @@ TTrovGameServerForm::~TTrovGameServerForm() {
     ClientSocket->OnDisconnect = nullptr;
     ServerSocket->Close();
     ClientSocket->Close();
-    if (TApplication* app = Application()) app->RestoreHandlers(std::move(savedHandlers_));
+    if (TApplication* app = Application()) app->RestoreHandlers(std::move(FSavedHandlers));
 }
 
 bool TTrovGameServerForm::Listening() const {
@@ -74,7 +74,7 @@ TPlayerData* TTrovGameServerForm::PlayerOf(TCustomWinSocket* Socket) {
 
 void TTrovGameServerForm::FormCreate(const std::string& programPath) {
     if (TApplication* app = Application()) {
-        savedHandlers_ = app->CurrentHandlers();
+        FSavedHandlers = app->CurrentHandlers();
         app->SetOnException([this](const std::exception& e) { AppException(this, e); });
         app->SetOnShortCut([this](int key, bool& handled) { AppShortCut(key, handled); });
         app->SetOnMinimize([this] { AppMinimize(this); });
@@ -87,7 +87,7 @@ void TTrovGameServerForm::FormCreate(const std::string& programPath) {
     IniFileName = files.Ini;
     TextFileName = files.Text;
     HistFileName = files.History;
-    programFile_ = program;
+    FProgramFile = program;
 
     InitGameFileDialogs(*this);
     try {
@@ -99,7 +99,7 @@ void TTrovGameServerForm::FormCreate(const std::string& programPath) {
     }
     Label_Host->setText(FromSjis("Server : " + GetLocalHostText()));
     StartupDir = GetStartupFolder() + "/";
-    game_ = std::make_unique<TTrovGame>(Handle());
+    FGame = std::make_unique<TTrovGame>(Handle());
     InitTables();
     RefreshClientList();
     SpinEdit_Exit(SpinEdit_UStkCost);
@@ -125,7 +125,7 @@ void TTrovGameServerForm::FormCloseQuery(QObject*, bool& CanClose) {
             return;
         }
     }
-    game_->Stop();
+    FGame->Stop();
     ServerSocket->Close();
     SaveServerIni(*this, IniFileName);
 }
@@ -149,23 +149,23 @@ void TTrovGameServerForm::closeEvent(QCloseEvent* event) {
 void TTrovGameServerForm::AppException(QObject*, const std::exception& E) {
     // An exception while its box is open is left to that box, which offers to disconnect and
     // initialise all.
-    if (ExceptionBox.IsOpen()) return;
+    if (FExceptionBox.IsOpen()) return;
     Beep();
-    if (game_) Button_StopClick(nullptr);
+    if (FGame) Button_StopClick(nullptr);
     const std::string text = std::string("An ecception has occurred.\r") + E.what() +
                              "\rDisconnect and initialize all for safety.";
     TModalResult answer = mrNone;
-    ExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
+    FExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
     if (answer != mrOk) return;
     if (CheckBox_Server->isChecked()) CheckBox_Server->setChecked(false);
-    if (!game_) return;
+    if (!FGame) return;
     RefreshClientList();
     Button_InitClick(nullptr);
     UpdateDisplay();
 }
 
 void TTrovGameServerForm::AppShortCut(int Key, bool&) {
-    if (Key != Qt::Key_F5 || !game_) return;
+    if (Key != Qt::Key_F5 || !FGame) return;
     RefreshClientList();
     ShowInitialValues();
     ShowHistory();
@@ -178,12 +178,12 @@ void TTrovGameServerForm::AppMinimize(QObject*) {
 
 void TTrovGameServerForm::MinimizeToTray(bool Force) {
     if (Force || (MItem_TaskTray->isChecked() && !FInTray))
-        HideInTray(this, *TrayIcon, "Selvane Computer Network Trov Game Server in Task-Tray",
+        HideInTray(this, *FTrayIconData, "Selvane Computer Network Trov Game Server in Task-Tray",
                    FInTray);
 }
 
 void TTrovGameServerForm::RestoreFromTray() {
-    RestoreFromTrayIcon(this, *TrayIcon, FInTray);
+    RestoreFromTrayIcon(this, *FTrayIconData, FInTray);
 }
 
 void TTrovGameServerForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -207,9 +207,9 @@ void TTrovGameServerForm::WndProc(TMessage& Message) {
         if (Message.LParam == WM_LBUTTONDOWN || Message.LParam == WM_RBUTTONDOWN) RestoreFromTray();
         return;
     }
-    if (!game_) return;
+    if (!FGame) return;
     if (Message.Msg != WM_GAMEFINALWEEK) return;
-    if (game_->ProceedTurn() == 1)
+    if (FGame->ProceedTurn() == 1)
         GameOver();
     else
         UpdateDisplay();

@@ -37,8 +37,8 @@ void TTrovGameServerForm::Menu_ConnectClick(QObject*) {
 }
 
 void TTrovGameServerForm::Menu_GameClick(QObject*) {
-    const bool running = game_->FState == gsRunning;
-    MItem_Start->setEnabled(game_->CanStart());
+    const bool running = FGame->FState == gsRunning;
+    MItem_Start->setEnabled(FGame->CanStart());
     MItem_Stop->setEnabled(running);
     MItem_Init->setEnabled(!running);
     MItem_Load->setEnabled(!running);
@@ -73,7 +73,7 @@ void TTrovGameServerForm::MItem_ExitClick(QObject*) {
 
 void TTrovGameServerForm::MItem_FontClick(QObject*) {
     FontDialog.Font = PageControl->font();
-    FontDialog.Color = PageFontColor;
+    FontDialog.Color = FFontColor;
     if (FontDialog.Execute()) ApplyPageFont(FontDialog.Font, FontDialog.Color);
 }
 
@@ -81,7 +81,7 @@ void TTrovGameServerForm::ApplyPageFont(const QFont& Font, std::int32_t Color) {
     // The pages' controls take their parent's font and colour, so they follow; nothing comes
     // from the window's own font.
     PageControl->setFont(OwnFont(Font));
-    PageFontColor = Color;
+    FFontColor = Color;
     const QColor shown = ColorToQColor(Color);
     QPalette palette = PageControl->palette();
     // Disabled controls keep their greyed text.
@@ -96,7 +96,7 @@ void TTrovGameServerForm::ApplyPageFont(const QFont& Font, std::int32_t Color) {
 }
 
 void TTrovGameServerForm::MItem_StartUpClick(QObject*) {
-    ToggleStartupEntry(MItem_StartUp, StartupDir + kTitle + kShortcutExtension, programFile_,
+    ToggleStartupEntry(MItem_StartUp, StartupDir + kTitle + kShortcutExtension, FProgramFile,
                        ExePath, "Start up is disabled.");
 }
 
@@ -137,12 +137,12 @@ void TTrovGameServerForm::L_PItem_CopyClick(QObject*) {
 }
 
 void TTrovGameServerForm::G_PItem_SelAllClick(QObject*) {
-    if (PopupGrid) GridSelectAll(PopupGrid, false);
+    if (FPopupGrid) GridSelectAll(FPopupGrid, false);
 }
 
 void TTrovGameServerForm::G_PItem_CopyClick(QObject*) {
     std::string unused;
-    if (PopupGrid) CopyGridSelection(PopupGrid, ColumnDiv, unused, false);
+    if (FPopupGrid) CopyGridSelection(FPopupGrid, ColumnDiv, unused, false);
 }
 
 void TTrovGameServerForm::PageControlChange(QObject*) {

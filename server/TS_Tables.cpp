@@ -128,27 +128,27 @@ std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fa
 // The random values lie from the lower bound up to below the upper one: the maximum entered is
 // passed one higher so that it can be drawn too.
 void TTrovGameServerForm::Button_MarcketRandClick(QObject*) {
-    game_->SetRandomMarket(static_cast<std::uint8_t>(SpinEdit_MarcketMin->Value()),
+    FGame->SetRandomMarket(static_cast<std::uint8_t>(SpinEdit_MarcketMin->Value()),
                            static_cast<std::uint8_t>(SpinEdit_MarcketMax->Value() + 1));
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_Marcket);
 }
 
 void TTrovGameServerForm::Button_FirstRandClick(QObject*) {
-    game_->SetRandomFirstValues(static_cast<std::uint8_t>(SpinEdit_FirstMin->Value()),
+    FGame->SetRandomFirstValues(static_cast<std::uint8_t>(SpinEdit_FirstMin->Value()),
                                 static_cast<std::uint8_t>(SpinEdit_FirstMax->Value() + 1));
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_First);
 }
 
 void TTrovGameServerForm::Button_MarcketDefClick(QObject*) {
-    game_->SetDefaultMarket(4);
+    FGame->SetDefaultMarket(4);
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_Marcket);
 }
 
 void TTrovGameServerForm::Button_FirstDefClick(QObject*) {
-    game_->SetDefaultFirstValues();
+    FGame->SetDefaultFirstValues();
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_First);
 }
@@ -239,7 +239,7 @@ void TTrovGameServerForm::StringGrid_MarcketExit(QObject*) {
 }
 
 void TTrovGameServerForm::InitTables() {
-    const int weeks = game_->FFinalTurn;
+    const int weeks = FGame->FFinalTurn;
     StringGrid_Game->SetRowCount(38);
     for (int row = 0; row < 38; ++row) StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
 
@@ -260,7 +260,7 @@ void TTrovGameServerForm::InitTables() {
 }
 
 void TTrovGameServerForm::ShowInitialValues() {
-    const TTrovGame& g = *game_;
+    const TTrovGame& g = *FGame;
     {
         THeldUpdate hold(StringGrid_Marcket);
         for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
@@ -273,7 +273,7 @@ void TTrovGameServerForm::ShowInitialValues() {
 }
 
 void TTrovGameServerForm::ReadInitialValues() {
-    TTrovGame& g = *game_;
+    TTrovGame& g = *FGame;
     for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
         g.Market[row - 1] = CellByte(StringGrid_Marcket, 1, row, 8);
     for (int row = 0; row < 30; ++row)
@@ -283,15 +283,15 @@ void TTrovGameServerForm::ReadInitialValues() {
 }
 
 void TTrovGameServerForm::ShowHistory() {
-    const TTrovGame& g = *game_;
+    const TTrovGame& g = *FGame;
     const int weeks = g.FFinalTurn;
     TStringGrid* grid = StringGrid_Game;
     grid->SetColCount(weeks + 1);
     // Cells that something else wrote since, or another font: every week is written and measured
     // again.
-    if (grid->ContentVersion() != shownVersion_ || grid->font() != shownFont_ ||
-        shownWeeks_.size() != std::size_t(weeks) + 1)
-        shownWeeks_.assign(std::size_t(weeks) + 1, TShownWeek{});
+    if (grid->ContentVersion() != FShownVersion || grid->font() != FShownFont ||
+        FShownWeeks.size() != std::size_t(weeks) + 1)
+        FShownWeeks.assign(std::size_t(weeks) + 1, TShownWeek{});
     THeldUpdate hold(grid);
     FitHeadingColumn(grid, "Delay");
     for (int col = 1; col <= weeks; ++col) {
@@ -303,7 +303,7 @@ void TTrovGameServerForm::ShowHistory() {
                 if (r.quantity) values += static_cast<char>((g.*r.quantity)[w]);
                 if (r.money) values += std::to_string((g.*r.money)[w]) + ';';
             }
-        TShownWeek& shown = shownWeeks_[std::size_t(col)];
+        TShownWeek& shown = FShownWeeks[std::size_t(col)];
         if (shown.Values != values) {
             int widest = grid->TextWidth(grid->Cells(col, 0)); // the week's number
             for (int row = 1; row < 38; ++row) {
@@ -324,13 +324,13 @@ void TTrovGameServerForm::ShowHistory() {
         // does.
         if (shown.Widest > grid->DefaultColWidth()) grid->SetColWidths(col, shown.Widest + 1);
     }
-    shownVersion_ = grid->ContentVersion();
-    shownFont_ = grid->font();
+    FShownVersion = grid->ContentVersion();
+    FShownFont = grid->font();
 }
 
 void TTrovGameServerForm::ShowTotals() {
-    const int weeks = game_->FFinalTurn;
-    if (game_->FTurn < weeks) return;
+    const int weeks = FGame->FFinalTurn;
+    if (FGame->FTurn < weeks) return;
     {
         THeldUpdate hold(StringGrid_Game);
         // After the heading column and the weeks' columns come "Average" and "Total  ".
@@ -368,12 +368,12 @@ void TTrovGameServerForm::MItem_WriteClick(QObject*) {
     std::string text;
     try {
         std::vector<std::string> items = {
-            "[" + game_->FGroupName + "] - " + std::to_string(game_->FFinalTurn) +
+            "[" + FGame->FGroupName + "] - " + std::to_string(FGame->FFinalTurn) +
                 "Week: Game Result " + FormatDateTime("(yyyy-mm/dd hh:nn:ss)", Now()),
             ""};
-        GridSelectAll(PopupGrid, true);
+        GridSelectAll(FPopupGrid, true);
         std::string table;
-        CopyGridSelection(PopupGrid, ColumnDiv, table, true);
+        CopyGridSelection(FPopupGrid, ColumnDiv, table, true);
         items.push_back(table);
         text = JoinLines(items);
     } catch (...) {
