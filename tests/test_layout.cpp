@@ -7,6 +7,7 @@
 // manager (openbox) before the application connects, and ends them after; without them the
 // cases are skipped.
 #include "client/TC_Main.h"
+#include "platform/ListView.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
 #include "platform/SpinEdit.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -325,6 +327,24 @@ void CheckLabelsApart(const std::vector<const QLabel*>& labels, const std::strin
         }
 }
 
+// Every column's caption in the list's heading, in the room that the heading leaves it before
+// it cuts the caption short with an ellipsis.
+void CheckListHeadings(const platform::TListView* list, const std::string& where) {
+    const QHeaderView* header = list->horizontalHeader();
+    for (int c = 0; c < list->ColumnCount(); ++c) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.section = c;
+        option.text = QString::fromStdString(list->Column(c)->Caption());
+        option.rect = QRect(0, 0, header->sectionSize(c), header->height());
+        option.textAlignment = header->defaultAlignment();
+        const QRect room = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+        EXPECT_GE(room.width(), header->fontMetrics().horizontalAdvance(option.text))
+            << where << ": " << list->objectName().toStdString() << " heading \""
+            << option.text.toStdString() << "\" is cut in its " << header->sectionSize(c) << " px";
+    }
+}
+
 void CheckVisibleTexts(QWidget* window, const std::string& where) {
     for (const QLabel* label : window->findChildren<QLabel*>())
         if (label->isVisible()) CheckLabel(label, where);
@@ -421,6 +441,7 @@ TEST(Layout, ServerWindowKeepsNeighbouringTextsApart) {
     ScriptedDialogs dialogs;
     TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
     ShowFramed(form, QSize(848, 554));
+    CheckListHeadings(form.ListView_Connect, "opening");
     form.SpinEdit_FinalTurn->SetValue(99);
     form.SpinEdit_Exit(form.SpinEdit_FinalTurn);
 
@@ -462,6 +483,7 @@ TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningAndItsSmallestSize) {
     TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
     ShowFramed(form, QSize(688, 554));
     CheckEveryPage(form, form.PageControl, "disconnected", "client-disconnected");
+    CheckListHeadings(form.ListView_History, "opening");
 
     // A week of a game with the widest numbers, every role taken and decided.
     form.FState = csPlaying;
