@@ -72,12 +72,13 @@ protected:
         return widths;
     }
     // Without a stored width a column starts at its design width, or at what its caption and the
-    // texts it usually shows (wish words, an address, a port, a time) need in the list's face.
+    // texts it usually shows (a name, wish words, an address, a port, a time) need in the list's
+    // face.
     std::vector<int> StartWidths() const {
         const std::vector<std::string> usual[] = {
-            {},        {"UnKnown", "Factory", "Distributor", "Wholesaler", "Retailer"},
-            {},        {"255.255.255.255"},
-            {"65535"}, {"30/12/2099 23:59:59"}};
+            {"Client A"}, {"UnKnown", "Factory", "Distributor", "Wholesaler", "Retailer"},
+            {},           {"255.255.255.255"},
+            {"65535"},    {"30/12/2099 23:59:59"}};
         const int design[] = {100, 80, 100, 140, 60, 120};
         std::vector<int> widths;
         for (int c = 0; c < 6; ++c)
