@@ -1,7 +1,9 @@
-// What people see: both windows at their opening size, every page, in a real X server with a
-// window manager (the frame takes its share of the outer size, and the desktop's fonts are
-// used), with every text that the game writes into them at its widest. No visible label,
-// heading, button caption or table cell may need more room than it has.
+// What people see: both windows at their opening and their smallest size, every page, in a real
+// X server with a window manager (the frame takes its share of the outer size, and the desktop's
+// fonts are used), with every text that the game writes into them at its widest. No visible
+// label, heading, button caption or table cell may need more room than it has (a page that
+// scrolls shows what lies beyond its view when scrolled to it), and texts side by side stay
+// apart.
 //
 // The test program starts its own X server (Xvfb, on a display it picks itself) and window
 // manager (openbox) before the application connects, and ends them after; without them the
@@ -431,6 +433,23 @@ TEST(Layout, ServerWindowHoldsEveryTextAtItsOpeningSize) {
     ASSERT_TRUE(WaitUntil([&] { return game.FState == gsFinished; }));
     form.UpdateDisplay();
     CheckEveryPage(form, form.PageControl, "finished", "server-finished");
+}
+
+// The server window allows 640x480 too: there every text is whole as well, where a page scrolls.
+TEST(Layout, ServerWindowHoldsEveryTextAtItsSmallestSize) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
+    ShowFramed(form, QSize(848, 554));
+    const QSize size = form.minimumSize();
+    form.resize(size);
+    ASSERT_TRUE(WaitUntil([&] { return form.size() == size; }));
+    CheckEveryPage(form, form.PageControl, "smallest size, preparing", "server-smallest-preparing");
+    for (auto& role : form.Roles) role.Owner->SetItemIndex(1);
+    form.Button_StartClick(nullptr);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    CheckEveryPage(form, form.PageControl, "smallest size, running", "server-smallest-running");
 }
 
 // Texts side by side stay apart: the Manual Operation page's four input labels when every role
