@@ -210,6 +210,7 @@ void TCustomWinSocket::Reset() {
     overflow_ = false;
     stallCheck_ = false;
     peerEnded_ = false;
+    endedByPeer_ = false;
     received_.clear();
     out_.clear();
     outHead_ = 0;
@@ -556,6 +557,7 @@ void TCustomWinSocket::PeerEnded(Ending how) {
 // event and no Later of its owner waits.
 void TCustomWinSocket::EndAfterPeer() {
     if (state_ != State::Connected || !peerEnded_ || readNoticePending_ || laters_ > 0) return;
+    endedByPeer_ = true;
     End(peerEnding_);
 }
 

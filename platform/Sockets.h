@@ -118,6 +118,9 @@ public:
     void SendStatus(const std::string& key, const std::string& bytes) override;
     // True from the connect event until the connection ends (false in the disconnect event).
     bool Connected() const override { return state_ == State::Connected; }
+    // Once ended: whether the peer ended the connection (ended its sending, or was lost), not
+    // a Close or an error on this side.
+    bool EndedByPeer() const { return endedByPeer_; }
     // Takes every byte received so far, up to the owner's HeldInput (empty when none, or when
     // not connected).
     std::string ReceiveText();
@@ -192,8 +195,9 @@ private:
     int laters_ = 0;          // Later calls waiting to run
     bool readNoticePending_ = false;
     bool overflow_ = false;
-    bool stallCheck_ = false; // a check of output not taken is due
-    bool peerEnded_ = false;  // the peer has ended its sending, or is gone (peerEnding_ Abort)
+    bool stallCheck_ = false;  // a check of output not taken is due
+    bool peerEnded_ = false;   // the peer has ended its sending, or is gone (peerEnding_ Abort)
+    bool endedByPeer_ = false; // the connection ended at the peer's end (EndAfterPeer)
     Ending peerEnding_ = Ending::Graceful;
     bool released_ = false;
     bool releaseTimer_ = false;
