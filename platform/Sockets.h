@@ -265,10 +265,12 @@ private:
     TSocketNotifyEvent HostNameEvent() const override { return OnClientHostName; }
     void Opened(TCustomWinSocket* socket) override;
     void Closing(TCustomWinSocket* socket) override;
+    void AcceptReady();
     void Accept(int fd);
-    void AcceptErrorNotice(int qtError, const QString& text);
+    void AcceptErrorNotice(int code);
 
     QTcpServer* server_;
+    QSocketNotifier* acceptNotifier_ = nullptr; // while listening
     int port_ = 0;
     bool active_ = false;
     std::vector<TCustomWinSocket*> connections_;

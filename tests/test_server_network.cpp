@@ -561,6 +561,7 @@ TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
 TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
     const std::size_t limit = 64;
     auto peer = Join("Flood", "Ft");
+    Admit("Flood");
     int depth = 0, deepest = 0;
     std::string flood;
     for (std::size_t i = 0; i < limit + 3; ++i) flood += "TC_SM:Ft:Sv:m" + std::to_string(i) + "\t";
