@@ -262,6 +262,7 @@ void TCustomWinSocket::Reset() {
     received_.clear();
     out_.clear();
     outHead_ = 0;
+    writeFull_ = false;
     queued_ = 0;
     status_.clear();
     statusEnd_ = -1;
@@ -415,7 +416,9 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
     if (peerEnded_ && peerEnding_ == Ending::Abort) return;
     out_ += bytes;
     queued_ += static_cast<qint64>(bytes.size());
-    if (Unsent() > kWriteOutAt)
+    // Once the system has taken all it can, the write notifier tells when it takes more:
+    // meanwhile each send only queues (a peer that does not read costs no call per send).
+    if (Unsent() > kWriteOutAt && !writeFull_)
         WriteOut();
     else
         writeNotifier_->setEnabled(true); // written at the next turn of the event loop
@@ -446,7 +449,8 @@ void TCustomWinSocket::WriteOut() {
         Failed(error);
         return;
     }
-    writeNotifier_->setEnabled(Unsent() > 0);
+    writeFull_ = Unsent() > 0;
+    writeNotifier_->setEnabled(writeFull_);
 }
 
 void TCustomWinSocket::SendStatus(const std::string& key, const std::string& bytes) {

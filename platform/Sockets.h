@@ -204,6 +204,7 @@ private:
     std::string received_;
     std::string out_; // output from outHead_ on not yet taken by the system
     std::size_t outHead_ = 0;
+    bool writeFull_ = false; // the system took no more at the last write
     std::string remoteAddress_;
     int remotePort_ = 0;
     bool hostAsked_ = false;
