@@ -169,15 +169,16 @@ public:
         else
             CloseNow(fd, std::move(out));
     }
-    // Closes every lingering socket at once (the descriptors are needed).
+    // Closes every lingering socket at once (the descriptors are needed): the descriptors
+    // first, then the objects.
     static void CloseAll() {
-        for (TLinger* linger : std::vector<TLinger*>(All())) delete linger;
+        const std::vector<TLinger*> all = std::exchange(All(), {});
+        for (TLinger* linger : all) linger->CloseSocket();
+        for (TLinger* linger : all) delete linger;
     }
     ~TLinger() override {
         std::erase(All(), this);
-        read_.setEnabled(false);
-        write_.setEnabled(false);
-        ::close(fd_);
+        CloseSocket();
     }
 
 private:
@@ -216,6 +217,11 @@ private:
         read_.setEnabled(false);
         write_.setEnabled(false);
         deleteLater();
+    }
+    void CloseSocket() {
+        read_.setEnabled(false);
+        write_.setEnabled(false);
+        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     }
 
     int fd_;
