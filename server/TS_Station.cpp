@@ -106,10 +106,12 @@ void TStation::Take(bool ending) {
 void TStation::HandleLines() {
     ++handling_;
     int handled = 0;
+    std::size_t bytes = 0;
     while (HasLines()) {
-        if (handled == LinesPerTurn && link_->Connected()) break;
+        if ((handled == LinesPerTurn || bytes >= BytesPerTurn) && link_->Connected()) break;
         const std::string line = TakeLine();
         ++handled;
+        bytes += line.size();
         try {
             handleLine_(line);
         } catch (...) {

@@ -43,8 +43,10 @@ public:
     // held past it are framed at once.
     static constexpr std::size_t MaxUnterminated = 64 * 1024;
     // Lines of one station handled in one turn of the event loop, so that the other stations
-    // are served and output is written in between.
+    // are served and output is written in between: this many, or fewer long ones that reach
+    // BytesPerTurn (each long line of chat is as much output).
     static constexpr int LinesPerTurn = 16;
+    static constexpr std::size_t BytesPerTurn = 8 * 1024;
 
     // A station without a connection: a record only; its input does nothing.
     TStation() = default;
