@@ -269,7 +269,6 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     const auto cursors = Cursors();
 
     auto* statusBox = Named(new QGroupBox("Status"), "GroupBox_Input");
-    auto* statusRow = new QHBoxLayout(statusBox);
     for (int i = 0; i < 4; ++i) {
         auto c = Column(i);
         const std::string code = RoleCode(i);
@@ -292,7 +291,6 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         c.Input =
             NewLabel(name("Label", "Input").c_str(),
                      (std::string(RoleWord(i)) + " : Notyet").c_str(), "Other players status");
-        statusRow->addWidget(c.Input);
 
         const int col = GridColumn(i);
         const int span = GridSpan(i);
@@ -303,6 +301,7 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         grid->addWidget(c.OrderButton, 6, col);
     }
     grid->addWidget(Label_Marcket, 0, 8);
+    PlaceInputLabels(statusBox);
     for (int c = 0; c < 9; c += 2) grid->setColumnStretch(c, 1);
 
     return PageControl->AddPage("Manual Operation", "TabSheet_Input",
