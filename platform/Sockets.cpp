@@ -1,4 +1,5 @@
 #include "platform/Sockets.h"
+#include "platform/SocketsTestHooks.h"
 
 #include "platform/SjisText.h"
 
