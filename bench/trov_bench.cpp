@@ -19,6 +19,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
@@ -26,7 +28,11 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <random>
+#include <signal.h>
+#include <spawn.h>
+#include <sstream>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <thread>
 #include <tuple>
 #include <unistd.h>
@@ -45,7 +51,7 @@ Clock::time_point gStartedAt;     // when the window's game was last started
 struct Options {
     int stations = 1000, weeks = 99, idleWeeks = 10, deadline = 0, spinMs = 2, garbageMs = 50;
     bool load = false;
-    std::string measures = "1234567", attacks = "abcdefg";
+    std::string measures = "1234567", attacks = "abcdefghi";
 };
 
 double Ms(Clock::time_point from, Clock::time_point to = Clock::now()) {
@@ -253,6 +259,11 @@ struct EchoServer {
 struct Crowd {
     int port = 0, garbageMs = 50, chatFd = -1, burstFd = -1;
     std::vector<int> idle, deaf, garbage;
+    // Named stations that never read and stream 2 KB chats to themselves, and when (ms after
+    // the attack began) the window closed each (-1: not closed).
+    std::vector<int> streamers;
+    std::vector<double> streamerClosed;
+    Clock::time_point began = Clock::now();
     std::atomic<bool> go{false}, fire{false}, stop{false}, chatOver{false};
     std::atomic<long> chatSent{0};
     long garbageSent = 0, reconnects = 0, burstBytes = -1;
@@ -261,12 +272,17 @@ struct Crowd {
     void Finish() {
         stop = true;
         if (thread.joinable()) thread.join();
-        for (auto* set : {&idle, &deaf, &garbage}) CloseAll(*set);
+        for (auto* set : {&idle, &deaf, &garbage, &streamers}) CloseAll(*set);
         for (int fd : {chatFd, burstFd})
             if (fd >= 0) close(fd);
     }
     static std::string Garbage(std::minstd_rand& rng) {
         std::string s;
+        if (rng() % 4 == 0) { // a long line of an unknown code
+            s = "TC_Zq:";
+            for (unsigned n = 1024 + rng() % 3072; n > 0; --n) s += "abcdefghij"[rng() % 10];
+            return s + "\t";
+        }
         if (rng() % 2) {
             for (unsigned n = 1 + rng() % 48; n > 0; --n) s += static_cast<char>(rng() % 256);
             return s;
@@ -281,6 +297,8 @@ struct Crowd {
         Clock::time_point chatStart{}, chatNext{};
         std::string burst;
         for (int i = 0; i < 3000; ++i) burst += "TC_XX:a\t";
+        const std::string chat = "TC_SM:Ft:Ft:" + std::string(2000, 'c') + "\t";
+        streamerClosed.assign(streamers.size(), -1);
         for (std::vector<pollfd> polls; !stop && LeftMs() > 0; polls.clear()) {
             for (int fd : garbage) polls.push_back({fd, POLLIN, 0});
             poll(polls.data(), polls.size(), 1);
@@ -301,6 +319,13 @@ struct Crowd {
                 chatOver = Ms(chatStart, now) >= 2000;
                 for (; chatSent < 2000 && !chatOver && now >= chatNext; ++chatSent, chatNext += 1ms)
                     if (!SendAll(chatFd, "TC_SM:Ft:Sv:text\t")) break;
+            }
+            for (std::size_t i = 0; i < streamers.size(); ++i) { // as fast as the window takes
+                if (streamerClosed[i] >= 0) continue;
+                const ssize_t n =
+                    send(streamers[i], chat.data(), chat.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+                    streamerClosed[i] = Ms(began, now);
             }
             if (fire && burstFd >= 0 && burstBytes < 0) // one send: the buffer holds it all
                 burstBytes = send(burstFd, burst.data(), burst.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -775,9 +800,133 @@ void ChatStreamCheck() {
                 distributor, other, seen.boxes);
 }
 
+// (i) The window in a child process whose descriptors are limited to `limit`: 1063 stations
+// each send a bad line and never read nor close (every close of the window would linger), about
+// 118 a second, for 9 s at most, held 3 s more. Meanwhile a new station joins each second (5 s at
+// most for its welcome). Gives the child's CPU over the attack and the welcomes' waits.
+void DescriptorCheck(int limit) {
+    char name[32];
+    std::snprintf(name, sizeof name, "(i) descriptors %d", limit);
+    int toChild[2], fromChild[2];
+    if (pipe2(toChild, O_CLOEXEC) != 0 || pipe2(fromChild, O_CLOEXEC) != 0)
+        return (void)std::printf("%-23s no pipe\n", name);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_adddup2(&files, toChild[0], 0);
+    posix_spawn_file_actions_adddup2(&files, fromChild[1], 1);
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string arg = "--serve-limit=" + std::to_string(limit);
+    char* argv[] = {const_cast<char*>(self.c_str()), const_cast<char*>(arg.c_str()), nullptr};
+    pid_t child = -1;
+    const int spawned = posix_spawn(&child, self.c_str(), &files, nullptr, argv, environ);
+    posix_spawn_file_actions_destroy(&files);
+    close(toChild[0]), close(fromChild[1]);
+    FILE* out = fdopen(fromChild[0], "r");
+    int port = 0;
+    char line[512] = "";
+    if (spawned != 0 || !out || !std::fgets(line, sizeof line, out) ||
+        std::sscanf(line, "port %d", &port) != 1) {
+        std::printf("%-23s the child did not start\n", name);
+        close(toChild[1]);
+        if (out) std::fclose(out);
+        if (child > 0) kill(child, SIGKILL), waitpid(child, nullptr, 0);
+        return;
+    }
+    auto cpu = [&] { // the child's CPU seconds
+        std::ifstream stat("/proc/" + std::to_string(child) + "/stat");
+        std::string all((std::istreambuf_iterator<char>(stat)), {});
+        std::istringstream rest(all.substr(all.rfind(')') + 2));
+        std::string field;
+        long ticks = 0;
+        for (int i = 3; i <= 15 && rest >> field; ++i)
+            if (i >= 14) ticks += std::atol(field.c_str());
+        return double(ticks) / double(sysconf(_SC_CLK_TCK));
+    };
+    std::atomic<bool> attacking{true};
+    std::vector<double> waits;
+    int missed = 0;
+    std::thread probes([&] {
+        for (int k = 0; k < 30 && attacking && LeftMs() > 0; ++k) {
+            const auto next = Clock::now() + 1s;
+            Peer p;
+            const double ms = Join(p, port, "probe-" + std::to_string(k), "UK", 5000);
+            ms < 0 ? ++missed : (waits.push_back(ms), 0);
+            if (p.fd >= 0) close(p.fd);
+            std::this_thread::sleep_until(std::min(next, gDeadline));
+        }
+    });
+    const double cpu0 = cpu();
+    const auto t0 = Clock::now();
+    std::vector<int> bad;
+    for (int i = 0; i < 1063 && Ms(t0) < 9000 && LeftMs() > 0; ++i) {
+        const int fd = ConnectTo(port, 200);
+        if (fd >= 0 && SendAll(fd, "TC_PN;x\t"))
+            bad.push_back(fd);
+        else if (fd >= 0)
+            close(fd);
+        std::this_thread::sleep_until(
+            std::min(gDeadline, t0 + std::chrono::microseconds(8470 * (i + 1))));
+    }
+    SleepMs(3000);
+    const double secs = Ms(t0) / 1000, cores = (cpu() - cpu0) / secs;
+    attacking = false;
+    probes.join();
+    const std::size_t attackers = bad.size();
+    CloseAll(bad);
+    close(toChild[1]); // the child ends and says what boxes it saw
+    std::string boxes = std::fgets(line, sizeof line, out) ? line : "";
+    if (!boxes.empty() && boxes.back() == '\n') boxes.pop_back();
+    std::fclose(out);
+    int status = 0;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) == 0; ++i) SleepMs(50);
+    if (waitpid(child, &status, WNOHANG) == 0) kill(child, SIGKILL), waitpid(child, &status, 0);
+    const Figures w = Summarize(waits);
+    std::printf("%-23s %zu bad-line stations in %.1f s: server CPU %.2f core; new stations "
+                "welcomed %zu of %zu, wait p50/max %s/%s ms; %s\n",
+                name, attackers, secs, cores, waits.size(), waits.size() + missed,
+                Fmt(w.p50).c_str(), Fmt(w.max).c_str(), boxes.c_str());
+}
+
+// The window of DescriptorCheck, in the child: listens, tells its port, and runs until its
+// input ends; then says what boxes it saw.
+int Serve(int limit) {
+    rlimit files{};
+    getrlimit(RLIMIT_NOFILE, &files);
+    files.rlim_cur = static_cast<rlim_t>(limit);
+    setrlimit(RLIMIT_NOFILE, &files);
+    int argc = 1;
+    char arg0[] = "trov_bench";
+    char* argv[] = {arg0, nullptr};
+    PreferPlainEventLoop();
+    TApplication app(argc, argv);
+    Gui gui;
+    gGui = &gui;
+    qputenv("XDG_CONFIG_HOME", gui.dir.path().toUtf8());
+    SetDialogs(&gui.dialogs);
+    SetBeepHandler([] {});
+    const int port = NewServer(10, true);
+    std::printf("port %d\n", port);
+    std::fflush(stdout);
+    QSocketNotifier input(0, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, [&] {
+        char c;
+        if (read(0, &c, 1) <= 0) app.quit();
+    });
+    QTimer::singleShot(120000, &app, &QCoreApplication::quit);
+    app.exec();
+    std::printf("boxes %d%s%s\n", gui.dialogs.seen.boxes,
+                gui.dialogs.seen.other.empty() ? "" : ", first: ", gui.dialogs.seen.other.c_str());
+    std::fflush(stdout);
+    gui.form.reset();
+    SetDialogs(nullptr);
+    return 0;
+}
+
 void LoadCheck(const Options& o) {
-    const char* const names[] = {"none (base)",    "(a) idle",       "(b) garbage",
-                                 "(c) never read", "(d) chat flood", "(e) burst"};
+    const char* const names[] = {"none (base)",       "(a) idle",       "(b) garbage",
+                                 "(c) never read",    "(d) chat flood", "(e) burst",
+                                 "(h) chat streamers"};
+    const char letters[] = "abcdeh";
     std::printf("load check: %d-week games; (a) %d idle connections; (b) one item per %d ms "
                 "from each of 100 garbage senders (bench/README.md tells the rest)\n",
                 o.weeks, o.stations, o.garbageMs);
@@ -787,15 +936,21 @@ void LoadCheck(const Options& o) {
     double base = -1;
     // The budget of each game leaves time for the checks (f) and (g) that follow.
     const int later = (o.attacks.find('f') != std::string::npos ? 34000 : 0) +
-                      (o.attacks.find('g') != std::string::npos ? 5000 : 0);
-    for (int s = 0; s < 6 && LeftMs() > 0; ++s) {
-        if (s > 0 && o.attacks.find(char('a' + s - 1)) == std::string::npos) continue;
+                      (o.attacks.find('g') != std::string::npos ? 5000 : 0) +
+                      (o.attacks.find('i') != std::string::npos ? 40000 : 0);
+    for (int s = 0; s < 7 && LeftMs() > 0; ++s) {
+        if (s > 0 && o.attacks.find(letters[s - 1]) == std::string::npos) continue;
         const int port = OnGui([&] { return NewServer(o.weeks, true); });
         Crowd crowd;
         crowd.port = port;
         crowd.garbageMs = o.garbageMs;
-        if (s == 1) crowd.idle = ConnectMany(port, o.stations, taken);
-        for (int i = 0; s == 2 && i < 100; ++i) crowd.garbage.push_back(ConnectTo(port));
+        if (s == 1 || s == 6) crowd.idle = ConnectMany(port, o.stations, taken);
+        for (int i = 0; (s == 2 || s == 6) && i < 100; ++i)
+            crowd.garbage.push_back(ConnectTo(port));
+        for (int i = 0; s == 6 && i < 10; ++i) {
+            crowd.streamers.push_back(ConnectTo(port, 2000, 4096));
+            SendAll(crowd.streamers.back(), "TC_PN:stream-" + std::to_string(i) + "\tTC_PT:Ft\t");
+        }
         for (int i = 0; s == 3 && i < 10; ++i) {
             crowd.deaf.push_back(ConnectTo(port, 2000, 4096));
             SendAll(crowd.deaf.back(), "TC_PN:deaf-" + std::to_string(i) + "\tTC_PT:Ft\t");
@@ -804,6 +959,7 @@ void LoadCheck(const Options& o) {
         // Only a named station's messages reach the game master.
         if (crowd.chatFd >= 0) SendAll(crowd.chatFd, "TC_PN:chatter\tTC_PT:Ft\t");
         crowd.burstFd = s == 5 ? ConnectTo(port, 2000, 0, 1 << 16) : -1;
+        crowd.began = Clock::now();
         crowd.thread = std::thread([&crowd] { crowd.Run(); });
         SleepMs(300); // the attack is under way before the players come
         double welcome = -2;
@@ -823,10 +979,13 @@ void LoadCheck(const Options& o) {
         };
         const GameRun run =
             Game(port, o.weeks, false, eachWeek,
-                 In(std::min(20000, std::max(1000, LeftMs() - later) / (6 - s))), played);
+                 In(std::min(20000, std::max(1000, LeftMs() - later) / (7 - s))), played);
         if (welcome == -2) probe();
         for (int i = 0; s == 4 && i < 300 && crowd.chatSent < 2000 && !crowd.chatOver; ++i)
             SleepMs(10);
+        // The chat streamers are given 8 s from the start of the attack to be closed.
+        for (const auto until = In(int(8000 - Ms(crowd.began))); s == 6 && Clock::now() < until;)
+            SleepMs(50);
         crowd.Finish();
         const BenchDialogs::Counts seen = DropServer();
         base = s == 0 ? run.ms : base;
@@ -841,6 +1000,16 @@ void LoadCheck(const Options& o) {
                     ", deepest nesting " + n(seen.deepest) + " (" + n(seen.stackKb) +
                     " KiB of stack)";
         if (s == 5) what += "; burst bytes sent in one call " + n(crowd.burstBytes);
+        if (s == 6) {
+            std::vector<double> closed;
+            for (double ms : crowd.streamerClosed)
+                if (ms >= 0) closed.push_back(ms / 1000);
+            std::sort(closed.begin(), closed.end());
+            what += "; chat streamers closed " + n(long(closed.size())) + " of " +
+                    n(long(crowd.streamerClosed.size()));
+            if (!closed.empty())
+                what += " (after " + Fmt(closed.front()) + "-" + Fmt(closed.back()) + " s)";
+        }
         if (!seen.other.empty()) what += "; other box: " + seen.other;
         const Figures r = Summarize(run.rtt);
         std::printf(
@@ -853,6 +1022,8 @@ void LoadCheck(const Options& o) {
     for (bool wishes : {false, true})
         if (o.attacks.find('f') != std::string::npos && LeftMs() > 0) SlowPlayerCheck(wishes);
     if (o.attacks.find('g') != std::string::npos && LeftMs() > 0) ChatStreamCheck();
+    for (int limit : {128, 1024})
+        if (o.attacks.find('i') != std::string::npos && LeftMs() > 0) DescriptorCheck(limit);
     std::fflush(stdout);
 }
 
@@ -882,9 +1053,13 @@ bool Parse(int argc, char** argv, Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strncmp(argv[1], "--serve-limit=", 14) == 0) {
+        gDeadline = Clock::now() + 150s;
+        return Serve(std::clamp(std::atoi(argv[1] + 14), 32, 1 << 20));
+    }
     Options o;
     if (!Parse(argc, argv, o)) return 2;
-    if (o.deadline == 0) o.deadline = o.load ? 180 : 120;
+    if (o.deadline == 0) o.deadline = o.load ? 240 : 120;
     std::signal(SIGPIPE, SIG_IGN);
     rlimit files{};
     if (getrlimit(RLIMIT_NOFILE, &files) == 0)

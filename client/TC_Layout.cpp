@@ -147,7 +147,6 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
     const char* orderCaptions[] = {"Order", "Order ", "Order ", "Order"};
 
     GroupBox_Input = Named(new QGroupBox("Other players"), "GroupBox_Input");
-    auto* inputRow = new QGridLayout(GroupBox_Input);
     auto* grid = new QGridLayout(GroupBox_Game);
     for (int i = 0; i < 4; ++i) {
         auto c = Column(i);
@@ -163,7 +162,6 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
             NewButton("Button_" + code + "Order", "OK", "Push OK when you decide.", true);
         c.Input =
             NewLabel("Label_" + code + "Input", (std::string(RoleWord(i)) + " : Notyet").c_str());
-        inputRow->addWidget(c.Input, i / 2, i % 2);
 
         const int col = GridColumn(i);
         const int span = GridSpan(i);
@@ -174,6 +172,7 @@ QWidget* TTrovGameClientForm::CreateStatusPage() {
         grid->addWidget(c.OrderButton, 6, col, Qt::AlignLeft);
     }
     grid->addWidget(Label_Marcket, 0, 8, Qt::AlignHCenter);
+    PlaceInputLabels(GroupBox_Input);
     // The four role columns share the width equally; long texts wrap inside their column.
     for (int i = 0; i < 4; ++i) {
         const auto c = Column(i);

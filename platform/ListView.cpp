@@ -247,6 +247,24 @@ TListColumn* TListView::Column(int index) const {
     return columns_[index].get();
 }
 
+int TListView::FittingColumnWidth(int index, const std::vector<std::string>& texts) const {
+    if (!Column(index)) return 0;
+    int width = horizontalHeader()->sectionSizeHint(index);
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    if (index == 0 && checkboxes_) option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    // A grid line takes the last pixel of the cell.
+    const int line = showGrid() ? 1 : 0;
+    for (const std::string& text : texts) {
+        option.text = FromSjis(text);
+        const QSize size =
+            style()->sizeFromContents(QStyle::CT_ItemViewItem, &option, QSize(), this);
+        width = std::max(width, size.width() + line);
+    }
+    return width;
+}
+
 TListItem* TListView::Item(int index) const {
     if (index < 0 || index >= Count()) return nullptr;
     return items_[index].get();

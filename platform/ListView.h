@@ -107,6 +107,9 @@ public:
     TListColumn* AddColumn(const std::string& caption, int width);
     int ColumnCount() const { return int(columns_.size()); }
     TListColumn* Column(int index) const;
+    // The width that column `index` needs to show its caption whole in the heading, and each of
+    // `texts` whole in a cell, in the list's present fonts; 0 outside the columns.
+    int FittingColumnWidth(int index, const std::vector<std::string>& texts = {}) const;
 
     // Items.
     int Count() const { return int(items_.size()); }

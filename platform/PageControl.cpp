@@ -2,6 +2,7 @@
 
 #include "platform/SjisText.h"
 
+#include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -10,6 +11,10 @@ namespace platform {
 
 // A tab bar always has a current tab. "No page" is an extra, hidden tab kept last; selecting it
 // leaves no visible tab selected, and the stack then shows an empty widget.
+//
+// Each page lies in a scroll area of its own, as large as the page control: where the window is
+// made smaller than a page's controls need, the page scrolls instead of squeezing them until
+// their texts are cut.
 
 TPageControl::TPageControl(QWidget* parent)
     : QWidget(parent), tabs_(new QTabBar(this)), stack_(new QStackedWidget(this)),
@@ -35,9 +40,13 @@ TPageControl::TPageControl(QWidget* parent)
 QWidget* TPageControl::AddPage(const std::string& caption) {
     const bool first = pages_.empty();
     auto* page = new QWidget;
+    auto* scroller = new QScrollArea;
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(page);
     const int index = PageCount();
     pages_.push_back(page);
-    stack_->insertWidget(index, page);
+    stack_->insertWidget(index, scroller);
     inCode_ = true;
     tabs_->insertTab(index, FromSjis(caption));
     if (first) tabs_->setCurrentIndex(0);
@@ -83,7 +92,7 @@ void TPageControl::SetActivePageIndex(int index) {
 
 void TPageControl::TabChanged(int tab) {
     const int index = tab >= 0 && tab < PageCount() ? tab : -1;
-    QWidget* shown = index >= 0 ? pages_[index] : empty_;
+    QWidget* shown = index >= 0 ? stack_->widget(index) : empty_;
     if (stack_->currentWidget() == shown) return;
     stack_->setCurrentWidget(shown);
     if (!inCode_)

@@ -12,15 +12,18 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +32,8 @@ namespace {
 // How long a closed connection may take to hand its last bytes to a peer that does not
 // close its end.
 constexpr int kLingerMs = 10000;
+// How long accepting waits when the process has no descriptor left for a new connection.
+constexpr int kAcceptPauseMs = 100;
 // How often a closed connection checks whether a modal box still holds its destruction.
 constexpr int kReleaseRetryMs = 50;
 // Output queued past this is handed to the system at once rather than at the next turn of
@@ -120,16 +125,68 @@ bool WriteTo(int fd, std::string& out, std::size_t& head, int& error) {
     return true;
 }
 
+// Reads and drops what has arrived on a socket: 1 when the peer may send more, 0 when it has
+// ended its sending, -1 when it is gone.
+int DropInput(int fd) {
+    char buf[4096];
+    for (;;) {
+        const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0 || (n < 0 && errno == EINTR)) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 1;
+        return n == 0 ? 0 : -1;
+    }
+}
+
+// Closes a socket at once, after handing the system what it takes of the output at once and
+// dropping what has arrived, so that the close still ends the connection cleanly when it can.
+void CloseNow(int fd, std::string out) {
+    std::size_t head = 0;
+    int error = 0;
+    if (WriteTo(fd, out, head, error) && out.empty()) ::shutdown(fd, SHUT_WR);
+    DropInput(fd);
+    ::close(fd);
+}
+
+// The closes that may linger at a time: an eighth of the descriptors the process may open,
+// so that peers that never end their side cannot take the descriptors new stations need.
+std::size_t LingerBound() {
+    rlimit files{};
+    const rlim_t limit = ::getrlimit(RLIMIT_NOFILE, &files) == 0 ? files.rlim_cur : 1024;
+    return static_cast<std::size_t>(std::clamp<rlim_t>(limit / 8, 4, 1024));
+}
+
 // Lets a closed connection hand its queued bytes to the peer and end cleanly: once everything
 // is written the sending side is shut down (the peer reads the bytes, then the end), and
 // whatever still arrives is read and dropped, so that closing never finds unread bytes (which
 // would reset the connection and could destroy the reply). The socket is closed when the peer
-// has closed too, or after kLingerMs.
+// has closed too, or after kLingerMs. At most LingerBound() closes linger; beyond it, and when
+// the descriptors run out, a close does not wait.
 class TLinger : public QObject {
 public:
+    // Lets the connection's socket go, lingering when the bound allows.
+    static void Close(QObject* parent, int fd, std::string out, bool peerDone) {
+        if (All().size() < LingerBound())
+            new TLinger(parent, fd, std::move(out), peerDone); // deletes itself
+        else
+            CloseNow(fd, std::move(out));
+    }
+    // Closes every lingering socket at once (the descriptors are needed): the descriptors
+    // first, then the objects.
+    static void CloseAll() {
+        const std::vector<TLinger*> all = std::exchange(All(), {});
+        for (TLinger* linger : all) linger->CloseSocket();
+        for (TLinger* linger : all) delete linger;
+    }
+    ~TLinger() override {
+        std::erase(All(), this);
+        CloseSocket();
+    }
+
+private:
     TLinger(QObject* parent, int fd, std::string out, bool peerDone)
         : QObject(parent), fd_(fd), out_(std::move(out)), peerDone_(peerDone),
           read_(fd, QSocketNotifier::Read), write_(fd, QSocketNotifier::Write) {
+        All().push_back(this);
         connect(&read_, &QSocketNotifier::activated, this, [this] { Drain(); });
         connect(&write_, &QSocketNotifier::activated, this, [this] { Write(); });
         QTimer::singleShot(kLingerMs, this, [this] { Finish(); });
@@ -137,13 +194,10 @@ public:
         write_.setEnabled(false);
         Write();
     }
-    ~TLinger() override {
-        read_.setEnabled(false);
-        write_.setEnabled(false);
-        ::close(fd_);
+    static std::vector<TLinger*>& All() {
+        static std::vector<TLinger*> all; // the GUI thread's only
+        return all;
     }
-
-private:
     void Write() {
         int error = 0;
         if (!WriteTo(fd_, out_, head_, error)) return Finish();
@@ -154,21 +208,21 @@ private:
         if (peerDone_) Finish();
     }
     void Drain() {
-        char buf[4096];
-        for (;;) {
-            const ssize_t n = ::recv(fd_, buf, sizeof buf, MSG_DONTWAIT);
-            if (n > 0 || (n < 0 && errno == EINTR)) continue;
-            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-            peerDone_ = true; // ended, or gone
-            read_.setEnabled(false);
-            if (n < 0 || shut_) Finish();
-            return;
-        }
+        const int state = DropInput(fd_);
+        if (state > 0) return;
+        peerDone_ = true; // ended, or gone
+        read_.setEnabled(false);
+        if (state < 0 || shut_) Finish();
     }
     void Finish() {
         read_.setEnabled(false);
         write_.setEnabled(false);
         deleteLater();
+    }
+    void CloseSocket() {
+        read_.setEnabled(false);
+        write_.setEnabled(false);
+        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
     }
 
     int fd_;
@@ -211,9 +265,11 @@ void TCustomWinSocket::Reset() {
     overflow_ = false;
     stallCheck_ = false;
     peerEnded_ = false;
+    endedByPeer_ = false;
     received_.clear();
     out_.clear();
     outHead_ = 0;
+    writeFull_ = false;
     queued_ = 0;
     status_.clear();
     statusEnd_ = -1;
@@ -329,7 +385,7 @@ void TCustomWinSocket::DropSocket(Ending how) {
     out.erase(0, std::exchange(outHead_, 0));
     if (fd < 0) return;
     if (how == Ending::Graceful && !(peerEnded_ && peerEnding_ == Ending::Abort))
-        new TLinger(owner_, fd, std::move(out), peerEnded_); // outlives this object
+        TLinger::Close(owner_, fd, std::move(out), peerEnded_); // outlives this object
     else
         ::close(fd);
 }
@@ -367,7 +423,9 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
     if (peerEnded_ && peerEnding_ == Ending::Abort) return;
     out_ += bytes;
     queued_ += static_cast<qint64>(bytes.size());
-    if (Unsent() > kWriteOutAt)
+    // Once the system has taken all it can, the write notifier tells when it takes more:
+    // meanwhile each send only queues (a peer that does not read costs no call per send).
+    if (Unsent() > kWriteOutAt && !writeFull_)
         WriteOut();
     else
         writeNotifier_->setEnabled(true); // written at the next turn of the event loop
@@ -398,7 +456,8 @@ void TCustomWinSocket::WriteOut() {
         Failed(error);
         return;
     }
-    writeNotifier_->setEnabled(Unsent() > 0);
+    writeFull_ = Unsent() > 0;
+    writeNotifier_->setEnabled(writeFull_);
 }
 
 void TCustomWinSocket::SendStatus(const std::string& key, const std::string& bytes) {
@@ -556,6 +615,7 @@ void TCustomWinSocket::PeerEnded(Ending how) {
 // event and no Later of its owner waits.
 void TCustomWinSocket::EndAfterPeer() {
     if (state_ != State::Connected || !peerEnded_ || readNoticePending_ || laters_ > 0) return;
+    endedByPeer_ = true;
     End(peerEnding_);
 }
 
@@ -615,29 +675,28 @@ void TCustomWinSocket::ErrorNotice(int code, const std::string& text) {
 
 namespace {
 
-// Hands each accepted socket over as it is, without a Qt socket around it.
-class TListener : public QTcpServer {
-public:
-    TListener(QObject* parent, std::function<void(int)> take)
-        : QTcpServer(parent), take_(std::move(take)) {}
+// Connections taken from the listening socket in one turn of the event loop at most.
+constexpr int kAcceptsPerTurn = 256;
 
-protected:
-    void incomingConnection(qintptr fd) override { take_(static_cast<int>(fd)); }
+// Whether an accept failed for want of descriptors or memory, which frees up again.
+bool OutOfResources(int code) {
+    return code == EMFILE || code == ENFILE || code == ENOBUFS || code == ENOMEM;
+}
 
-private:
-    std::function<void(int)> take_;
-};
+// Whether an accept failed only for this one connection (gone before it was taken).
+bool ConnectionLost(int code) {
+    return code == ECONNABORTED || code == EPROTO || code == EPERM || code == ENETDOWN ||
+           code == ENOPROTOOPT || code == EHOSTDOWN || code == ENONET || code == EHOSTUNREACH ||
+           code == EOPNOTSUPP || code == ENETUNREACH;
+}
 
 } // namespace
 
+// Qt listens; the connections are taken from the listening socket here, where a failure for
+// want of descriptors can be told from the others.
 TServerSocket::TServerSocket(QObject* parent)
-    : TAbstractSocket(parent), server_(new TListener(this, [this](int fd) { Accept(fd); })) {
+    : TAbstractSocket(parent), server_(new QTcpServer(this)) {
     server_->setProxy(QNetworkProxy::NoProxy);
-    connect(server_, &QTcpServer::acceptError, this, [this](QAbstractSocket::SocketError error) {
-        QMetaObject::invokeMethod(
-            this, [this, error, text = server_->errorString()] { AcceptErrorNotice(error, text); },
-            Qt::QueuedConnection);
-    });
 }
 
 TServerSocket::~TServerSocket() {
@@ -659,10 +718,18 @@ void TServerSocket::SetActive(bool active) {
             const int code = CodeOf(server_->serverError());
             throw ESocketError(code, eeGeneral, Describe(code, "listen", server_->errorString()));
         }
+        server_->pauseAccepting(); // taken by AcceptReady instead
+        acceptNotifier_ = new QSocketNotifier(static_cast<qintptr>(server_->socketDescriptor()),
+                                              QSocketNotifier::Read, this);
+        connect(acceptNotifier_, &QSocketNotifier::activated, this, [this] { AcceptReady(); });
         active_ = true;
         return;
     }
     active_ = false;
+    if (QSocketNotifier* n = std::exchange(acceptNotifier_, nullptr)) {
+        n->setEnabled(false);
+        n->deleteLater();
+    }
     server_->close();
     // Accepted connections whose connect event has not run yet are dropped unseen.
     for (auto* c : findChildren<TCustomWinSocket*>(Qt::FindDirectChildrenOnly))
@@ -696,11 +763,40 @@ void TServerSocket::Accept(int fd) {
     c->Post([c] { c->ConnectedNotice(); });
 }
 
-void TServerSocket::AcceptErrorNotice(int qtError, const QString& text) {
-    int code = CodeOf(static_cast<QAbstractSocket::SocketError>(qtError));
+// Takes the connections that wait on the listening socket. With no descriptor left, the
+// lingering closes give theirs back and accepting pauses for a moment, rather than failing
+// over and over while nothing frees up.
+void TServerSocket::AcceptReady() {
+    for (int i = 0; i < kAcceptsPerTurn && acceptNotifier_; ++i) {
+        const int fd = ::accept4(static_cast<int>(server_->socketDescriptor()), nullptr, nullptr,
+                                 SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0) {
+            Accept(fd);
+            continue;
+        }
+        const int code = errno;
+        if (code == EINTR || ConnectionLost(code)) continue;
+        if (code == EAGAIN || code == EWOULDBLOCK) return;
+        acceptNotifier_->setEnabled(false);
+        if (!OutOfResources(code)) {
+            // Reported; accepting stays stopped until listening starts again.
+            QMetaObject::invokeMethod(
+                this, [this, code] { AcceptErrorNotice(code); }, Qt::QueuedConnection);
+            return;
+        }
+        TLinger::CloseAll();
+        QTimer::singleShot(kAcceptPauseMs, acceptNotifier_,
+                           [n = acceptNotifier_] { n->setEnabled(true); });
+        return;
+    }
+}
+
+void TServerSocket::AcceptErrorNotice(int code) {
     auto handler = OnClientError;
     if (handler) handler(this, nullptr, eeAccept, code);
-    if (code != 0) throw ESocketError(code, eeAccept, Describe(code, "accept", text));
+    if (code != 0)
+        throw ESocketError(code, eeAccept,
+                           Describe(code, "accept", QString::fromStdString(ErrnoText(code))));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -109,6 +109,9 @@ public:
     void SendStatus(const std::string& key, const std::string& bytes) override;
     // True from the connect event until the connection ends (false in the disconnect event).
     bool Connected() const override { return state_ == State::Connected; }
+    // Once ended: whether the peer ended the connection (ended its sending, or was lost), not
+    // a Close or an error on this side.
+    bool EndedByPeer() const { return endedByPeer_; }
     // Takes every byte received so far, up to the owner's HeldInput (empty when none, or when
     // not connected).
     std::string ReceiveText();
@@ -183,14 +186,16 @@ private:
     int laters_ = 0;          // Later calls waiting to run
     bool readNoticePending_ = false;
     bool overflow_ = false;
-    bool stallCheck_ = false; // a check of output not taken is due
-    bool peerEnded_ = false;  // the peer has ended its sending, or is gone (peerEnding_ Abort)
+    bool stallCheck_ = false;  // a check of output not taken is due
+    bool peerEnded_ = false;   // the peer has ended its sending, or is gone (peerEnding_ Abort)
+    bool endedByPeer_ = false; // the connection ended at the peer's end (EndAfterPeer)
     Ending peerEnding_ = Ending::Graceful;
     bool released_ = false;
     bool releaseTimer_ = false;
     std::string received_;
     std::string out_; // output from outHead_ on not yet taken by the system
     std::size_t outHead_ = 0;
+    bool writeFull_ = false; // the system took no more at the last write
     std::string remoteAddress_;
     int remotePort_ = 0;
     bool hostAsked_ = false;
@@ -252,10 +257,12 @@ private:
     TSocketNotifyEvent HostNameEvent() const override { return OnClientHostName; }
     void Opened(TCustomWinSocket* socket) override;
     void Closing(TCustomWinSocket* socket) override;
+    void AcceptReady();
     void Accept(int fd);
-    void AcceptErrorNotice(int qtError, const QString& text);
+    void AcceptErrorNotice(int code);
 
     QTcpServer* server_;
+    QSocketNotifier* acceptNotifier_ = nullptr; // while listening
     int port_ = 0;
     bool active_ = false;
     std::vector<TCustomWinSocket*> connections_;

@@ -74,6 +74,11 @@ public:
     // A cell's text is drawn this far right of the cell's left edge, centred in the row: a column
     // one pixel wider than a text shows it whole.
     static constexpr int TextIndent = 1;
+    // A column sized to its texts leaves this much room after the widest one, so that the ink of
+    // a number stands clear of the next column's across the grid line.
+    static constexpr int TextGap = 4;
+    // The width of a column sized to texts whose widest is `textWidth` pixels wide.
+    static constexpr int FittingWidth(int textWidth) { return TextIndent + textWidth + TextGap; }
     // Pixel width of a text in the grid's font. Widths are remembered while the font stays.
     int TextWidth(const std::string& text) const;
     // Counts every change of a cell's text and of the grid's size, so that a caller can tell

@@ -55,7 +55,6 @@ void WrapToWidth(QLabel* label) {
 QPushButton* NewButton(const std::string& name, const char* caption, const char* hint, bool bold) {
     auto* button = Named(new QPushButton(QString::fromUtf8(caption)), name, hint);
     if (bold) SetBold(button, true);
-    button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 24);
     return button;
 }
 

@@ -36,7 +36,9 @@ void WrapToWidth(QLabel* label);
 // glyphs' bounding box, which leaves out trailing blanks and the width of characters taken from a
 // fallback font (a full-width "！" at the end of the title would be cut off).
 void ShowWholeTitle(QGroupBox* box);
-// A button as wide as its caption needs, bold or not.
+// A button whose least width is what its caption needs in its present font, bold or not, and
+// follows a later change of the font (the server's pages take the settings' face after they are
+// made).
 QPushButton* NewButton(const std::string& name, const char* caption, const char* hint,
                        bool bold = false);
 // A multi-line text field in which Tab moves the focus on, as in the other fields.

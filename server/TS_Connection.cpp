@@ -208,7 +208,9 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
         ProceedGame();
         ShowInputStatus();
     } else if (Code == kTextCode) {
-        if (!RelayChat(Body, *player, Socket)) return;
+        // Chat changes neither the list nor anyone's status.
+        RelayChat(Body, *player, Socket);
+        changed = false;
     } else {
         changed = false;
     }
@@ -217,30 +219,28 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
     UpdateDisplay();
 }
 
-// A station speaks only as itself: the sender's word is its own role's ("UnKnown" without
-// one), whatever role the message claims, so that no station can write as another player or
-// as the game master. Players are written to only by an admitted player, the game master by a
-// named station; a station may always write to itself. False when nothing was delivered.
-bool TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& Sender,
+// A station speaks only as itself: the sender's word is the role it was admitted to
+// ("UnKnown" before, whatever role it wished), never the role the message claims, so that no
+// station can write as another player or as the game master. Players are written to only by an
+// admitted player, the game master by a named station; a station may always write to itself.
+void TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& Sender,
                                     TCustomWinSocket* Socket) {
     const std::optional<TChat> chat = ReadChat(Body);
-    if (!chat) return false;
-    const std::string message = RelayedChatText(WishWord(Sender.Role), chat->Text);
+    if (!chat) return;
+    const std::string message =
+        RelayedChatText(WishWord(Sender.Accepted ? Sender.Role : std::uint8_t{rlNone}), chat->Text);
     if (chat->From == chat->To) {
         SendServerText(Socket, message, kTextPieceLen);
     } else if (const int role = RoleOfCode(chat->To)) {
         TConnection* target = game_->ClientSocket(role);
-        if (!Sender.Entered || !Sender.Accepted || !target) return false;
-        SendServerText(target, message, kTextPieceLen);
+        if (Sender.Entered && Sender.Accepted && target)
+            SendServerText(target, message, kTextPieceLen);
     } else if (chat->To == kServerCode && Sender.Entered) {
         ServerMessages.Show([message = BoxText(message)] {
             Beep();
             MessageDlg(message, TMsgDlgType::Information, mbOK);
         });
-    } else {
-        return false;
     }
-    return true;
 }
 
 // --- The loop-back connection ------------------------------------------------------------

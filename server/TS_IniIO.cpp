@@ -23,6 +23,16 @@ const char* const kWidthKeys[] = {"Player Name", "Player Type", "Host Name",
                                   "IP Address",  "Port Number", "Connect Time"};
 const int kDefaultWidths[] = {100, 80, 100, 140, 60, 120};
 
+// What the columns usually show, at its widest: a player's name as the client proposes it, the
+// wish words, an IPv4 address, a port and a connection time (host names vary too much to be
+// foreseen).
+std::vector<std::vector<std::string>> UsualColumnTexts() {
+    std::vector<std::string> wishes;
+    for (int role = rlNone; role <= rlRetailer; ++role)
+        wishes.push_back(WishWord(static_cast<std::uint8_t>(role)));
+    return {{"Client A"}, wishes, {}, {"255.255.255.255"}, {"65535"}, {"30/12/2099 23:59:59"}};
+}
+
 // A spin edit of the Game section with its key and default (the roles' edits come after them).
 struct TGameEdit {
     platform::TSpinEdit* TTrovGameServerForm::*Edit;
@@ -52,7 +62,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     // Lowered only now: a stored port below 1024 has already been raised to 1024.
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
 
-    ReadColumnWidths(ini, Form.ListView_Connect, kWidthKeys, kDefaultWidths);
+    ReadColumnWidths(ini, Form.ListView_Connect, kWidthKeys, kDefaultWidths, UsualColumnTexts());
 
     Form.SpinEdit_FinalTurn->SetValue(ini.ReadInteger(kGame, "Final Turn", 50));
     Form.Edit_GroupName->setText(FromSjis(ini.ReadString(kGame, "Group Name", "Benvik Group")));

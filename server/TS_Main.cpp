@@ -307,7 +307,6 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     const auto cursors = Cursors();
 
     auto* statusBox = Named(new QGroupBox("Status"), "GroupBox_Input");
-    auto* statusRow = new QHBoxLayout(statusBox);
     for (int i = 0; i < 4; ++i) {
         auto c = Column(i);
         const std::string code = RoleCode(i);
@@ -330,7 +329,6 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         c.Input =
             NewLabel(name("Label", "Input").c_str(),
                      (std::string(RoleWord(i)) + " : Notyet").c_str(), "Other players status");
-        statusRow->addWidget(c.Input);
 
         const int col = GridColumn(i);
         const int span = GridSpan(i);
@@ -341,6 +339,7 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
         grid->addWidget(c.OrderButton, 6, col);
     }
     grid->addWidget(Label_Marcket, 0, 8);
+    PlaceInputLabels(statusBox);
     for (int c = 0; c < 9; c += 2) grid->setColumnStretch(c, 1);
 
     auto* layout = new QVBoxLayout;

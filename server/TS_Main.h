@@ -321,8 +321,8 @@ private:
 
     void OwnerClick(int role);
     void ShipModeClick(int role);
-    // Delivers a chat message from a station; false when it goes nowhere.
-    bool RelayChat(const std::string& Body, const TPlayerData& Sender,
+    // Delivers a chat message from a station (or nothing when it goes nowhere).
+    void RelayChat(const std::string& Body, const TPlayerData& Sender,
                    platform::TCustomWinSocket* Socket);
     // The pause on losing an admitted player (connection lost or row unticked).
     void PauseForLostPlayer();

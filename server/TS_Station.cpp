@@ -15,6 +15,7 @@ public:
     std::string LeftInput() override { return socket_->LeftInput(); }
     bool HasInput() const override { return socket_->HasInput(); }
     bool Connected() const override { return socket_->Connected(); }
+    bool EndedByPeer() const override { return socket_->EndedByPeer(); }
     void Close() override { socket_->Close(); }
     void Later(std::function<void()> f) override { socket_->Later(std::move(f)); }
 
@@ -58,8 +59,17 @@ void TStation::Read() {
 }
 
 void TStation::End() {
-    // Ended by one of its own lines: the loop handling them goes on with the rest.
-    if (!link_ || handling_ > 0) return;
+    if (!link_) return;
+    if (!link_->EndedByPeer()) {
+        // Closed by the server (a bad line, a taken name, too much held, the game master):
+        // what the station sent after that is not heard.
+        buffer_.Clear();
+        lines_ = {};
+        first_ = 0;
+        return;
+    }
+    // Ended inside one of its own lines (a box): the loop handling them goes on with the rest.
+    if (handling_ > 0) return;
     Take(true);
 }
 
@@ -91,14 +101,17 @@ void TStation::Take(bool ending) {
 }
 
 // Handles a few of the lines, and the rest on later turns of the event loop. A connection
-// closed meanwhile has the rest of its lines handled at once, as they came before its end.
+// whose peer ended meanwhile has the rest of its lines handled at once, as they came before
+// its end; one the server closed has none left (End).
 void TStation::HandleLines() {
     ++handling_;
     int handled = 0;
+    std::size_t bytes = 0;
     while (HasLines()) {
-        if (handled == LinesPerTurn && link_->Connected()) break;
+        if ((handled == LinesPerTurn || bytes >= BytesPerTurn) && link_->Connected()) break;
         const std::string line = TakeLine();
         ++handled;
+        bytes += line.size();
         try {
             handleLine_(line);
         } catch (...) {

@@ -25,6 +25,9 @@ public:
     // Whether received bytes wait to be taken.
     virtual bool HasInput() const = 0;
     virtual bool Connected() const = 0;
+    // Once the connection has ended: whether its peer ended it (ended its sending, or was
+    // lost), rather than this side closing it.
+    virtual bool EndedByPeer() const = 0;
     // Ends the connection; its end (TStation::End) runs before this returns.
     virtual void Close() = 0;
     // Runs `f` on a later turn of the event loop, only while the connection stands.
@@ -40,8 +43,10 @@ public:
     // held past it are framed at once.
     static constexpr std::size_t MaxUnterminated = 64 * 1024;
     // Lines of one station handled in one turn of the event loop, so that the other stations
-    // are served and output is written in between.
+    // are served and output is written in between: this many, or fewer long ones that reach
+    // BytesPerTurn (each long line of chat is as much output).
     static constexpr int LinesPerTurn = 16;
+    static constexpr std::size_t BytesPerTurn = 8 * 1024;
 
     // A station without a connection: a record only; its input does nothing.
     TStation() = default;
@@ -57,8 +62,9 @@ public:
 
     // Bytes have arrived: they are framed and their lines handled, a few per turn.
     void Read();
-    // The connection has ended: lines that had come and were not handled yet are handled now,
-    // as they came before its end.
+    // The connection has ended. When its peer ended it, lines that had come and were not
+    // handled yet are handled now, as they came before its end; when the server closed it,
+    // none of them is acted on.
     void End();
 
 private:

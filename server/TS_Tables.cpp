@@ -114,13 +114,21 @@ const TGameRow kGameRows[38] = {
 };
 
 // The heading column of a table: as wide as `probe` plus 210 pixels, as designed, and at least
-// as wide as its widest heading. A cell's text starts TStringGrid::TextIndent (one) pixel in from
-// the cell's left edge, so a column must be one pixel wider than its text to show it whole.
+// as wide as its widest heading needs (TStringGrid::FittingWidth: the text's indent and the gap
+// before the first week's numbers).
 void FitHeadingColumn(TStringGrid* grid, const char* probe) {
     int widest = 0;
     for (int row = 0; row < grid->RowCount(); ++row)
         widest = std::max(widest, grid->TextWidth(grid->Cells(0, row)));
-    grid->SetColWidths(0, std::max(grid->TextWidth(probe) + 210, widest + 1));
+    grid->SetColWidths(0,
+                       std::max(grid->TextWidth(probe) + 210, TStringGrid::FittingWidth(widest)));
+}
+
+// Widens a value column whose widest text is `widest` pixels wide to show it whole, with a gap
+// after it, when the default width is too narrow for that; a column is never narrowed here.
+void FitValueColumn(TStringGrid* grid, int col, int widest) {
+    const int width = TStringGrid::FittingWidth(widest);
+    if (width > grid->DefaultColWidth()) grid->SetColWidths(col, width);
 }
 
 // A cell's number as a byte (its low eight bits), or `fallback` when it holds no integer.
@@ -195,12 +203,11 @@ void TTrovGameServerForm::AutoSizeGridColumns(TStringGrid* Grid) {
     if (!Grid || Grid->ColCount() == 0 || Grid->RowCount() == 0) return;
     THeldUpdate hold(Grid);
     for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col) {
-        // The column's heading ("Week", "Total  ") is shown whole too; the + 1 is the text's
-        // indent (see FitHeadingColumn).
+        // The column's heading ("Week", "Total  ") is shown whole too.
         int widest = 0;
         for (int row = 0; row < Grid->RowCount(); ++row)
             widest = std::max(widest, Grid->TextWidth(Grid->Cells(col, row)));
-        if (widest > Grid->DefaultColWidth()) Grid->SetColWidths(col, widest + 1);
+        FitValueColumn(Grid, col, widest);
     }
 }
 
@@ -325,9 +332,8 @@ void TTrovGameServerForm::ShowHistory() {
             }
             shown = {std::move(values), widest};
         }
-        // The column is made as wide as its widest text (+ 1 for the indent), as every refresh
-        // does.
-        if (shown.Widest > grid->DefaultColWidth()) grid->SetColWidths(col, shown.Widest + 1);
+        // The column is made as wide as its widest text needs, as every refresh does.
+        FitValueColumn(grid, col, shown.Widest);
     }
     shownVersion_ = grid->ContentVersion();
     shownFont_ = grid->font();

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 using namespace platform;
@@ -73,11 +74,16 @@ void WriteWindowKeys(TIniFile& ini, const TWindowKeys& keys) {
 }
 
 void ReadColumnWidths(const TIniFile& ini, TListView* list, std::span<const char* const> keys,
-                      std::span<const int> defaults) {
+                      std::span<const int> defaults,
+                      std::span<const std::vector<std::string>> usualTexts) {
     if (list->ColumnCount() < static_cast<int>(keys.size())) return;
-    for (std::size_t c = 0; c < keys.size(); ++c)
-        list->Column(static_cast<int>(c))
-            ->SetWidth(ini.ReadInteger(kColumnWidth, keys[c], defaults[c]));
+    static const std::vector<std::string> none;
+    for (std::size_t c = 0; c < keys.size(); ++c) {
+        const int column = static_cast<int>(c);
+        const auto& texts = c < usualTexts.size() ? usualTexts[c] : none;
+        const int start = std::max(defaults[c], list->FittingColumnWidth(column, texts));
+        list->Column(column)->SetWidth(ini.ReadInteger(kColumnWidth, keys[c], start));
+    }
 }
 
 void WriteColumnWidths(TIniFile& ini, const TListView* list, std::span<const char* const> keys) {

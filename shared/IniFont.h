@@ -8,6 +8,7 @@
 #include <QFont>
 #include <span>
 #include <string>
+#include <vector>
 
 class QAction;
 class QWidget;
@@ -43,10 +44,13 @@ void ReadWindowKeys(const platform::TIniFile& ini, const TWindowKeys& keys);
 // this order.
 void WriteWindowKeys(platform::TIniFile& ini, const TWindowKeys& keys);
 
-// The "Column Width" section: one key (with its default) per column, left out when the list does
-// not have them all.
+// The "Column Width" section: one key per column, left out when the list does not have them all.
+// A width the file holds is used as it is. A column whose key holds none starts at its design
+// width (`defaults`), or wider where its caption, or one of the texts it usually shows
+// (`usualTexts`, by column; none when left out), needs more in the list's face.
 void ReadColumnWidths(const platform::TIniFile& ini, platform::TListView* list,
-                      std::span<const char* const> keys, std::span<const int> defaults);
+                      std::span<const char* const> keys, std::span<const int> defaults,
+                      std::span<const std::vector<std::string>> usualTexts = {});
 void WriteColumnWidths(platform::TIniFile& ini, const platform::TListView* list,
                        std::span<const char* const> keys);
 

@@ -5,6 +5,7 @@
 #include "shared/Role.h"
 
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <string>
@@ -40,4 +41,9 @@ void TRoleColumnControls::PlaceEntryRows(QGridLayout* grid, int index) {
     };
     row(c.OrderLabel, c.Order, 4);
     row(c.ShipMLabel, c.ShipM, 5);
+}
+
+void TRoleColumnControls::PlaceInputLabels(QGroupBox* box) {
+    auto* grid = new QGridLayout(box);
+    for (int i = 0; i < 4; ++i) grid->addWidget(Column(i).Input, i / 2, i % 2);
 }

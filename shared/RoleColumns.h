@@ -87,4 +87,7 @@ struct TRoleColumnControls {
     // Puts one role's backlog and demand labels and its order and shipment rows into the grid,
     // rows 2 to 5 of its column.
     void PlaceEntryRows(QGridLayout* grid, int index);
+    // Lays the four input labels out in the group box, two by two, each as wide as its text
+    // (bold included) needs: four in one row would not fit beside one another.
+    void PlaceInputLabels(QGroupBox* box);
 };

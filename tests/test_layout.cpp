@@ -1,12 +1,15 @@
-// What people see: both windows at their opening size, every page, in a real X server with a
-// window manager (the frame takes its share of the outer size, and the desktop's fonts are
-// used), with every text that the game writes into them at its widest. No visible label,
-// heading, button caption or table cell may need more room than it has.
+// What people see: both windows at their opening and their smallest size, every page, in a real
+// X server with a window manager (the frame takes its share of the outer size, and the desktop's
+// fonts are used), with every text that the game writes into them at its widest. No visible
+// label, heading, button caption or table cell may need more room than it has (a page that
+// scrolls shows what lies beyond its view when scrolled to it), and texts side by side stay
+// apart.
 //
 // The test program starts its own X server (Xvfb, on a display it picks itself) and window
 // manager (openbox) before the application connects, and ends them after; without them the
 // cases are skipped.
 #include "client/TC_Main.h"
+#include "platform/ListView.h"
 #include "platform/PageControl.h"
 #include "platform/RadioGroup.h"
 #include "platform/SjisText.h"
@@ -36,6 +39,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
@@ -70,31 +74,29 @@ std::string Describe(const QWidget* w, const QString& text) {
            text.toStdString() + "\"";
 }
 
+// Whether `w` is the page that a scroll area scrolls: what lies outside the area's view is
+// shown when the page is scrolled to it.
+bool IsScrolledPage(const QWidget* w) {
+    const QWidget* view = w->parentWidget();
+    const auto* area = view ? qobject_cast<const QScrollArea*>(view->parentWidget()) : nullptr;
+    return area && area->widget() == w;
+}
+
 // The part of a widget's rectangle that is not cut off by its parents, in its own coordinates.
 QRect Unclipped(const QWidget* w) {
     QRect rect = w->rect();
     QPoint offset(0, 0);
-    for (const QWidget* p = w; p->parentWidget() && !p->isWindow(); p = p->parentWidget()) {
+    for (const QWidget* p = w; p->parentWidget() && !p->isWindow() && !IsScrolledPage(p);
+         p = p->parentWidget()) {
         offset += p->pos();
         rect &= p->parentWidget()->rect().translated(-offset);
     }
     return rect;
 }
 
-// Whether heights are checked too: below its opening size a window may squeeze its pages
-// vertically (the least size is the design's), never so narrow that a text is cut.
-bool checkHeights = true;
-
-// Without the heights checked, a rectangle reaching from top to bottom of everything.
-QRect Checked(QRect rect) {
-    if (!checkHeights) rect.setCoords(rect.left(), -100000, rect.right(), 100000);
-    return rect;
-}
-
 void ExpectRoom(const QWidget* w, const QString& text, const QRect& room, const QRect& need,
                 const std::string& where) {
-    EXPECT_TRUE(Checked(room).contains(Checked(need)) &&
-                Checked(Unclipped(w)).contains(Checked(room)))
+    EXPECT_TRUE(room.contains(need) && Unclipped(w).contains(room))
         << where << ": " << Describe(w, text) << " needs " << need.width() << "x" << need.height()
         << " at " << need.x() << "," << need.y() << ", has " << room.width() << "x" << room.height()
         << " at " << room.x() << "," << room.y() << " (unclipped " << Unclipped(w).width() << "x"
@@ -154,7 +156,7 @@ void CheckGrid(const platform::TStringGrid* grid, const std::string& where) {
             const QRect need(platform::TStringGrid::TextIndent + ink.left(), baseline + ink.top(),
                              ink.width(), ink.height());
             const QRect cell(0, 0, grid->ColWidths(col), height);
-            EXPECT_TRUE(Checked(cell).contains(Checked(need)))
+            EXPECT_TRUE(cell.contains(need))
                 << where << ": " << grid->objectName().toStdString() << " cell " << col << ","
                 << row << " \"" << text.toStdString() << "\" needs " << need.right() + 1 << "x"
                 << need.bottom() + 1 << ", has " << cell.width() << "x" << cell.height();
@@ -234,6 +236,75 @@ void CheckGlyphs(QWidget* window, const std::string& where) {
             for (int row = 0; row < view->model()->rowCount(); ++row)
                 for (int col = 0; col < view->model()->columnCount(); ++col)
                     expect(view->model()->index(row, col).data().toString());
+    }
+}
+
+// From the last ink of a cell's text to the first ink of the text in the next cell on its right,
+// across the grid line between them, at least this many pixels stay free: neighbouring numbers
+// read as two.
+constexpr int kInkGap = 5;
+
+// Every pair of non-empty neighbouring cells of a row, drawn as CheckGrid has it.
+void CheckGridGaps(const platform::TStringGrid* grid, const std::string& where) {
+    const QFontMetrics fm = grid->fontMetrics();
+    for (int row = 0; row < grid->RowCount(); ++row)
+        for (int col = 0; col + 1 < grid->ColCount(); ++col) {
+            const QString left = QString::fromStdString(grid->Cells(col, row));
+            const QString right = QString::fromStdString(grid->Cells(col + 1, row));
+            if (left.trimmed().isEmpty() || right.trimmed().isEmpty()) continue;
+            // From the left cell's left edge: its text's last ink, then the grid line (one
+            // pixel) and the right cell with its text's first ink.
+            const int inkEnd =
+                platform::TStringGrid::TextIndent + fm.tightBoundingRect(left).right();
+            const int inkStart = grid->ColWidths(col) + 1 + platform::TStringGrid::TextIndent +
+                                 fm.tightBoundingRect(right).left();
+            EXPECT_GE(inkStart - inkEnd - 1, kInkGap)
+                << where << ": " << grid->objectName().toStdString() << " row " << row << ", \""
+                << left.toStdString() << "\" (column " << col << ", " << grid->ColWidths(col)
+                << " px) and \"" << right.toStdString() << "\" run together";
+        }
+}
+
+// Every pair of the labels whose texts share a line: the texts, placed as the labels draw them,
+// stand further apart than a blank inside either, so that they read as two texts.
+void CheckLabelsApart(const std::vector<const QLabel*>& labels, const std::string& where) {
+    std::vector<QRect> texts;
+    for (const QLabel* label : labels) {
+        const int m = label->margin();
+        const QRect room = label->contentsRect().adjusted(m, m, -m, -m);
+        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect need = label->fontMetrics().boundingRect(room, flags, label->text());
+        texts.push_back(need.translated(label->mapTo(label->window(), QPoint(0, 0))));
+    }
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        for (std::size_t j = i + 1; j < labels.size(); ++j) {
+            const QRect& a = texts[i];
+            const QRect& b = texts[j];
+            if (a.bottom() < b.top() || b.bottom() < a.top()) continue; // different lines
+            const int apart = std::max(b.left() - a.right(), a.left() - b.right()) - 1;
+            const int blank = std::max(labels[i]->fontMetrics().horizontalAdvance(' '),
+                                       labels[j]->fontMetrics().horizontalAdvance(' '));
+            EXPECT_GT(apart, blank)
+                << where << ": " << Describe(labels[i], labels[i]->text()) << " and "
+                << Describe(labels[j], labels[j]->text()) << " run into one another";
+        }
+}
+
+// Every column's caption in the list's heading, in the room that the heading leaves it before
+// it cuts the caption short with an ellipsis.
+void CheckListHeadings(const platform::TListView* list, const std::string& where) {
+    const QHeaderView* header = list->horizontalHeader();
+    for (int c = 0; c < list->ColumnCount(); ++c) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.section = c;
+        option.text = QString::fromStdString(list->Column(c)->Caption());
+        option.rect = QRect(0, 0, header->sectionSize(c), header->height());
+        option.textAlignment = header->defaultAlignment();
+        const QRect room = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header);
+        EXPECT_GE(room.width(), header->fontMetrics().horizontalAdvance(option.text))
+            << where << ": " << list->objectName().toStdString() << " heading \""
+            << option.text.toStdString() << "\" is cut in its " << header->sectionSize(c) << " px";
     }
 }
 
@@ -340,13 +411,74 @@ TEST(Layout, ServerWindowHoldsEveryTextAtItsOpeningSize) {
     CheckEveryPage(form, form.PageControl, "finished", "server-finished");
 }
 
-TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningSizeAndItsWidthsAtTheSmallest) {
+// The server window allows 640x480 too: there every text is whole as well, where a page scrolls.
+TEST(Layout, ServerWindowHoldsEveryTextAtItsSmallestSize) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
+    ShowFramed(form, QSize(848, 554));
+    const QSize size = form.minimumSize();
+    form.resize(size);
+    ASSERT_TRUE(WaitUntil([&] { return form.size() == size; }));
+    CheckEveryPage(form, form.PageControl, "smallest size, preparing", "server-smallest-preparing");
+    for (auto& role : form.Roles) role.Owner->SetItemIndex(1);
+    form.Button_StartClick(nullptr);
+    ASSERT_EQ(form.Game()->FState, gsRunning);
+    CheckEveryPage(form, form.PageControl, "smallest size, running", "server-smallest-running");
+}
+
+// Texts side by side stay apart: the Manual Operation page's four input labels when every role
+// has ordered (all bold), and the numbers of a finished game of 99 weeks in the tables.
+TEST(Layout, ServerWindowKeepsNeighbouringTextsApart) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
+    ShowFramed(form, QSize(848, 554));
+    CheckListHeadings(form.ListView_Connect, "opening");
+    form.SpinEdit_FinalTurn->SetValue(99);
+    form.SpinEdit_Exit(form.SpinEdit_FinalTurn);
+
+    for (auto& role : form.Roles) role.Owner->SetItemIndex(1);
+    form.Button_StartClick(nullptr);
+    TTrovGame& game = *form.Game();
+    ASSERT_EQ(game.FState, gsRunning);
+    for (int r = 1; r <= 4; ++r) game.FPlayers[r]->Order = 5;
+    form.ShowInputStatus();
+    form.PageControl->SetActivePage(form.TabSheet_Input);
+    Settle();
+    CheckLabelsApart(
+        {form.Label_FtInput, form.Label_W1Input, form.Label_W2Input, form.Label_RtInput},
+        "every role ordered");
+    Screenshot("server-ordered-manual-operation");
+
+    form.Button_StopClick(nullptr);
+    for (auto& role : form.Roles) role.Owner->SetItemIndex(2);
+    form.Button_StartClick(nullptr);
+    ASSERT_TRUE(WaitUntil([&] { return game.FState == gsFinished; }));
+    // Three-digit numbers of every kind side by side in every row.
+    for (int h = 0; h < TTrovGame::kHistoryCount; ++h)
+        for (std::size_t w = 0; w < game.History(h).size(); ++w)
+            game.History(h)[w] = static_cast<std::uint8_t>(100 + (w * 37 + h * 11) % 156);
+    form.UpdateDisplay();
+    for (QWidget* page : {form.TabSheet_Init, form.TabSheet_Game}) {
+        form.PageControl->SetActivePage(page);
+        Settle();
+        for (const platform::TStringGrid* grid : page->findChildren<platform::TStringGrid*>())
+            CheckGridGaps(grid, "finished game of 99 weeks");
+    }
+    Screenshot("server-finished-99-status");
+}
+
+TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningAndItsSmallestSize) {
     if (!skipReason.empty()) GTEST_SKIP() << skipReason;
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
     ShowFramed(form, QSize(688, 554));
     CheckEveryPage(form, form.PageControl, "disconnected", "client-disconnected");
+    CheckListHeadings(form.ListView_History, "opening");
 
     // A week of a game with the widest numbers, every role taken and decided.
     form.FState = csPlaying;
@@ -363,7 +495,6 @@ TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningSizeAndItsWidthsAtTheSmallest
     for (const QSize size : {opening, form.minimumSize()}) {
         form.resize(size);
         ASSERT_TRUE(WaitUntil([&] { return form.size() == size; }));
-        checkHeights = size == opening;
         const std::string where = size == opening ? "opening size" : "smallest size";
         for (int role = 0; role < 4; ++role) {
             form.RadioGroup_Play->SetItemIndex(role);
@@ -373,7 +504,6 @@ TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningSizeAndItsWidthsAtTheSmallest
                            shots + "-role" + std::to_string(role));
         }
     }
-    checkHeights = true;
 }
 
 // Japanese texts where the game master writes them: the group name, in its edit and in the

@@ -71,6 +71,21 @@ protected:
             widths.push_back(form.ListView_Connect->Column(c)->Width());
         return widths;
     }
+    // Without a stored width a column starts at its design width, or at what its caption and the
+    // texts it usually shows (a name, wish words, an address, a port, a time) need in the list's
+    // face.
+    std::vector<int> StartWidths() const {
+        const std::vector<std::string> usual[] = {
+            {"Client A"}, {"UnKnown", "Factory", "Distributor", "Wholesaler", "Retailer"},
+            {},           {"255.255.255.255"},
+            {"65535"},    {"30/12/2099 23:59:59"}};
+        const int design[] = {100, 80, 100, 140, 60, 120};
+        std::vector<int> widths;
+        for (int c = 0; c < 6; ++c)
+            widths.push_back(
+                std::max(design[c], form.ListView_Connect->FittingColumnWidth(c, usual[c])));
+        return widths;
+    }
 
     // Puts a value other than the default into every control the file sets.
     void SetEverythingOff() {
@@ -125,7 +140,7 @@ TEST_F(ServerIniTest, NoFileGivesEveryDefaultAndCreatesNothing) {
     EXPECT_EQ(form.SpinEdit_Port->Value(), 8799);
     EXPECT_EQ(form.SpinEdit_Port->MinValue(), 1024);
     EXPECT_EQ(form.ColumnDiv, "\t");
-    EXPECT_EQ(ColumnWidths(), (std::vector<int>{100, 80, 100, 140, 60, 120}));
+    EXPECT_EQ(ColumnWidths(), StartWidths());
     EXPECT_EQ(GameValues(), kDefaultGameValues);
     EXPECT_EQ(ToSjis(form.Edit_GroupName->text()), "Benvik Group");
 
@@ -148,54 +163,56 @@ TEST_F(ServerIniTest, NoFileGivesEveryDefaultAndCreatesNothing) {
 TEST_F(ServerIniTest, SavingTheDefaultsWritesANewFileInTheSaveOrder) {
     LoadServerIni(form, Path("none.ini"));
     const QRect frame = form.frameGeometry();
-    const std::string expected = "[System]\r\n"
-                                 "Left=" +
-                                 std::to_string(frame.x()) +
-                                 "\r\nTop=" + std::to_string(frame.y()) +
-                                 "\r\nWidth=" + std::to_string(frame.width()) +
-                                 "\r\nHeight=" + std::to_string(frame.height()) +
-                                 "\r\n"
-                                 "Last Path=./\r\n"
-                                 "Active Page=0\r\n"
-                                 "Task-Tray=0\r\n"
-                                 "Stay Front=0\r\n"
-                                 "Close Check=1\r\n"
-                                 "Server Port=8799\r\n"
-                                 "\r\n"
-                                 "[Column Width]\r\n"
-                                 "Player Name=100\r\n"
-                                 "Player Type=80\r\n"
-                                 "Host Name=100\r\n"
-                                 "IP Address=140\r\n"
-                                 "Port Number=60\r\n"
-                                 "Connect Time=120\r\n"
-                                 "\r\n"
-                                 "[Game]\r\n"
-                                 "Final Turn=50\r\n"
-                                 "Group Name=Benvik Group\r\n"
-                                 "Stock Cost=1\r\n"
-                                 "Back Log Cost=2\r\n"
-                                 "Marcket Min=2\r\n"
-                                 "Marcket Max=6\r\n"
-                                 "First Min=2\r\n"
-                                 "First Max=6\r\n"
-                                 "Factory Order=5\r\n"
-                                 "Whole1  Order=5\r\n"
-                                 "Whole2  Order=5\r\n"
-                                 "Retail  Order=5\r\n"
-                                 "Factory Shipment=5\r\n"
-                                 "Whole1  Shipment=5\r\n"
-                                 "Whole2  Shipment=5\r\n"
-                                 "Retail  Shipment=5\r\n"
-                                 "\r\n"
-                                 "[Font]\r\n"
-                                 "Name=Terminal\r\n"
-                                 "Size=13\r\n"
-                                 "Color=clWindowText\r\n"
-                                 "Bold=0\r\n"
-                                 "Italic=0\r\n"
-                                 "UnderLine=0\r\n"
-                                 "StrikeOut=0\r\n";
+    const std::vector<int> widths = StartWidths();
+    const std::string expected =
+        "[System]\r\n"
+        "Left=" +
+        std::to_string(frame.x()) + "\r\nTop=" + std::to_string(frame.y()) +
+        "\r\nWidth=" + std::to_string(frame.width()) +
+        "\r\nHeight=" + std::to_string(frame.height()) +
+        "\r\n"
+        "Last Path=./\r\n"
+        "Active Page=0\r\n"
+        "Task-Tray=0\r\n"
+        "Stay Front=0\r\n"
+        "Close Check=1\r\n"
+        "Server Port=8799\r\n"
+        "\r\n"
+        "[Column Width]\r\n"
+        "Player Name=" +
+        std::to_string(widths[0]) + "\r\nPlayer Type=" + std::to_string(widths[1]) +
+        "\r\nHost Name=" + std::to_string(widths[2]) +
+        "\r\nIP Address=" + std::to_string(widths[3]) +
+        "\r\nPort Number=" + std::to_string(widths[4]) +
+        "\r\nConnect Time=" + std::to_string(widths[5]) +
+        "\r\n"
+        "\r\n"
+        "[Game]\r\n"
+        "Final Turn=50\r\n"
+        "Group Name=Benvik Group\r\n"
+        "Stock Cost=1\r\n"
+        "Back Log Cost=2\r\n"
+        "Marcket Min=2\r\n"
+        "Marcket Max=6\r\n"
+        "First Min=2\r\n"
+        "First Max=6\r\n"
+        "Factory Order=5\r\n"
+        "Whole1  Order=5\r\n"
+        "Whole2  Order=5\r\n"
+        "Retail  Order=5\r\n"
+        "Factory Shipment=5\r\n"
+        "Whole1  Shipment=5\r\n"
+        "Whole2  Shipment=5\r\n"
+        "Retail  Shipment=5\r\n"
+        "\r\n"
+        "[Font]\r\n"
+        "Name=Terminal\r\n"
+        "Size=13\r\n"
+        "Color=clWindowText\r\n"
+        "Bold=0\r\n"
+        "Italic=0\r\n"
+        "UnderLine=0\r\n"
+        "StrikeOut=0\r\n";
     EXPECT_EQ(Saved(), expected);
 }
 
@@ -303,6 +320,23 @@ TEST_F(ServerIniTest, PositionAndColumnWidthsAreReadButNotTheWindowSize) {
     Load("[Column Width]\r\nPlayer Name=5\r\n");
     EXPECT_EQ(ColumnWidths()[0], 5);
     EXPECT_NE(Saved().find("\r\nPlayer Name=5\r\n"), std::string::npos);
+}
+
+TEST_F(ServerIniTest, AColumnWithoutAStoredWidthStartsAsWideAsItsTextsNeedAndIsKeptSo) {
+    Load("[Column Width]\r\nPlayer Name=41\r\nPlayer Type=abc\r\n");
+    std::vector<int> expected = StartWidths();
+    expected[0] = 41;
+    EXPECT_EQ(ColumnWidths(), expected);
+    // The design's 80 pixels cut "Distributor" in the page's face, as 120 cut the time.
+    EXPECT_GT(ColumnWidths()[1], 80);
+    EXPECT_GE(ColumnWidths()[1], form.ListView_Connect->FittingColumnWidth(1, {"Distributor"}));
+    EXPECT_GT(ColumnWidths()[5], 120);
+
+    // What was saved is read back and saved again unchanged.
+    const std::string saved = Saved();
+    Load(saved);
+    EXPECT_EQ(ColumnWidths(), expected);
+    EXPECT_EQ(Saved(), saved);
 }
 
 TEST_F(ServerIniTest, APositionOutsideEveryScreenIsBroughtBackOntoIt) {

@@ -232,6 +232,21 @@ TEST_F(ServerNetwork, MalformedLinesCloseTheConnectionWithoutReply) {
     EXPECT_TRUE(nul.WaitClosed());
 }
 
+TEST_F(ServerNetwork, AStationTheServerClosedIsNotHeardAnyMore) {
+    auto anna = Join("Anna");
+    // Closed for a bad line, and for a taken name: what follows in the same send is not acted
+    // on, though it would name the station and reach the game master.
+    for (std::string first : {"TC_PN;Eve\t", "TC_PN:Anna\t"}) {
+        TestPeer eve;
+        ASSERT_TRUE(eve.Connect(port));
+        eve.Send(first + "TC_PN:Eve\tTC_SM:Ft:Sv:heard after the close\t");
+        EXPECT_TRUE(eve.WaitClosed()) << first;
+    }
+    Settle(100);
+    EXPECT_EQ(Row("Eve"), nullptr);
+    EXPECT_TRUE(dialogs.Boxes().empty());
+}
+
 TEST_F(ServerNetwork, RoleWishKeepsTheLastKnownRole) {
     auto peer = Join("Anna", "Ft");
     peer->Send("TC_PT:UK\t");
@@ -364,7 +379,8 @@ TEST_F(ServerNetwork, NoStationSpeaksForAnotherOrForTheGameMaster) {
     EXPECT_EQ(texts, (Lines{"TS_SM:WholesalerMessage\r\ras the game master\r\t",
                             "TS_SM:WholesalerMessage\r\rlast\r\t"}));
     EXPECT_EQ(dialogs.Boxes().size(), 1u);
-    EXPECT_EQ(dialogs.Boxes().front().text, "DistributorMessage\r\rhello");
+    // Named and wishing the Distributor, but not admitted: no role of its own yet.
+    EXPECT_EQ(dialogs.Boxes().front().text, "UnKnownMessage\r\rhello");
 }
 
 TEST_F(ServerNetwork, InterleavedPartialMessagesAreFramedPerConnection) {
@@ -546,6 +562,7 @@ TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
 TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
     const std::size_t limit = 64;
     auto peer = Join("Flood", "Ft");
+    Admit("Flood");
     int depth = 0, deepest = 0;
     std::string flood;
     for (std::size_t i = 0; i < limit + 3; ++i) flood += "TC_SM:Ft:Sv:m" + std::to_string(i) + "\t";
@@ -622,12 +639,14 @@ TEST_F(ServerNetwork, LinesThatChangeNothingSendThePlayersNothing) {
     Settle(50);
     for (auto& p : players) p->Clear();
 
-    // An unknown code, a wish that changes nothing, chat and an order the station may not
-    // send; then a wish and a name, each a change that runs one refresh.
+    // An unknown code, a wish that changes nothing, chat (refused, and delivered to itself)
+    // and an order the station may not send; then a wish and a name, each a change that runs
+    // one refresh.
     TestPeer burst;
     ASSERT_TRUE(burst.Connect(port));
     std::string lines;
-    for (int i = 0; i < 500; ++i) lines += "TC_XX:a\tTC_PT:UK\tTC_SM:Sv:Ft:x\tTC_PO:Ft:T01:05\t";
+    for (int i = 0; i < 500; ++i)
+        lines += "TC_XX:a\tTC_PT:UK\tTC_SM:Sv:Ft:x\tTC_SM:Sv:Sv:x\tTC_PO:Ft:T01:05\t";
     burst.Send(lines + "TC_PT:Ft\tTC_PN:Burst\t");
     ASSERT_TRUE(burst.WaitForMessage("TS_Cn:Welcome!\t", 30000));
 

@@ -16,7 +16,7 @@ namespace {
 int HeadingColumnWidth(const TStringGrid* grid) {
     int width = grid->TextWidth("Delay") + 210;
     for (int row = 0; row < grid->RowCount(); ++row)
-        width = std::max(width, grid->TextWidth(grid->Cells(0, row)) + 1);
+        width = std::max(width, TStringGrid::FittingWidth(grid->TextWidth(grid->Cells(0, row))));
     return width;
 }
 const std::string kZen = "\x81\x40"; // full-width space

@@ -11,14 +11,17 @@
 #include <QSocketNotifier>
 #include <QTcpSocket>
 #include <QTimer>
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <string>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -614,6 +617,65 @@ TEST_F(Sockets, APeerThatReadsIsGivenTheTimeToTakeABurst) {
     Settle(server.StallMs + 100);
     EXPECT_EQ(disconnects, 0);
     EXPECT_TRUE(c && c->Connected());
+}
+
+TEST_F(Sockets, LingeringClosesAreBoundedAndRunningOutOfDescriptorsOnlyPausesAccepting) {
+    TServerSocket server;
+    int connects = 0, errors = 0;
+    // Each station is closed at once, as one that sent a bad line; none of them reads or ends
+    // its side, so every close would linger for seconds with its descriptor.
+    server.OnClientConnect = [&](QObject*, TCustomWinSocket* s) { ++connects, s->Close(); };
+    server.OnClientError = [&](QObject*, TCustomWinSocket*, TErrorEvent, int& code) {
+        ++errors, code = 0;
+    };
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(Listen(server)));
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    auto open = [] {
+        return std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                             std::filesystem::directory_iterator());
+    };
+    const auto before = open();
+    rlimit files{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &files), 0);
+    std::vector<int> stations;
+    struct Restore {
+        rlimit files;
+        std::vector<int>& fds;
+        ~Restore() {
+            ::setrlimit(RLIMIT_NOFILE, &files);
+            for (int fd : fds) ::close(fd);
+        }
+    } restore{files, stations};
+    // Makes n stations' sockets, lets the process open `more` descriptors past them (or up to
+    // 512 in all), connects the stations and waits until each has been closed.
+    auto attack = [&](int n, int more) {
+        // The stations of an earlier attack end their side: their lingering closes end too
+        // (the sanitizers' checks need a descriptor the first time they meet a type).
+        for (int fd : stations) ::close(fd);
+        stations.clear();
+        EXPECT_TRUE(WaitUntil([&] { return open() <= before; })) << open() - before;
+        connects = 0;
+        for (int i = 0; i < n; ++i)
+            stations.push_back(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+        ASSERT_GE(*std::min_element(stations.begin(), stations.end()), 0);
+        rlimit lower = files;
+        lower.rlim_cur = static_cast<rlim_t>(
+            more ? *std::max_element(stations.begin(), stations.end()) + 1 + more : 512);
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &lower), 0);
+        for (int fd : stations) ::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        EXPECT_TRUE(WaitUntil([&] { return connects == n; }, 20000)) << connects << " of " << n;
+    };
+
+    // An eighth of the descriptors may linger: the other closes are not kept waiting.
+    attack(100, 0);
+    EXPECT_LE(open() - before, 100 + 512 / 8);
+    // With no descriptor left, accepting waits a moment and goes on; the lingering closes give
+    // theirs back.
+    attack(60, 8);
+    EXPECT_EQ(errors, 0) << "a want of descriptors is no error for the owner";
+    EXPECT_TRUE(exceptions.empty());
 }
 
 TEST_F(Sockets, DeactivatingClosesEveryConnectionWithItsEventAndStopsListening) {

@@ -19,8 +19,15 @@ struct StationTest : ::testing::Test {
         std::string LeftInput() override { return std::exchange(arrived, {}); }
         bool HasInput() const override { return connected && !arrived.empty(); }
         bool Connected() const override { return connected; }
+        bool EndedByPeer() const override { return byPeer; }
+        // The server closes the connection.
         void Close() override {
             if (std::exchange(connected, false)) station.End();
+        }
+        // The peer ends its sending, or is lost.
+        void PeerEnds() {
+            byPeer = true;
+            Close();
         }
         void Later(std::function<void()> f) override {
             t->turns.push_back([this, f] { connected ? f() : void(); });
@@ -28,7 +35,7 @@ struct StationTest : ::testing::Test {
         StationTest* t;
         TStation station;
         std::string arrived;
-        bool connected = true;
+        bool connected = true, byPeer = false;
     };
     Link& Add(const std::string& name) {
         return *links.emplace_back(std::make_unique<Link>(this, name));
@@ -75,15 +82,20 @@ TEST_F(StationTest, OnlyBytesWithoutATabCountAgainstTheBound) {
 }
 
 TEST_F(StationTest, LinesLeftAtTheEndAreHandledBeforeIt) {
-    Link &a = Add("a"), &b = Add("b");
+    Link &a = Add("a"), &b = Add("b"), &c = Add("c");
     a.arrived = Lines(0, 20);
     a.station.Read();
     a.arrived = Lines(20, 22);
-    a.Close(); // the peer is lost with lines waiting and more arrived
+    a.PeerEnds(); // the peer is lost with lines waiting and more arrived
+    // Closed by the server, by one of its own lines or from outside: nothing after is heard.
     b.arrived = "close\t" + Lines(0, 20);
-    b.station.Read(); // ended by one of its lines: the rest follow in the same loop
+    b.station.Read();
+    c.arrived = Lines(0, 20);
+    c.station.Read();
+    c.arrived = Lines(20, 22);
+    c.Close();
     Run();
-    EXPECT_EQ(handled, Lines(0, 22, "a") + "bclose\t" + Lines(0, 20, "b"));
+    EXPECT_EQ(handled, Lines(0, 22, "a") + "bclose\t" + Lines(0, 16, "c"));
 }
 
 } // namespace
