@@ -1,4 +1,5 @@
 #include "platform/Sockets.h"
+#include "platform/SocketsTestHooks.h"
 
 #include "platform/SjisText.h"
 
@@ -237,7 +238,8 @@ THostLookup& HostLookup() {
     return lookup;
 }
 
-// Reads as many bytes at once.
+// The bytes one receive call takes at most (the size of its buffer); a connection reads such
+// pieces until it holds its owner's HeldInput.
 constexpr std::size_t kReadPiece = 64 * 1024;
 
 } // namespace
@@ -429,7 +431,7 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
     else
         writeNotifier_->setEnabled(true); // written at the next turn of the event loop
     const qint64 unsent = Unsent();
-    if (unsent > 16 * owner_->MaxUnsentBytes) {
+    if (unsent > TAbstractSocket::UnsentCeiling * owner_->MaxUnsentBytes) {
         // Closed from the event loop, not inside the caller's send (which may be going
         // through a list of connections); until then further sends are dropped.
         overflow_ = true;
