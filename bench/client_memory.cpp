@@ -9,7 +9,7 @@
 // "TS_Jn:Ft:F" in turn). Run by hand (bench/run.sh --client), never by CTest.
 #include "client/TC_Main.h"
 #include "platform/Application.h"
-#include "platform/Beep.h"
+#include "platform/BeepTestHooks.h"
 #include "platform/Dialogs.h"
 #include "platform/Sockets.h"
 #include "platform/SpinEdit.h"

@@ -4,7 +4,7 @@
 // a baseline from the same run; every loop and wait is bounded; a watchdog ends a stuck run.
 #include "server/TS_Main.h"
 
-#include "platform/Beep.h"
+#include "platform/BeepTestHooks.h"
 #include "platform/ListView.h"
 #include "platform/RadioGroup.h"
 #include "platform/SpinEdit.h"

@@ -9,7 +9,7 @@
 //              played), whose saved file must load back exactly; then mutations of that file
 //              (kind, place, byte; 4 bytes each, at most 32).
 #include "fuzz/FuzzSupport.h"
-#include "platform/Beep.h"
+#include "platform/BeepTestHooks.h"
 #include "platform/Dialogs.h"
 #include "server/TrovGCls.h"
 

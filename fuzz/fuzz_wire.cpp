@@ -149,12 +149,14 @@ void CheckClientFields(std::string_view value) {
 }
 
 void CheckServerFields(std::string_view code, std::string_view value) {
-    if (const auto state = ReadStateCode(code)) {
-        std::string message = StateValueMessage(*state, 0);
-        message.pop_back(); // the terminator
-        const auto again = ParseServerEnvelope(message);
-        FUZZ_CHECK(again && again->code == code);
-    }
+    for (TStateItem item : {TStateItem::Stock, TStateItem::Demand, TStateItem::Backlog})
+        for (int role = 0; role < 4; ++role) {
+            if (StateCode({item, role}) != code) continue;
+            std::string message = StateValueMessage({item, role}, 0);
+            message.pop_back(); // the terminator
+            const auto again = ParseServerEnvelope(message);
+            FUZZ_CHECK(again && again->code == code);
+        }
     if (const auto digits = ReadReceipt(value))
         FUZZ_CHECK("Received!:" + std::string(*digits) == value);
     if (const auto flag = ReadRoleFlag(value))

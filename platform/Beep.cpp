@@ -1,4 +1,5 @@
 #include "platform/Beep.h"
+#include "platform/BeepTestHooks.h"
 
 namespace platform {
 

@@ -91,16 +91,6 @@ std::string_view Unquote(std::string_view value) {
 IniWriteError::IniWriteError(const std::string& fileName)
     : std::runtime_error(fileName + Utf8ToSjis(" に書き込めません")), fileName_(fileName) {}
 
-std::string ReadProfileString(const std::string& fileName, std::string_view section,
-                              std::string_view key, std::string_view def) {
-    return TIniFile(fileName).ReadString(section, key, def);
-}
-
-bool WriteProfileString(const std::string& fileName, std::string_view section, std::string_view key,
-                        std::string_view value) {
-    return TIniFile(fileName).TryWriteString(section, key, value);
-}
-
 const std::vector<std::string>& TIniFile::Lines() const {
     if (!read_) {
         read_ = true;

@@ -15,10 +15,11 @@
 //
 // Reading: section and key names match without regard to letter case (single-byte letters;
 // double-byte characters must match exactly); the first matching section and the first
-// matching key in it count. The value loses the blanks around it, then one pair of enclosing
-// quotation marks ('"' or '\''), and is cut to at most kIniMaxValue bytes without splitting a
-// double-byte character. A key present with an empty value reads as empty text. Lines whose
-// first non-blank byte is ';' are comments. LF and CR LF line ends are both accepted.
+// matching key in it count. The value loses the blanks around it (space, tab, CR, vertical
+// tab, form feed, Ctrl-Z), then one pair of enclosing quotation marks ('"' or '\''), and is cut
+// to at most kIniMaxValue bytes without splitting a double-byte character. A key present with
+// an empty value reads as empty text. Lines whose first non-blank byte is ';' are comments. LF
+// and CR LF line ends are both accepted.
 //
 // Writing: a key already present gets its line replaced; a new key goes after the last line
 // of its section; a new section goes at the end of the file (after an empty line). Every other
@@ -46,16 +47,6 @@ private:
     std::string fileName_;
 };
 
-// The value of the key, or `def` (cut to kIniMaxValue bytes) when the file, the section or
-// the key is missing or the file is not read (above).
-std::string ReadProfileString(const std::string& fileName, std::string_view section,
-                              std::string_view key, std::string_view def);
-// Sets the key to `value`, creating the file, section and key as needed. False when the file
-// cannot be written (missing folder, read-only file or folder, a file that is not read); the
-// file is then unchanged.
-[[nodiscard]] bool WriteProfileString(const std::string& fileName, std::string_view section,
-                                      std::string_view key, std::string_view value);
-
 // One settings file, named once. Integers are written in decimal and read in the notation of
 // platform/Convert.h; on/off is written "1"/"0" and read as an integer, non-zero meaning on.
 class TIniFile {
@@ -63,6 +54,8 @@ public:
     explicit TIniFile(std::string fileName) : fileName_(std::move(fileName)) {}
     const std::string& FileName() const { return fileName_; }
 
+    // The value of the key, or `def` (cut to kIniMaxValue bytes) when the file, the section or
+    // the key is missing or the file is not read (above).
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
     // `def` when the key is missing or its value is no integer.

@@ -125,7 +125,6 @@ public:
     void Clear();
 
     // Check boxes before the captions; the user ticks them with the mouse or Space.
-    bool Checkboxes() const { return checkboxes_; }
     void SetCheckboxes(bool on);
     bool MultiSelect() const;
     void SetMultiSelect(bool on);

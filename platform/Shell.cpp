@@ -268,4 +268,8 @@ void PretendTrayAvailable(bool on) {
     pretendTray = on;
 }
 
+QSystemTrayIcon* TrayIconOf(TTrayIcon& tray) {
+    return tray.findChild<QSystemTrayIcon*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
 } // namespace platform

@@ -119,11 +119,8 @@ public:
     // not do so without one: it could never be shown again.
     static bool Available();
 
-    // The underlying icon, for tests that play the user's clicks through its signal.
-    QSystemTrayIcon* Icon() { return &icon_; }
-
 private:
-    QSystemTrayIcon icon_;
+    QSystemTrayIcon icon_{this};
     QIcon image_;
     bool shown_ = false;
     std::function<void(TTrayButton)> onPress_;

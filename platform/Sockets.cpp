@@ -1,4 +1,5 @@
 #include "platform/Sockets.h"
+#include "platform/SocketsTestHooks.h"
 
 #include "platform/SjisText.h"
 
@@ -38,6 +39,8 @@ constexpr int kReleaseRetryMs = 50;
 // Output queued past this is handed to the system at once rather than at the next turn of
 // the event loop.
 constexpr qint64 kWriteOutAt = 64 * 1024;
+// The most a closing connection reads and drops at a time from a peer that goes on sending.
+constexpr std::size_t kDropPerTurn = 64 * 1024;
 
 // The system's error code for each of Qt's socket errors; EIO for the others.
 int CodeOf(QAbstractSocket::SocketError error) {
@@ -124,16 +127,19 @@ bool WriteTo(int fd, std::string& out, std::size_t& head, int& error) {
     return true;
 }
 
-// Reads and drops what has arrived on a socket: 1 when the peer may send more, 0 when it has
+// Reads and drops what has arrived on a socket, at most kDropPerTurn bytes, so that a peer
+// that keeps sending cannot hold the event loop: 1 when the peer may send more, 0 when it has
 // ended its sending, -1 when it is gone.
 int DropInput(int fd) {
     char buf[4096];
-    for (;;) {
+    for (std::size_t dropped = 0; dropped < kDropPerTurn;) {
         const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+        if (n > 0) dropped += static_cast<std::size_t>(n);
         if (n > 0 || (n < 0 && errno == EINTR)) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return 1;
         return n == 0 ? 0 : -1;
     }
+    return 1;
 }
 
 // Closes a socket at once, after handing the system what it takes of the output at once and
@@ -237,7 +243,8 @@ THostLookup& HostLookup() {
     return lookup;
 }
 
-// Reads as many bytes at once.
+// The bytes one receive call takes at most (the size of its buffer); a connection reads such
+// pieces until it holds its owner's HeldInput.
 constexpr std::size_t kReadPiece = 64 * 1024;
 
 } // namespace
@@ -429,7 +436,7 @@ void TCustomWinSocket::SendText(const std::string& bytes) {
     else
         writeNotifier_->setEnabled(true); // written at the next turn of the event loop
     const qint64 unsent = Unsent();
-    if (unsent > 16 * owner_->MaxUnsentBytes) {
+    if (unsent > TAbstractSocket::UnsentCeiling * owner_->MaxUnsentBytes) {
         // Closed from the event loop, not inside the caller's send (which may be going
         // through a list of connections); until then further sends are dropped.
         overflow_ = true;

@@ -45,15 +45,6 @@ private:
 
 class TCustomWinSocket;
 
-// Looks up the host name of a dotted address without blocking and calls `done` with the name
-// (empty when the address has none), from the event loop or at once. `done` may be called after
-// the connection that asked has gone: it then does nothing.
-using THostLookup =
-    std::function<void(const std::string& address, std::function<void(std::string name)> done)>;
-// Replaces the system's reverse lookup (tests stand in for a name server); an empty function
-// restores it.
-void SetHostLookup(THostLookup lookup);
-
 // Sender is the server or client socket component; Socket the connection concerned.
 using TSocketNotifyEvent = std::function<void(QObject* Sender, TCustomWinSocket* Socket)>;
 // The handler may set ErrorCode to 0 to settle the error; a code left non-zero is thrown as
@@ -67,15 +58,20 @@ class TAbstractSocket : public QObject {
     Q_OBJECT
 public:
     // A connection whose output not yet taken by the peer stays past this many bytes for
-    // StallMs, or passes 16 times as many, is closed (disconnect event as for any close): a
-    // peer that does not read cannot make us hold more, while one that reads is given the
-    // time to take what a burst queued.
-    qint64 MaxUnsentBytes = qint64(1) << 20;
-    int StallMs = 2000;
+    // StallMs, or passes UnsentCeiling times as many, is closed (disconnect event as for any
+    // close): a peer that does not read cannot make us hold more, while one that reads is given
+    // the time to take what a burst queued.
+    static constexpr qint64 DefaultMaxUnsentBytes = qint64(1) << 20;
+    static constexpr int DefaultStallMs = 2000;
+    static constexpr qint64 UnsentCeiling = 16;
+    qint64 MaxUnsentBytes = DefaultMaxUnsentBytes;
+    int StallMs = DefaultStallMs;
     // Received bytes a connection holds for its read handler (at least one); past that it stops
     // reading until they are taken, and the peer's sends wait. A peer that sends at full speed
-    // is so read a bounded piece at a time, with the events of others in between.
-    qint64 HeldInput = 64 * 1024;
+    // is so read a bounded piece at a time, with the events of others in between. The programs
+    // set their own (TStation::HeldInput, the client's kHeldRecvBuf).
+    static constexpr qint64 DefaultHeldInput = 64 * 1024;
+    qint64 HeldInput = DefaultHeldInput;
 
 protected:
     explicit TAbstractSocket(QObject* parent) : QObject(parent) {}

@@ -42,6 +42,7 @@ void TTrovGameServerForm::CheckBox_ServerClick(QObject*) {
         if (ServerSocket->Active()) ServerSocket->SetActive(false);
         Beep();
         ServerSocket->SetPort(SpinEdit_Port->Value());
+        TStation::SetLimits(*ServerSocket);
         ServerSocket->SetActive(true);
         ClientSocket->SetPort(ServerSocket->LocalPort());
         ClientSocket->SetHost(GetLocalHostName());
@@ -54,7 +55,8 @@ void TTrovGameServerForm::CheckBox_ServerClick(QObject*) {
             // A nested box may let other connections go meanwhile.
             i = std::min(i, ServerSocket->ActiveConnections() - 1);
             if (i < 0) break;
-            if (TCustomWinSocket* socket = ServerSocket->Connections(i)) socket->Close();
+            if (TCustomWinSocket* socket = ServerSocket->Connections(i))
+                TStation::Close(socket, TCloseReason::ServerStops);
         }
         ServerSocket->SetActive(false);
         UpdateDisplay();
@@ -80,7 +82,7 @@ void TTrovGameServerForm::ServerSocketClientConnect(QObject*, TCustomWinSocket* 
         if (other && other->RemoteAddress() == newest->RemoteAddress() &&
             other->RemotePort() == newest->RemotePort() &&
             other->RemoteHost() == newest->RemoteHost()) {
-            newest->Close();
+            TStation::Close(newest, TCloseReason::SamePeer);
             break;
         }
     }
@@ -157,7 +159,7 @@ void TTrovGameServerForm::PauseForLostPlayer() {
 void TTrovGameServerForm::ParseClientLine(const std::string& Line, TCustomWinSocket* Socket) {
     std::optional<TEnvelope> env = ParseClientEnvelope(Line);
     if (!env) {
-        Socket->Close();
+        TStation::Close(Socket, TCloseReason::NotAMessage);
         return;
     }
     HandleClientMessage(env->code, env->value, Socket);
@@ -176,7 +178,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
             const TPlayerData* other = PlayerOf(ServerSocket->Connections(i));
             if (other && other->Entered && other->Name == Body) {
                 Socket->SendText(kDuplicateNameMessage);
-                Socket->Close();
+                TStation::Close(Socket, TCloseReason::NameTaken);
                 return;
             }
         }
@@ -281,7 +283,7 @@ void TTrovGameServerForm::Button_DisconnectClick(QObject*) {
     for (const auto& socket : targets) {
         if (!socket) continue;
         socket->SendText(kCloseMessage);
-        socket->Close();
+        TStation::Close(socket, TCloseReason::GameMaster);
     }
 }
 

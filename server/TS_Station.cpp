@@ -51,6 +51,19 @@ TStation* TStation::Of(platform::TCustomWinSocket* socket) {
     return socket ? static_cast<TStation*>(socket->Data()) : nullptr;
 }
 
+void TStation::SetLimits(platform::TServerSocket& server) {
+    server.HeldInput = HeldInput;
+}
+
+// Every reason closes alike; it is named for the reader.
+void TStation::Close(platform::TCustomWinSocket* socket, TCloseReason) {
+    socket->Close();
+}
+
+void TStation::Close(TCloseReason) {
+    link_->Close();
+}
+
 void TStation::Read() {
     // Lines waiting for their turn come first; what arrived is taken after them. Inside a box
     // that one of its lines opened, the station's later lines are handled meanwhile.
@@ -84,12 +97,12 @@ void TStation::Take(bool ending) {
             if (buffer_.Unterminated() > MaxUnterminated) {
                 // A peer that never ends its message is not allowed to fill the memory.
                 buffer_.Clear();
-                link_->Close();
+                Close(TCloseReason::Unterminated);
                 return;
             }
             if (!flush.flushed) return;
             if (flush.lines.empty()) {
-                link_->Close();
+                Close(TCloseReason::NoMessage);
                 return;
             }
         }

@@ -5,13 +5,27 @@
 #include "shared/Wire.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace platform {
 class TCustomWinSocket;
-}
+class TServerSocket;
+} // namespace platform
+
+// Why the server closes a station's connection. The peer sees only the close (after the reply
+// that some of them send first); nothing is shown for it.
+enum class TCloseReason {
+    Unterminated, // more bytes without a TAB than TStation::MaxUnterminated
+    NoMessage,    // input ending with a TAB that holds no message at all
+    NotAMessage,  // a line that is no client message
+    NameTaken,    // a name another station has (after the duplicate name reply)
+    SamePeer,     // a second connection from the address, port and host of another
+    GameMaster,   // the game master's Disconnect (after the close message)
+    ServerStops,  // the server stops listening
+};
 
 // What a station needs of its connection's input side: a socket's own (TStation::Open), or a
 // stand-in in tests.
@@ -39,6 +53,10 @@ public:
     // Handles one line; what it throws loses that line only.
     using TLineHandler = std::function<void(const std::string& line)>;
 
+    // The server's input limits, applied to its socket by SetLimits.
+    // Received bytes the socket holds for a station: past them it stops reading from the
+    // station until they are taken, and the peer's sends wait. One read takes at most this much.
+    static constexpr std::int64_t HeldInput = 64 * 1024;
     // A connection whose received bytes without a TAB pass this is closed; complete messages
     // held past it are framed at once.
     static constexpr std::size_t MaxUnterminated = 64 * 1024;
@@ -57,6 +75,10 @@ public:
     static TStation& Open(platform::TCustomWinSocket* socket, TLineHandler handleLine);
     // The station of a socket (null for none).
     static TStation* Of(platform::TCustomWinSocket* socket);
+    // Gives the server's socket the stations' input limits (above).
+    static void SetLimits(platform::TServerSocket& server);
+    // Closes a station's connection; its end runs before this returns.
+    static void Close(platform::TCustomWinSocket* socket, TCloseReason why);
 
     TPlayerData Player;
 
@@ -68,6 +90,7 @@ public:
     void End();
 
 private:
+    void Close(TCloseReason why);
     void Take(bool ending);
     void HandleLines();
     bool HasLines() const { return first_ < lines_.size(); }

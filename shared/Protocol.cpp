@@ -92,16 +92,6 @@ std::string StateValueMessage(TStateCode code, int value) {
     return ServerMessage(StateCode(code), NumToHex(value));
 }
 
-std::optional<TStateCode> ReadStateCode(std::string_view code) {
-    if (const int role = RoleIndexOfCode(code); role >= 0)
-        return TStateCode{TStateItem::Stock, role};
-    if (code.size() != 3 || ServerCodeLength(code) != 3) return std::nullopt;
-    const int role = code.back() - '0';
-    if (!IsRoleIndex(role)) return std::nullopt;
-    return TStateCode{code.starts_with(kDemandHead) ? TStateItem::Demand : TStateItem::Backlog,
-                      role};
-}
-
 std::optional<std::string_view> ReadReceipt(std::string_view value) {
     if (value.size() != kReceivedHead.size() + 2 || !value.starts_with(kReceivedHead))
         return std::nullopt;

@@ -134,8 +134,6 @@ struct TStateCode {
 // The code of a state value: the role's code, or a head and the role index.
 std::string StateCode(TStateCode code);
 std::string StateValueMessage(TStateCode code, int value);
-// The state value a message code names, if it names one.
-[[nodiscard]] std::optional<TStateCode> ReadStateCode(std::string_view code);
 
 // "Received!:" and two digits: the digits.
 [[nodiscard]] std::optional<std::string_view> ReadReceipt(std::string_view value);

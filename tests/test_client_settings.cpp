@@ -32,7 +32,7 @@ Lines Structure(const std::string& text) {
 class ClientSettingsTest : public ClientTest {
 protected:
     std::string Read(const char* section, const char* key) {
-        return ReadProfileString(IniFile(), section, key, "<none>");
+        return TIniFile(IniFile()).ReadString(section, key, "<none>");
     }
     void CloseWindow() {
         form->MItem_CloseCheck->setChecked(false);

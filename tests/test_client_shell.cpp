@@ -143,7 +143,7 @@ TEST_F(ClientShellTest, WithoutTheQuestionClosingEndsTheConnectionAtOnce) {
     EXPECT_TRUE(peer->WaitClosed());
     EXPECT_EQ(dialogs.Trace(), Lines{"beep"}); // the disconnect event's
     EXPECT_EQ(form->FState, csDisconnected);
-    EXPECT_EQ(ReadProfileString(IniFile(), "System", "Close Check", ""), "0");
+    EXPECT_EQ(TIniFile(IniFile()).ReadString("System", "Close Check", ""), "0");
 }
 
 // ---- Exceptions -----------------------------------------------------------------------------
@@ -184,14 +184,14 @@ TEST_F(ClientShellTest, MinimisingGoesToTheTrayOnlyWithTheOptionAndAPressBringsI
     ASSERT_TRUE(WaitUntil([&] { return form->FInTray; }));
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(form->FTrayIconData->Shown());
-    EXPECT_EQ(form->FTrayIconData->Icon()->toolTip(),
+    EXPECT_EQ(TrayIconOf(*form->FTrayIconData)->toolTip(),
               "Selvane Computer Network Client in Task-Tray");
 
     // Moving the mouse over the icon does nothing; a right press restores.
     TMessage move{WM_TRAYNOTIFY, 1, 0x200, 0};
     form->WndProc(move);
     EXPECT_TRUE(form->FInTray);
-    emit form->FTrayIconData->Icon()->activated(QSystemTrayIcon::Context);
+    emit TrayIconOf(*form->FTrayIconData)->activated(QSystemTrayIcon::Context);
     EXPECT_FALSE(form->FInTray);
     EXPECT_FALSE(form->FTrayIconData->Shown());
     EXPECT_TRUE(form->isVisible());

@@ -6,6 +6,7 @@
 #include "client/TC_Main.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
+#include "platform/ShellTestHooks.h"
 #include "server/TS_IniIO.h"
 #include "server/TS_Main.h"
 #include "support/Files.h"
@@ -58,7 +59,7 @@ public:
             20000))
             << "the icon did not come into the tray";
         // The pointer goes there first; the press follows once the icon's window has it.
-        const QPoint centre = icon.Icon()->geometry().center();
+        const QPoint centre = TrayIconOf(icon)->geometry().center();
         ASSERT_TRUE(Run({"mousemove", std::to_string(centre.x()), std::to_string(centre.y())}));
         ASSERT_TRUE(WaitUntil([&] { return window->underMouse(); }, 20000))
             << "the pointer did not reach the icon";
@@ -69,7 +70,7 @@ private:
     // The window in which the tray shows the icon: a top-level window of the application's own
     // where the icon is.
     static QWidget* IconWindow(platform::TTrayIcon& icon) {
-        const QRect place = icon.Icon()->geometry();
+        const QRect place = TrayIconOf(icon)->geometry();
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window->isVisible() &&
                 QRect(window->mapToGlobal(QPoint(0, 0)), window->size()) == place &&

@@ -3,7 +3,7 @@
 #include "shared/Wire.h"
 #include "support/RecordingConnection.h"
 
-#include "platform/Beep.h"
+#include "platform/BeepTestHooks.h"
 #include "platform/Messages.h"
 
 #include <QCoreApplication>

@@ -206,7 +206,7 @@ TEST_F(IniFileTest, ARefusedWriteRaisesAnErrorNamingTheFile) {
                                                 "\x82\xDC\x82\xB9\x82\xF1");
         EXPECT_EQ(e.FileName(), path);
     }
-    EXPECT_FALSE(WriteProfileString(path, "System", "Left", "0"));
+    EXPECT_FALSE(TIniFile(path).TryWriteString("System", "Left", "0"));
 }
 
 TEST_F(IniFileTest, AReadOnlyFileRefusesTheWriteAndKeepsWhatWasWrittenBefore) {
@@ -229,7 +229,7 @@ TEST_F(IniFileTest, AFileInAFolderThatTakesNoNewFilesIsNotWrittenAndStaysWhole) 
     ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
     ASSERT_EQ(chmod(Path("").c_str(), 0755), 0);
     auto refused = [&] {
-        bool ok = !WriteProfileString(folder + "/new.ini", "S", "A", "1");
+        bool ok = !TIniFile(folder + "/new.ini").TryWriteString("S", "A", "1");
         try {
             TIniFile(path).WriteInteger("S", "A", 2);
             ok = false;
@@ -301,7 +301,7 @@ TEST_F(IniFileTest, TheFileIsReadOncePerLoadAndOncePerSave) {
         EXPECT_EQ(ini.ReadInteger("S", "K9", -1), 9);
     }
     EXPECT_EQ(opens.Of("a.ini"), 2);
-    EXPECT_EQ(ReadProfileString(path, "S", "K9", ""), "9");
+    EXPECT_EQ(TIniFile(path).ReadString("S", "K9", ""), "9");
 }
 
 TEST_F(IniFileTest, AFileTooLargeOrNoRegularFileReadsAsMissingAndIsNeverReplaced) {
@@ -325,7 +325,7 @@ TEST_F(IniFileTest, AFileTooLargeOrNoRegularFileReadsAsMissingAndIsNeverReplaced
     if (child == 0) {
         alarm(10);
         const bool missing = TIniFile(pipe).ReadInteger("S", "A", 3) == 3;
-        _exit(missing && !WriteProfileString(pipe, "S", "A", "8") ? 0 : 1);
+        _exit(missing && !TIniFile(pipe).TryWriteString("S", "A", "8") ? 0 : 1);
     }
     int status = -1;
     ASSERT_EQ(waitpid(child, &status, 0), child);

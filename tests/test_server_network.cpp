@@ -6,6 +6,7 @@
 
 #include "platform/ListView.h"
 #include "platform/RadioGroup.h"
+#include "platform/SocketsTestHooks.h"
 #include "platform/SpinEdit.h"
 #include "platform/StatusBar.h"
 #include "shared/Role.h"

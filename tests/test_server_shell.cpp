@@ -319,7 +319,7 @@ TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
     TMessage move{WM_TRAYNOTIFY, 1, 0x200, 0};
     form->WndProc(move);
     EXPECT_TRUE(form->FInTray);
-    emit form->FTrayIconData->Icon()->activated(QSystemTrayIcon::Trigger);
+    emit TrayIconOf(*form->FTrayIconData)->activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(form->FInTray);
     PretendTrayAvailable(false);
 }
@@ -336,7 +336,7 @@ TEST_F(ServerShell, MinimisingWithTheOptionGoesToTheTrayEveryTime) {
         QCoreApplication::processEvents();
         EXPECT_FALSE(form->isVisible());
         EXPECT_TRUE(form->FTrayIconData->Shown());
-        emit form->FTrayIconData->Icon()->activated(QSystemTrayIcon::Trigger);
+        emit TrayIconOf(*form->FTrayIconData)->activated(QSystemTrayIcon::Trigger);
         EXPECT_FALSE(form->FInTray);
         EXPECT_FALSE(form->FTrayIconData->Shown());
         EXPECT_TRUE(form->isVisible());

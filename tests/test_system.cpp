@@ -1,5 +1,6 @@
 // Machine facts, the start-up entry, windows kept in front and the tray icon.
 #include "platform/Shell.h"
+#include "platform/ShellTestHooks.h"
 #include "platform/SystemInfo.h"
 #include "shared/ProgramFiles.h"
 #include "support/Files.h"
@@ -197,18 +198,19 @@ TEST(TrayIcon, ShowRemoveAndPressesOfEitherButton) {
     EXPECT_FALSE(tray.Shown());
     tray.Show("Selvane Computer Network Trov Game Server in Task-Tray");
     EXPECT_TRUE(tray.Shown());
-    EXPECT_EQ(tray.Icon()->toolTip(), "Selvane Computer Network Trov Game Server in Task-Tray");
-    EXPECT_FALSE(tray.Icon()->icon().isNull());
+    EXPECT_EQ(TrayIconOf(tray)->toolTip(),
+              "Selvane Computer Network Trov Game Server in Task-Tray");
+    EXPECT_FALSE(TrayIconOf(tray)->icon().isNull());
 
-    emit tray.Icon()->activated(QSystemTrayIcon::Trigger);
-    emit tray.Icon()->activated(QSystemTrayIcon::Context);
-    emit tray.Icon()->activated(QSystemTrayIcon::MiddleClick);
-    emit tray.Icon()->activated(QSystemTrayIcon::DoubleClick);
+    emit TrayIconOf(tray)->activated(QSystemTrayIcon::Trigger);
+    emit TrayIconOf(tray)->activated(QSystemTrayIcon::Context);
+    emit TrayIconOf(tray)->activated(QSystemTrayIcon::MiddleClick);
+    emit TrayIconOf(tray)->activated(QSystemTrayIcon::DoubleClick);
     EXPECT_EQ(presses, (std::vector<TTrayButton>{TTrayButton::Left, TTrayButton::Right}));
 
     tray.Remove();
     EXPECT_FALSE(tray.Shown());
-    EXPECT_FALSE(tray.Icon()->isVisible());
+    EXPECT_FALSE(TrayIconOf(tray)->isVisible());
     tray.Remove(); // harmless when already removed
     tray.Show("again");
     EXPECT_TRUE(tray.Shown());

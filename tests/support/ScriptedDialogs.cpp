@@ -1,6 +1,6 @@
 #include "ScriptedDialogs.h"
 
-#include "platform/Beep.h"
+#include "platform/BeepTestHooks.h"
 #include "platform/Sjis.h"
 
 #include <gtest/gtest.h>
