@@ -32,7 +32,7 @@ constexpr const char* kTrayTip = "Selvane Computer Network Client in Task-Tray";
 } // namespace
 
 TTrovGameClientForm::TTrovGameClientForm(QWidget* parent, std::string programFile)
-    : TForm(parent), ProgramFile(std::move(programFile)),
+    : TForm(parent), FProgramFile(std::move(programFile)),
       FServerBoxes(kWaitingBoxes, [](std::size_t dropped) {
           Beep();
           MessageDlg(std::to_string(dropped) + " more messages from the server were not shown.",
@@ -61,18 +61,18 @@ TTrovGameClientForm::~TTrovGameClientForm() {
     ClientSocket->OnRead = nullptr;
     ClientSocket->OnDisconnect = nullptr;
     ClientSocket->OnError = nullptr;
-    if (TApplication* app = Application()) app->RestoreHandlers(std::move(savedHandlers_));
+    if (TApplication* app = Application()) app->RestoreHandlers(std::move(FSavedHandlers));
 }
 
 void TTrovGameClientForm::FormCreate() {
     if (TApplication* app = Application()) {
-        savedHandlers_ = app->CurrentHandlers();
+        FSavedHandlers = app->CurrentHandlers();
         app->SetOnException([this](const std::exception& e) { AppException(this, e); });
         app->SetOnMinimize([this] { AppMinimize(this); });
     }
-    if (ProgramFile.empty())
-        ProgramFile = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
-    const TProgramFiles files = ProgramFilesOf(ProgramFile);
+    if (FProgramFile.empty())
+        FProgramFile = QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString();
+    const TProgramFiles files = ProgramFilesOf(FProgramFile);
     ExePath = files.Folder;
     IniFileName = files.Ini;
     TextFileName = files.Text;

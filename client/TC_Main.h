@@ -78,7 +78,7 @@ public:
     ~TTrovGameClientForm() override;
 
     // --- File names made from the program's path (see ProgramFilesOf)
-    std::string ProgramFile;  // the full path, which the start-up entry runs
+    std::string FProgramFile; // the full path, which the start-up entry runs
     std::string ExePath;      // its folder, with the trailing '/'
     std::string IniFileName;  // settings
     std::string TextFileName; // help text
@@ -285,7 +285,7 @@ protected:
 
 private:
     // The application's handlers before this window installed its own.
-    platform::TApplication::Handlers savedHandlers_;
+    platform::TApplication::Handlers FSavedHandlers;
     void CreateControls();
     QWidget* CreateConnectionPage();
     QWidget* CreateStatusPage();

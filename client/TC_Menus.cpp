@@ -86,7 +86,7 @@ void TTrovGameClientForm::MItem_FontClick(QObject* Sender) {
 
 void TTrovGameClientForm::MItem_StartUpClick(QObject* Sender) {
     (void)Sender;
-    ToggleStartupEntry(MItem_StartUp, StartupLinkName(), ProgramFile, ExePath,
+    ToggleStartupEntry(MItem_StartUp, StartupLinkName(), FProgramFile, ExePath,
                        "Start up is disabled..");
 }
 

@@ -54,7 +54,7 @@ void TTrovGameServerForm::RefreshClientList() {
         waiting.emplace_back(socket, player);
         if (player->Accepted) {
             insertWaiting();
-            game_->Seat(player->Role, nullptr);
+            FGame->Seat(player->Role, nullptr);
             ListView_Connect->Item(0)->SetChecked(true); // admits the player again
         }
     }
@@ -104,16 +104,16 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
     };
 
     if (ticked) {
-        if (!game_->IsRoleFree(static_cast<std::uint8_t>(r))) {
+        if (!FGame->IsRoleFree(static_cast<std::uint8_t>(r))) {
             Beep();
             setMark(0);
         } else {
-            game_->Seat(r, player);
+            FGame->Seat(r, player);
             TRadioGroup* owner = RoleControls(r).Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(0); });
-            if (game_->FState != gsRunning) {
+            if (FGame->FState != gsRunning) {
                 SendStatus(socket, kLetsPlayMessage);
-                SendStatus(socket, GroupNameMessage(game_->FGroupName));
+                SendStatus(socket, GroupNameMessage(FGame->FGroupName));
                 ShipModeClick(r);
             }
             player->Accepted = true;
@@ -123,7 +123,7 @@ void TTrovGameServerForm::ListView_ConnectChange(QObject*, TListItem* Item, TIte
         player->Accepted = false;
         socket->SendText(kDenyMessage);
         if (IsRoleNumber(r)) {
-            game_->Vacate(player);
+            FGame->Vacate(player);
             TRadioGroup* owner = RoleControls(r).Owner;
             Quietly(owner->OnClick, [&] { owner->SetItemIndex(-1); });
         }

@@ -98,7 +98,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
                 player->Accepted = false;
                 player->Socket = nullptr;
                 PauseForLostPlayer();
-                game_->Vacate(player);
+                FGame->Vacate(player);
             }
         }
         RefreshClientList();
@@ -106,7 +106,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
         // A failure here must not keep the connection from going.
     }
     // The record goes with the connection: no role slot may keep pointing to it.
-    game_->Vacate(player);
+    FGame->Vacate(player);
     if (player) player->Socket = nullptr;
 }
 
@@ -129,7 +129,7 @@ void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
                                                   TErrorEvent ErrorEvent, int& ErrorCode) {
     const char* text = SocketErrorText(ErrorEvent);
     TModalResult answer = mrNone;
-    if (!SocketErrorBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbYes); })) {
+    if (!FSocketErrorBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbYes); })) {
         // The box that is open deals with the errors that come meanwhile: its Yes switches
         // the server off.
         ErrorCode = 0;
@@ -146,7 +146,7 @@ void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
 // A running game that loses a player shows the box, and pauses when it is closed; until then
 // the game runs on. A player lost while that box is open is left to it: its pause follows.
 void TTrovGameServerForm::PauseForLostPlayer() {
-    if (game_->FState == gsRunning && !PauseBox.Run([] {
+    if (FGame->FState == gsRunning && !FPauseBox.Run([] {
             Beep();
             MessageBox(kPauseText, "Information", TBoxButtons::Ok);
         }))
@@ -169,7 +169,7 @@ void TTrovGameServerForm::HandleClientMessage(const std::string& Code, const std
                                               TCustomWinSocket* Socket) {
     TPlayerData* player = PlayerOf(Socket);
     if (!player) return;
-    TTrovGame& g = *game_;
+    TTrovGame& g = *FGame;
     // A line that changes nothing (an unknown code, a wish or an amount already held)
     // is not followed by the refresh: it would only send everyone what they have.
     bool changed = true;
@@ -234,11 +234,11 @@ void TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& 
     if (chat->From == chat->To) {
         SendServerText(Socket, message, kTextPieceLen);
     } else if (const int role = RoleOfCode(chat->To)) {
-        TConnection* target = game_->ClientSocket(role);
+        TConnection* target = FGame->ClientSocket(role);
         if (Sender.Entered && Sender.Accepted && target)
             SendServerText(target, message, kTextPieceLen);
     } else if (chat->To == kServerCode && Sender.Entered) {
-        ServerMessages.Show([message = BoxText(message)] {
+        FServerMessages.Show([message = BoxText(message)] {
             Beep();
             MessageDlg(message, TMsgDlgType::Information, mbOK);
         });
@@ -250,7 +250,7 @@ void TTrovGameServerForm::RelayChat(const std::string& Body, const TPlayerData& 
 void TTrovGameServerForm::ClientSocketConnect(QObject*, TCustomWinSocket*) {}
 
 void TTrovGameServerForm::ClientSocketDisconnect(QObject*, TCustomWinSocket*) {
-    for (TPlayerData& local : game_->FLocalPlayers) local.Socket = nullptr;
+    for (TPlayerData& local : FGame->FLocalPlayers) local.Socket = nullptr;
 }
 
 void TTrovGameServerForm::ClientSocketError(QObject*, TCustomWinSocket*, TErrorEvent, int&) {
@@ -259,7 +259,7 @@ void TTrovGameServerForm::ClientSocketError(QObject*, TCustomWinSocket*, TErrorE
 }
 
 void TTrovGameServerForm::ClientSocketRead(QObject*, TCustomWinSocket* Socket) {
-    ServerMessages.Show([text = BoxText(Socket->ReceiveText())] {
+    FServerMessages.Show([text = BoxText(Socket->ReceiveText())] {
         MessageDlg(text, TMsgDlgType::Information, mbOK);
     });
 }

@@ -19,15 +19,15 @@
 using namespace platform;
 
 void TTrovGameServerForm::Button_StartClick(QObject*) {
-    if (game_->FState == gsRunning || !game_->CanStart()) return;
-    game_->Start();
+    if (FGame->FState == gsRunning || !FGame->CanStart()) return;
+    FGame->Start();
     UpdateDisplay();
 }
 
 void TTrovGameServerForm::Button_InitClick(QObject*) {
-    if (game_->FState == gsRunning) return;
+    if (FGame->FState == gsRunning) return;
     Beep();
-    game_->Init();
+    FGame->Init();
     ReadInitialValues();
     ShowHistory();
     AutoSizeGridColumns(StringGrid_Game);
@@ -40,21 +40,21 @@ void TTrovGameServerForm::Button_InitClick(QObject*) {
 }
 
 void TTrovGameServerForm::Edit_GroupNameExit(QObject*) {
-    game_->FGroupName = ToSjis(Edit_GroupName->text());
+    FGame->FGroupName = ToSjis(Edit_GroupName->text());
 }
 
 void TTrovGameServerForm::Button_OrderClick(QObject* Sender) {
-    if (game_->FState != gsRunning) return;
+    if (FGame->FState != gsRunning) return;
     for (int r : kRoleNumbers) {
         TRoleControls& c = RoleControls(r);
         if (Sender != c.OrderButton) continue;
-        TPlayerData* slot = game_->FPlayers[r];
+        TPlayerData* slot = FGame->FPlayers[r];
         if (!slot || slot->Owner != owServer || !slot->Accepted) return;
         slot->Order = static_cast<std::int8_t>(c.Order->Value());
         slot->Shipment = static_cast<std::int8_t>(c.ShipMEdit->Value());
         break;
     }
-    if (game_->ProceedTurn() == 1)
+    if (FGame->ProceedTurn() == 1)
         GameOver();
     else
         UpdateDisplay();
@@ -75,38 +75,38 @@ void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
         // The game holds one week more than the term entered: week 0 holds the starting
         // values. Each grid has a heading column (row) before one per week. Weeks added to a
         // game whose demand is still the default one get the default demand too.
-        const bool defaultDemand = game_->IsDefaultMarket(TTrovGame::kDefaultMarketBase);
-        game_->SetFinalTurn(static_cast<std::int8_t>(value + 1));
-        if (defaultDemand) game_->SetDefaultMarket(TTrovGame::kDefaultMarketBase);
+        const bool defaultDemand = FGame->IsDefaultMarket(TTrovGame::kDefaultMarketBase);
+        FGame->SetFinalTurn(static_cast<std::int8_t>(value + 1));
+        if (defaultDemand) FGame->SetDefaultMarket(TTrovGame::kDefaultMarketBase);
         // A running game keeps at least the weeks it has reached.
-        committed = game_->FFinalTurn - 1;
-        StringGrid_Game->SetColCount(game_->FFinalTurn + 1);
-        StringGrid_Marcket->SetRowCount(game_->FFinalTurn + 1);
+        committed = FGame->FFinalTurn - 1;
+        StringGrid_Game->SetColCount(FGame->FFinalTurn + 1);
+        StringGrid_Marcket->SetRowCount(FGame->FFinalTurn + 1);
         InitTables();
         ShowInitialValues();
         ShowHistory();
         UpdateDisplay();
     } else if (edit == SpinEdit_UStkCost) {
-        game_->FInvUnitCost = MoneyFromUnits(value);
+        FGame->FInvUnitCost = MoneyFromUnits(value);
     } else if (edit == SpinEdit_UBLCost) {
-        game_->FBacklogUnitCost = MoneyFromUnits(value);
+        FGame->FBacklogUnitCost = MoneyFromUnits(value);
     }
     if (edit->Text() != std::to_string(committed)) edit->SetValue(committed);
 }
 
 void TTrovGameServerForm::OwnerClick(int role) {
     TRoleControls& c = RoleControls(role);
-    TPlayerData& local = game_->FLocalPlayers[RoleIndex(role)];
+    TPlayerData& local = FGame->FLocalPlayers[RoleIndex(role)];
     const int item = c.Owner->ItemIndex();
     if (item == 0) {
-        if (!game_->IsClientRole(role)) game_->Seat(role, nullptr);
+        if (!FGame->IsClientRole(role)) FGame->Seat(role, nullptr);
     } else if (item == 1 || item == 2) {
-        if (!game_->IsRoleFree(static_cast<std::uint8_t>(role)) && game_->IsClientRole(role)) {
+        if (!FGame->IsRoleFree(static_cast<std::uint8_t>(role)) && FGame->IsClientRole(role)) {
             c.Owner->SetItemIndex(0); // a player holds the role: back to "Client"
             return;
         }
         local.Owner = item == 1 ? owServer : owAuto;
-        game_->Seat(role, &local);
+        FGame->Seat(role, &local);
     } else {
         local.Owner = owUnset;
     }
@@ -115,7 +115,7 @@ void TTrovGameServerForm::OwnerClick(int role) {
 
 void TTrovGameServerForm::ShipModeClick(int role) {
     TRoleControls& c = RoleControls(role);
-    TPlayerData* slot = game_->FPlayers[role];
+    TPlayerData* slot = FGame->FPlayers[role];
     if (!slot) {
         SetEntryLabels();
         return;

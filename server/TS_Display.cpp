@@ -40,7 +40,7 @@ void SendStatus(TConnection* Socket, const std::string& Message) {
 }
 
 void TTrovGameServerForm::UpdateControls() {
-    TTrovGame& g = *game_;
+    TTrovGame& g = *FGame;
     const bool listening = Listening();
     const bool selected = ListView_Connect->SelCount() > 0;
     Button_Disconnect->setEnabled(listening && selected);
@@ -84,7 +84,7 @@ void TTrovGameServerForm::UpdateControls() {
 
 void TTrovGameServerForm::UpdateDisplay() {
     UpdateControls();
-    TTrovGame& g = *game_;
+    TTrovGame& g = *FGame;
     const std::string week = std::to_string(g.FTurn);
     switch (g.FState) {
     case gsPreparing:
@@ -105,20 +105,18 @@ void TTrovGameServerForm::UpdateDisplay() {
         StatusBar->SetSimpleText("Running! : " + week + " Week");
         const int t = g.FTurn - 1;
         if (t >= 0 && t < static_cast<int>(g.StockF.size())) {
-            const TTrovGame::THistory* stocks[] = {&g.StockF, &g.StockD, &g.StockW, &g.StockR};
-            const TTrovGame::THistory* backlogs[] = {&g.BacklogF, &g.BacklogD, &g.BacklogW,
-                                                     &g.BacklogR};
-            const TTrovGame::THistory* demands[] = {&g.OrderDd, &g.OrderWd, &g.OrderRd, &g.Market};
+            const auto& roles = TTrovGame::kRoleHistories;
             const char* demandTexts[] = {
                 "Receive an order from Distributor : ", "Receive an order from Wholesaler : ",
                 "Receive an order from Retailer : ", "Demand in market : "};
             for (int i = 0; i < 4; ++i)
-                SetCaption(Roles[i].Stock, "Inventory : " + std::to_string((*stocks[i])[t]));
+                SetCaption(Roles[i].Stock, "Inventory : " + std::to_string((g.*roles[i].Stock)[t]));
             for (int i = 0; i < 4; ++i)
                 SetCaption(Roles[i].BLCost,
-                           "Lastweek backlog : " + std::to_string((*backlogs[i])[t]));
+                           "Lastweek backlog : " + std::to_string((g.*roles[i].Backlog)[t]));
             for (int i = 0; i < 4; ++i)
-                SetCaption(Roles[i].Demand, demandTexts[i] + std::to_string((*demands[i])[t]));
+                SetCaption(Roles[i].Demand,
+                           demandTexts[i] + std::to_string((g.*roles[i].Demand)[t]));
         }
         ProceedGame();
         break;
@@ -146,7 +144,7 @@ void TTrovGameServerForm::UpdateDisplay() {
 }
 
 void TTrovGameServerForm::ProceedGame() {
-    switch (game_->ProceedTurn()) {
+    switch (FGame->ProceedTurn()) {
     case 0:
         UpdateDisplay();
         break;
@@ -162,7 +160,7 @@ void TTrovGameServerForm::SetEntryLabels() {
     std::array<std::string, 4> messages;
     for (int i = 0; i < kRoleCount; ++i) {
         QLabel* label = Roles[i].Join;
-        const bool free = game_->IsRoleFree(static_cast<std::uint8_t>(RoleNumber(i)));
+        const bool free = FGame->IsRoleFree(static_cast<std::uint8_t>(RoleNumber(i)));
         SetBold(label, !free);
         SetCaption(label, free ? "Waiting" : "Fulfilled");
         messages[i] = JoinMessage(i, !free);
@@ -182,7 +180,7 @@ void TTrovGameServerForm::SetEntryLabels() {
 void TTrovGameServerForm::ShowInputStatus() {
     std::array<std::string, 4> messages;
     for (int i = 0; i < kRoleCount; ++i) {
-        const TPlayerData* slot = game_->FPlayers[RoleNumber(i)];
+        const TPlayerData* slot = FGame->FPlayers[RoleNumber(i)];
         if (!slot) return;
         QLabel* label = Roles[i].Input;
         const bool ordered = slot->Order >= 0;
@@ -190,14 +188,14 @@ void TTrovGameServerForm::ShowInputStatus() {
         SetCaption(label, std::string(RoleWord(i)) + (ordered ? " : Ordered" : " : Notyet"));
         messages[i] = OrderStatusMessage(i, ordered);
     }
-    game_->ForEachClientSocket([&](TConnection* socket) {
+    FGame->ForEachClientSocket([&](TConnection* socket) {
         if (!socket->Connected()) return;
         for (const std::string& message : messages) SendStatus(socket, message);
     });
 }
 
 void TTrovGameServerForm::Button_StopClick(QObject*) {
-    TTrovGame& g = *game_;
+    TTrovGame& g = *FGame;
     if (g.FState != gsRunning) return;
     g.Stop();
     UpdateDisplay();
@@ -213,10 +211,10 @@ void TTrovGameServerForm::GameOver() {
     try {
         Button_StopClick(nullptr);
         std::string report;
-        game_->MakeResultText(report);
+        FGame->MakeResultText(report);
         const std::vector<std::string> lines = SplitLines(report);
         const std::string text = JoinLines(lines);
-        game_->ForEachClientSocket([&](TConnection* socket) {
+        FGame->ForEachClientSocket([&](TConnection* socket) {
             if (!socket->Connected() || lines.empty()) return;
             SendServerText(socket, text, kTextPieceLen);
             socket->SendText(kOverMessage);

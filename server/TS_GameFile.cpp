@@ -46,7 +46,7 @@ void InitGameFileDialogs(TTrovGameServerForm& form) {
 
 void TTrovGameServerForm::MItem_SaveClick(QObject*) {
     if (!Dialogs().ExecuteSave(SaveDialog_Dat)) return;
-    game_->SaveToFile(SaveDialog_Dat.FileName);
+    FGame->SaveToFile(SaveDialog_Dat.FileName);
 }
 
 void TTrovGameServerForm::MItem_LoadClick(QObject*) {
@@ -55,14 +55,14 @@ void TTrovGameServerForm::MItem_LoadClick(QObject*) {
                    TBoxButtons::OkCancel) != mrOk)
         return;
     if (!Dialogs().ExecuteOpen(OpenDialog)) return;
-    game_->LoadFromFile(OpenDialog.FileName);
+    FGame->LoadFromFile(OpenDialog.FileName);
 
     // Whatever the file held, the window follows the game's data again.
-    SpinEdit_FinalTurn->SetValue(game_->FFinalTurn - 1);
+    SpinEdit_FinalTurn->SetValue(FGame->FFinalTurn - 1);
     SpinEdit_Exit(SpinEdit_FinalTurn);
-    SpinEdit_UStkCost->SetValue(RoundToWhole(game_->FInvUnitCost));
-    SpinEdit_UBLCost->SetValue(RoundToWhole(game_->FBacklogUnitCost));
-    Edit_GroupName->setText(FromSjis(game_->FGroupName));
+    SpinEdit_UStkCost->SetValue(RoundToWhole(FGame->FInvUnitCost));
+    SpinEdit_UBLCost->SetValue(RoundToWhole(FGame->FBacklogUnitCost));
+    Edit_GroupName->setText(FromSjis(FGame->FGroupName));
     UpdateDisplay();
     RadioGroup_FtOwnerClick(RadioGroup_FtOwner);
     RadioGroup_W1OwnerClick(RadioGroup_W1Owner);

@@ -79,7 +79,7 @@ void SaveServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     WriteWindowKeys(ini, WindowKeysOf(Form, Form.OpenDialog.FileName));
 
     const QFont font = Form.PageControl->font();
-    const TColor color = Form.PageFontColor;
+    const TColor color = Form.FFontColor;
 
     ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
 

@@ -1,11 +1,12 @@
 #pragma once
 // The game master's main window: connection list, game setting, initial values, manual
 // operation and status table on five pages. The implementation is split by concern:
-// TS_Main.cpp (creation, layout, closing, tray, application handlers), TS_Connection.cpp
-// (listening, connections and their messages; a connection's input is its station,
-// TS_Station.cpp), TS_ClientList.cpp (the connection list and admission), TS_Control.cpp
-// (game control, operator input, role owners and shipping modes), TS_Display.cpp (refresh,
-// role labels, pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (menus and options),
+// TS_Main.cpp (creation, closing, tray, application handlers), TS_Layout.cpp (the controls,
+// pages and menus, and the binding of their events), TS_Connection.cpp (listening,
+// connections and their messages; a connection's input is its station, TS_Station.cpp),
+// TS_ClientList.cpp (the connection list and admission), TS_Control.cpp (game control,
+// operator input, role owners and shipping modes), TS_Display.cpp (refresh, role labels,
+// pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (the menus' handlers and options),
 // TS_GameFile.cpp (saving and loading game data) and TS_IniIO.cpp (the settings file).
 #include "platform/Application.h"
 #include "platform/BoxQueue.h"
@@ -62,7 +63,7 @@ public:
     ~TTrovGameServerForm() override;
 
     // The one game of the server.
-    TTrovGame* Game() const { return game_.get(); }
+    TTrovGame* Game() const { return FGame.get(); }
     // Whether the server is listening for players.
     bool Listening() const;
 
@@ -116,7 +117,7 @@ public:
     // The text viewer.
     std::unique_ptr<TTrovGamePreviewForm> PreviewForm;
     // Colour of the page font (the font itself has none); the settings keep it.
-    std::int32_t PageFontColor;
+    std::int32_t FFontColor;
     // Gives the pages their font and its colour.
     void ApplyPageFont(const QFont& Font, std::int32_t Color);
 
@@ -129,7 +130,7 @@ public:
     void MinimizeToTray(bool Force);
     void RestoreFromTray();
     bool FInTray = false;
-    std::unique_ptr<platform::TTrayIcon> TrayIcon;
+    std::unique_ptr<platform::TTrayIcon> FTrayIconData;
 
     // --- Network
     platform::TServerSocket* ServerSocket;
@@ -213,7 +214,7 @@ public:
     // The result text export to a file chosen by the game master.
     void MItem_WriteClick(QObject* Sender);
     // The grid on which the grid pop-up menu was last opened (none before).
-    platform::TStringGrid* PopupGrid = nullptr;
+    platform::TStringGrid* FPopupGrid = nullptr;
     platform::TSaveDialog SaveDialog_Txt;
 
     // --- Network and connection list
@@ -249,8 +250,8 @@ public:
     int FSortColumn = 0;
     // The boxes that network events open, each open once at a time: texts for the server
     // (chat to it, what the loop-back connection receives) wait for the box before them.
-    platform::TBoxQueue ServerMessages;
-    platform::TOneBox PauseBox, SocketErrorBox, ExceptionBox;
+    platform::TBoxQueue FServerMessages;
+    platform::TOneBox FPauseBox, FSocketErrorBox, FExceptionBox;
 
     // --- Refresh, role labels, pause and game over
     void UpdateControls();
@@ -326,7 +327,7 @@ private:
                    platform::TCustomWinSocket* Socket);
     // The pause on losing an admitted player (connection lost or row unticked).
     void PauseForLostPlayer();
-    std::unique_ptr<TTrovGame> game_;
+    std::unique_ptr<TTrovGame> FGame;
     // What the status table shows of each week (its values, and its widest text), so that a
     // refresh writes and measures only the weeks that changed. Valid while the table's cells
     // are as the last refresh left them.
@@ -334,11 +335,11 @@ private:
         std::string Values;
         int Widest = 0;
     };
-    std::vector<TShownWeek> shownWeeks_;
-    std::uint64_t shownVersion_ = 0;
+    std::vector<TShownWeek> FShownWeeks;
+    std::uint64_t FShownVersion = 0;
     // The table's font when the weeks were measured: another font measures them again.
-    QFont shownFont_;
-    std::string programFile_;
+    QFont FShownFont;
+    std::string FProgramFile;
     // The application's handlers before this window installed its own.
-    platform::TApplication::Handlers savedHandlers_;
+    platform::TApplication::Handlers FSavedHandlers;
 };

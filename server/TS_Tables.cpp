@@ -21,15 +21,17 @@ namespace {
 using History = TTrovGame::THistory TTrovGame::*;
 using MoneyHistory = TTrovGame::TMoneyHistory TTrovGame::*;
 
-// A row of the starting-value table: heading, the history whose week 0 it shows, and what a
-// cell that holds no number stands for.
-struct TFirstRow {
+// A row of the chain's part of both tables: heading, the history it shows (none for a section's
+// heading or a gap), and what a cell of the starting-value table that holds no number stands
+// for; kStatusOnly rows are shown in the status table only.
+struct TChainRow {
     const char* heading;
     History history;
-    std::uint8_t fallback;
+    int fallback;
 };
+constexpr int kStatusOnly = -1;
 
-const TFirstRow kFirstRows[30] = {
+constexpr TChainRow kChainRows[] = {
     {" -    Factory        - ", nullptr, 0},
     {"Waiting for production ", &TTrovGame::ProdF1, 4},
     {"Arrive from production ", &TTrovGame::ProdF2, 4},
@@ -58,12 +60,30 @@ const TFirstRow kFirstRows[30] = {
     {" -    Retailer       - ", nullptr, 0},
     {"Arrive from Wholesaler ", &TTrovGame::TransR, 4},
     {"Retailer Inventory     ", &TTrovGame::StockR, 12},
+    {"Demand                 ", &TTrovGame::Market, kStatusOnly},
     {"Retailer Backlog       ", &TTrovGame::BacklogR, 0},
+    {"Sell                   ", &TTrovGame::ShipR, kStatusOnly},
     {"Place an order to Wholesaler     ", &TTrovGame::OrderR, 4},
 };
 
-// The rows of the starting-value table that hold no value.
-constexpr int kFirstEmptyRows[] = {0, 8, 9, 16, 17, 24, 25};
+// A row of the starting-value table: heading, the history whose week 0 it shows, and what a
+// cell that holds no number stands for.
+struct TFirstRow {
+    const char* heading;
+    History history;
+    std::uint8_t fallback;
+};
+
+// The chain's rows but those of the status table only.
+constexpr auto kFirstRows = [] {
+    std::array<TFirstRow, 30> rows{};
+    std::size_t n = 0;
+    for (const TChainRow& c : kChainRows)
+        if (c.fallback != kStatusOnly)
+            rows.at(n++) = {c.heading, c.history, static_cast<std::uint8_t>(c.fallback)};
+    if (n != rows.size()) throw "the starting-value table has another length";
+    return rows;
+}();
 
 // A row of the status table: heading and the quantity or money history it shows.
 struct TGameRow {
@@ -72,46 +92,20 @@ struct TGameRow {
     MoneyHistory money;
 };
 
-const TGameRow kGameRows[38] = {
-    {"Week", nullptr, nullptr},
-    {" -    Factory        - ", nullptr, nullptr},
-    {"Waiting for production ", &TTrovGame::ProdF1, nullptr},
-    {"Arrive from production ", &TTrovGame::ProdF2, nullptr},
-    {"Factory Inventory      ", &TTrovGame::StockF, nullptr},
-    {"Receive an order from Distributor", &TTrovGame::OrderDd, nullptr},
-    {"Factory Backlog        ", &TTrovGame::BacklogF, nullptr},
-    {"Ship to Distributor    ", &TTrovGame::ShipF, nullptr},
-    {"Demand                 ", &TTrovGame::OrderF, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Distributor    - ", nullptr, nullptr},
-    {"From Factory           ", &TTrovGame::TransD, nullptr},
-    {"Distributor Inventory  ", &TTrovGame::StockD, nullptr},
-    {"Receive an order from Wholesaler ", &TTrovGame::OrderWd, nullptr},
-    {"Distributor Backlog    ", &TTrovGame::BacklogD, nullptr},
-    {"Ship to Wholesaler     ", &TTrovGame::ShipD, nullptr},
-    {"Place an order to Factrory       ", &TTrovGame::OrderD, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Wholesaler     - ", nullptr, nullptr},
-    {"Arrive from Distributor", &TTrovGame::TransW, nullptr},
-    {"Wholesaler Inventory   ", &TTrovGame::StockW, nullptr},
-    {"Receive an order from Retailer   ", &TTrovGame::OrderRd, nullptr},
-    {"Wholesaler Backlog     ", &TTrovGame::BacklogW, nullptr},
-    {"Ship to Retailer       ", &TTrovGame::ShipW, nullptr},
-    {"Place an order to Distributor    ", &TTrovGame::OrderW, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Retailer       - ", nullptr, nullptr},
-    {"Arrive from Wholesaler ", &TTrovGame::TransR, nullptr},
-    {"Retailer Inventory     ", &TTrovGame::StockR, nullptr},
-    {"Demand                 ", &TTrovGame::Market, nullptr},
-    {"Retailer Backlog       ", &TTrovGame::BacklogR, nullptr},
-    {"Sell                   ", &TTrovGame::ShipR, nullptr},
-    {"Place an order to Wholesaler     ", &TTrovGame::OrderR, nullptr},
-    {"", nullptr, nullptr},
-    {" -    Cost           - ", nullptr, nullptr},
-    {"Inventory              ", nullptr, &TTrovGame::InvCost},
-    {"Backlog                ", nullptr, &TTrovGame::BacklogCost},
-    {"Total cost             ", nullptr, &TTrovGame::TotalCost},
-};
+// The week, the chain's rows, then the group's weekly costs.
+constexpr auto kGameRows = [] {
+    std::array<TGameRow, 38> rows{};
+    std::size_t n = 0;
+    rows.at(n++) = {"Week", nullptr, nullptr};
+    for (const TChainRow& c : kChainRows) rows.at(n++) = {c.heading, c.history, nullptr};
+    rows.at(n++) = {"", nullptr, nullptr};
+    rows.at(n++) = {" -    Cost           - ", nullptr, nullptr};
+    rows.at(n++) = {"Inventory              ", nullptr, &TTrovGame::InvCost};
+    rows.at(n++) = {"Backlog                ", nullptr, &TTrovGame::BacklogCost};
+    rows.at(n++) = {"Total cost             ", nullptr, &TTrovGame::TotalCost};
+    if (n != rows.size()) throw "the status table has another length";
+    return rows;
+}();
 
 // The heading column of a table: as wide as `probe` plus 210 pixels, as designed, and at least
 // as wide as its widest heading needs (TStringGrid::FittingWidth: the text's indent and the gap
@@ -142,27 +136,27 @@ std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fa
 // The random values lie from the lower bound up to below the upper one: the maximum entered is
 // passed one higher so that it can be drawn too.
 void TTrovGameServerForm::Button_MarcketRandClick(QObject*) {
-    game_->SetRandomMarket(static_cast<std::uint8_t>(SpinEdit_MarcketMin->Value()),
+    FGame->SetRandomMarket(static_cast<std::uint8_t>(SpinEdit_MarcketMin->Value()),
                            static_cast<std::uint8_t>(SpinEdit_MarcketMax->Value() + 1));
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_Marcket);
 }
 
 void TTrovGameServerForm::Button_FirstRandClick(QObject*) {
-    game_->SetRandomFirstValues(static_cast<std::uint8_t>(SpinEdit_FirstMin->Value()),
+    FGame->SetRandomFirstValues(static_cast<std::uint8_t>(SpinEdit_FirstMin->Value()),
                                 static_cast<std::uint8_t>(SpinEdit_FirstMax->Value() + 1));
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_First);
 }
 
 void TTrovGameServerForm::Button_MarcketDefClick(QObject*) {
-    game_->SetDefaultMarket(4);
+    FGame->SetDefaultMarket(4);
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_Marcket);
 }
 
 void TTrovGameServerForm::Button_FirstDefClick(QObject*) {
-    game_->SetDefaultFirstValues();
+    FGame->SetDefaultFirstValues();
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_First);
 }
@@ -231,7 +225,8 @@ void TTrovGameServerForm::StringGrid_KeyPress(QObject*, char16_t& Key) {
 }
 
 void TTrovGameServerForm::StringGrid_KeyUp(QObject*, std::uint16_t&, TShiftState) {
-    for (int row : kFirstEmptyRows) StringGrid_First->SetCells(1, row, "");
+    for (int row = 0; row < 30; ++row)
+        if (!kFirstRows[row].history) StringGrid_First->SetCells(1, row, "");
 }
 
 void TTrovGameServerForm::StringGrid_MarcketSetEditText(QObject* Sender, int ACol, int ARow,
@@ -251,7 +246,7 @@ void TTrovGameServerForm::StringGrid_MarcketExit(QObject*) {
 }
 
 void TTrovGameServerForm::InitTables() {
-    const int weeks = game_->FFinalTurn;
+    const int weeks = FGame->FFinalTurn;
     StringGrid_Game->SetRowCount(38);
     for (int row = 0; row < 38; ++row) StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
 
@@ -272,7 +267,7 @@ void TTrovGameServerForm::InitTables() {
 }
 
 void TTrovGameServerForm::ShowInitialValues() {
-    const TTrovGame& g = *game_;
+    const TTrovGame& g = *FGame;
     {
         THeldUpdate hold(StringGrid_Marcket);
         for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
@@ -285,7 +280,7 @@ void TTrovGameServerForm::ShowInitialValues() {
 }
 
 void TTrovGameServerForm::ReadInitialValues() {
-    TTrovGame& g = *game_;
+    TTrovGame& g = *FGame;
     for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
         g.Market[row - 1] = CellByte(StringGrid_Marcket, 1, row, 8);
     for (int row = 0; row < 30; ++row)
@@ -295,15 +290,15 @@ void TTrovGameServerForm::ReadInitialValues() {
 }
 
 void TTrovGameServerForm::ShowHistory() {
-    const TTrovGame& g = *game_;
+    const TTrovGame& g = *FGame;
     const int weeks = g.FFinalTurn;
     TStringGrid* grid = StringGrid_Game;
     grid->SetColCount(weeks + 1);
     // Cells that something else wrote since, or another font: every week is written and measured
     // again.
-    if (grid->ContentVersion() != shownVersion_ || grid->font() != shownFont_ ||
-        shownWeeks_.size() != std::size_t(weeks) + 1)
-        shownWeeks_.assign(std::size_t(weeks) + 1, TShownWeek{});
+    if (grid->ContentVersion() != FShownVersion || grid->font() != FShownFont ||
+        FShownWeeks.size() != std::size_t(weeks) + 1)
+        FShownWeeks.assign(std::size_t(weeks) + 1, TShownWeek{});
     THeldUpdate hold(grid);
     FitHeadingColumn(grid, "Delay");
     for (int col = 1; col <= weeks; ++col) {
@@ -315,7 +310,7 @@ void TTrovGameServerForm::ShowHistory() {
                 if (r.quantity) values += static_cast<char>((g.*r.quantity)[w]);
                 if (r.money) values += std::to_string((g.*r.money)[w]) + ';';
             }
-        TShownWeek& shown = shownWeeks_[std::size_t(col)];
+        TShownWeek& shown = FShownWeeks[std::size_t(col)];
         if (shown.Values != values) {
             int widest = grid->TextWidth(grid->Cells(col, 0)); // the week's number
             for (int row = 1; row < 38; ++row) {
@@ -335,13 +330,13 @@ void TTrovGameServerForm::ShowHistory() {
         // The column is made as wide as its widest text needs, as every refresh does.
         FitValueColumn(grid, col, shown.Widest);
     }
-    shownVersion_ = grid->ContentVersion();
-    shownFont_ = grid->font();
+    FShownVersion = grid->ContentVersion();
+    FShownFont = grid->font();
 }
 
 void TTrovGameServerForm::ShowTotals() {
-    const int weeks = game_->FFinalTurn;
-    if (game_->FTurn < weeks) return;
+    const int weeks = FGame->FFinalTurn;
+    if (FGame->FTurn < weeks) return;
     {
         THeldUpdate hold(StringGrid_Game);
         // After the heading column and the weeks' columns come "Average" and "Total  ".
@@ -379,12 +374,12 @@ void TTrovGameServerForm::MItem_WriteClick(QObject*) {
     std::string text;
     try {
         std::vector<std::string> items = {
-            "[" + game_->FGroupName + "] - " + std::to_string(game_->FFinalTurn) +
+            "[" + FGame->FGroupName + "] - " + std::to_string(FGame->FFinalTurn) +
                 "Week: Game Result " + FormatDateTime("(yyyy-mm/dd hh:nn:ss)", Now()),
             ""};
-        GridSelectAll(PopupGrid, true);
+        GridSelectAll(FPopupGrid, true);
         std::string table;
-        CopyGridSelection(PopupGrid, ColumnDiv, table, true);
+        CopyGridSelection(FPopupGrid, ColumnDiv, table, true);
         items.push_back(table);
         text = JoinLines(items);
     } catch (...) {

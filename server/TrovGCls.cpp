@@ -27,6 +27,12 @@ const std::array<TTrovGame::THistory TTrovGame::*, TTrovGame::kHistoryCount> TTr
      &TTrovGame::OrderD, &TTrovGame::OrderDd, &TTrovGame::OrderF, &TTrovGame::Market,
      &TTrovGame::ShipR};
 
+const std::array<TTrovGame::TRoleHistoryFields, 4> TTrovGame::kRoleHistories = {
+    {{&TTrovGame::StockF, &TTrovGame::BacklogF, &TTrovGame::OrderDd},
+     {&TTrovGame::StockD, &TTrovGame::BacklogD, &TTrovGame::OrderWd},
+     {&TTrovGame::StockW, &TTrovGame::BacklogW, &TTrovGame::OrderRd},
+     {&TTrovGame::StockR, &TTrovGame::BacklogR, &TTrovGame::Market}}};
+
 const std::array<TTrovGame::TMoneyHistoryField, 3> TTrovGame::kMoneyHistories = {
     {{&TTrovGame::InvCost, kMaxWeeklyCost},
      {&TTrovGame::BacklogCost, kMaxWeeklyCost},
@@ -121,8 +127,10 @@ void TTrovGame::SetFinalTurn(std::int8_t N) {
 void TTrovGame::SetDefaultFirstValues() {
     if (StockF.empty()) return;
     for (int i = 0; i < kFirstValueCount; ++i) History(i)[0] = 4;
-    for (THistory* h : {&StockF, &StockD, &StockW, &StockR}) (*h)[0] = 12;
-    for (THistory* h : {&BacklogF, &BacklogD, &BacklogW, &BacklogR}) (*h)[0] = 0;
+    for (const auto& role : kRoleHistories) {
+        (this->*role.Stock)[0] = 12;
+        (this->*role.Backlog)[0] = 0;
+    }
 }
 
 namespace {
@@ -159,18 +167,15 @@ void TTrovGame::SetRandomFirstValues(std::uint8_t Lo, std::uint8_t Hi) {
 }
 
 bool TTrovGame::CanStart() const {
-    for (int r : kRoleNumbers)
-        if (!FPlayers[r] || FPlayers[r]->Role != r) return false;
-    for (int r : kRoleNumbers)
-        if (!FPlayers[r]->Accepted) return false;
-    for (int r : kRoleNumbers)
-        if (FPlayers[r]->Owner == owUnset) return false;
-    for (int r : kRoleNumbers)
-        if (FPlayers[r]->Owner == owClient && !FPlayers[r]->Socket) return false;
-    for (int r : kRoleNumbers)
-        if (FPlayers[r]->ShipMode == smUnset) return false;
-    for (int r : kRoleNumbers)
-        if (FPlayers[r]->Owner == owAuto && FPlayers[r]->ShipMode == smManual) return false;
+    // Every role seated, admitted, with an owner (a client one still connected) and a
+    // shipping mode that its owner can play.
+    for (int r : kRoleNumbers) {
+        const TPlayerData* p = FPlayers[r];
+        if (!p || p->Role != r || !p->Accepted || p->Owner == owUnset ||
+            (p->Owner == owClient && !p->Socket) || p->ShipMode == smUnset ||
+            (p->Owner == owAuto && p->ShipMode == smManual))
+            return false;
+    }
     return FState != gsRunning;
 }
 
@@ -351,8 +356,11 @@ void TTrovGame::ProcessWeek() {
 
 void TTrovGame::CalcCosts(int t) {
     if (t < 0 || t >= static_cast<int>(InvCost.size())) return;
-    int stock = StockF[t] + StockD[t] + StockW[t] + StockR[t];
-    int backlog = BacklogF[t] + BacklogD[t] + BacklogW[t] + BacklogR[t];
+    int stock = 0, backlog = 0;
+    for (const auto& role : kRoleHistories) {
+        stock += (this->*role.Stock)[t];
+        backlog += (this->*role.Backlog)[t];
+    }
     InvCost[t] = stock * FInvUnitCost;
     BacklogCost[t] = backlog * FBacklogUnitCost;
     TotalCost[t] = InvCost[t] + BacklogCost[t];
@@ -388,13 +396,11 @@ void TTrovGame::SendStateToSocket(platform::TConnection* socket,
         socket->SendText(StateValueMessage({item, role}, value));
     };
     socket->SendText(WeekMessage(weekText));
-    const THistory* stocks[] = {&StockF, &StockD, &StockW, &StockR};
-    for (int n = 0; n < 4; ++n) send(TStateItem::Stock, n, (*stocks[n])[w]);
-    const THistory* demands[] = {&OrderDd, &OrderWd, &OrderRd, &Market};
-    const THistory* backlogs[] = {&BacklogF, &BacklogD, &BacklogW, &BacklogR};
+    for (int n = 0; n < 4; ++n) send(TStateItem::Stock, n, (this->*kRoleHistories[n].Stock)[w]);
     for (int n = 0; n < 4; ++n) {
-        if (IsClientRole(RoleNumber(n))) send(TStateItem::Demand, n, (*demands[n])[w]);
-        send(TStateItem::Backlog, n, (*backlogs[n])[w]);
+        const TRoleHistoryFields& role = kRoleHistories[n];
+        if (IsClientRole(RoleNumber(n))) send(TStateItem::Demand, n, (this->*role.Demand)[w]);
+        send(TStateItem::Backlog, n, (this->*role.Backlog)[w]);
     }
 }
 

@@ -143,6 +143,15 @@ public:
     THistory& History(int index) { return this->*kHistories[index]; }
     const THistory& History(int index) const { return this->*kHistories[index]; }
 
+    // Each role's inventory, backlog and the demand it receives (the next role's orders; the
+    // market's for the Retailer), Factory first.
+    struct TRoleHistoryFields {
+        THistory TTrovGame::*Stock;
+        THistory TTrovGame::*Backlog;
+        THistory TTrovGame::*Demand;
+    };
+    static const std::array<TRoleHistoryFields, 4> kRoleHistories;
+
     // The three weekly group costs in their fixed order (the data file's), each with the most
     // one week can cost.
     struct TMoneyHistoryField {

@@ -115,7 +115,7 @@ TEST(Desktop, EitherButtonOnTheServersTrayIconBringsTheWindowBack) {
     QTemporaryDir dir;
     ScriptedDialogs dialogs;
     TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
-    PressesOnTheIconBringTheWindowBack(form, *form.TrayIcon);
+    PressesOnTheIconBringTheWindowBack(form, *form.FTrayIconData);
 }
 
 TEST(Desktop, EitherButtonOnTheClientsTrayIconBringsTheWindowBack) {

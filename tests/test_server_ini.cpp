@@ -107,7 +107,7 @@ protected:
         font.setUnderline(true);
         font.setStrikeOut(true);
         form.PageControl->setFont(font);
-        form.PageFontColor = clBlue;
+        form.FFontColor = clBlue;
     }
 
     QColor PageTextColor() const {
@@ -151,7 +151,7 @@ TEST_F(ServerIniTest, NoFileGivesEveryDefaultAndCreatesNothing) {
     EXPECT_FALSE(font.italic());
     EXPECT_FALSE(font.underline());
     EXPECT_FALSE(font.strikeOut());
-    EXPECT_EQ(form.PageFontColor, clWindowText);
+    EXPECT_EQ(form.FFontColor, clWindowText);
     EXPECT_EQ(PageTextColor(), ColorToQColor(clWindowText));
     // The pages' controls take the page font.
     EXPECT_EQ(form.Edit_GroupName->font().family(), "Terminal");
@@ -399,9 +399,9 @@ TEST_F(ServerIniTest, AnEmptyFontNameOrSizeKeepsTheDefaultAndTheNextSaveWritesIt
 
 TEST_F(ServerIniTest, ColourIdentifiersAndNumbersGiveTheSameColour) {
     for (const char* text : {"clred", "$000000FF", "255", "0xff"}) {
-        form.PageFontColor = clBlue;
+        form.FFontColor = clBlue;
         Load(std::string("[Font]\r\nColor=") + text + "\r\n");
-        EXPECT_EQ(form.PageFontColor, clRed) << text;
+        EXPECT_EQ(form.FFontColor, clRed) << text;
         EXPECT_EQ(PageTextColor(), QColor(255, 0, 0)) << text;
         EXPECT_EQ(form.PageControl->palette().color(QPalette::Inactive, QPalette::Text),
                   QColor(255, 0, 0))
@@ -434,7 +434,7 @@ TEST_F(ServerIniTest, ABadColourStopsTheLoadBeforeAnythingIsApplied) {
     }
     EXPECT_EQ(form.pos(), pos);
     EXPECT_EQ(form.PageControl->font(), font);
-    EXPECT_EQ(form.PageFontColor, clBlue);
+    EXPECT_EQ(form.FFontColor, clBlue);
     EXPECT_EQ(form.PageControl->ActivePageIndex(), 3);
     EXPECT_TRUE(form.MItem_TaskTray->isChecked());
     EXPECT_EQ(form.SpinEdit_Port->Value(), 9000);
@@ -449,7 +449,7 @@ TEST_F(ServerIniTest, ABadColourStopsTheLoadBeforeAnythingIsApplied) {
 
 TEST_F(ServerIniTest, WhatIsSavedLoadsBackIntoEveryControl) {
     SetEverythingOff();
-    form.PageFontColor = RGBColor(1, 2, 3);
+    form.FFontColor = RGBColor(1, 2, 3);
     form.Edit_GroupName->setText(QString::fromUtf8("組 A"));
     const std::string path = Path("round.ini");
     SaveServerIni(form, path);
@@ -476,7 +476,7 @@ TEST_F(ServerIniTest, WhatIsSavedLoadsBackIntoEveryControl) {
     EXPECT_TRUE(form.PageControl->font().italic());
     EXPECT_TRUE(form.PageControl->font().underline());
     EXPECT_TRUE(form.PageControl->font().strikeOut());
-    EXPECT_EQ(form.PageFontColor, RGBColor(1, 2, 3));
+    EXPECT_EQ(form.FFontColor, RGBColor(1, 2, 3));
 }
 
 TEST_F(ServerIniTest, ASpinEditIsSavedAsTypedOrAsItsMinimumWhenItsTextIsNoNumber) {

@@ -570,7 +570,7 @@ TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
     dialogs.Answer(mrOk, [&] {
         deepest = std::max(deepest, ++depth);
         peer->Send(flood);
-        WaitUntil([&] { return form.ServerMessages.Waiting() == limit; });
+        WaitUntil([&] { return form.FServerMessages.Waiting() == limit; });
         Settle(50); // the rest, dropped past the limit, leaves no sign to wait for
         --depth;
     });

@@ -123,7 +123,7 @@ TEST_F(ServerShell, WindowHasItsOuterSizeDesignFontAndOwnIcon) {
     EXPECT_EQ(form->PreviewForm->Memo->font().pixelSize(), 16)
         << "the viewer takes the design font";
     EXPECT_FALSE(form->windowIcon().isNull());
-    EXPECT_EQ(form->TrayIcon->Image().cacheKey(), form->windowIcon().cacheKey());
+    EXPECT_EQ(form->FTrayIconData->Image().cacheKey(), form->windowIcon().cacheKey());
 }
 
 TEST_F(ServerShell, TheFontMenuChangesThePagesFontAndColourAndWhatIsSaved) {
@@ -135,7 +135,7 @@ TEST_F(ServerShell, TheFontMenuChangesThePagesFontAndColourAndWhatIsSaved) {
     ASSERT_EQ(dialogs.Boxes().size(), 1u);
     EXPECT_EQ(dialogs.Log()[0].color, clWindowText) << "the dialog starts with the pages' colour";
     EXPECT_EQ(form->PageControl->font().family(), "Courier");
-    EXPECT_EQ(form->PageFontColor, clNavy);
+    EXPECT_EQ(form->FFontColor, clNavy);
     EXPECT_EQ(form->PageControl->palette().color(QPalette::Active, QPalette::WindowText),
               QColor(0, 0, 0x80));
     EXPECT_EQ(form->font().family(), "system") << "the window keeps its design font";
@@ -319,7 +319,7 @@ TEST_F(ServerShell, TrayHidesAndRestoresTheWindow) {
     TMessage move{WM_TRAYNOTIFY, 1, 0x200, 0};
     form->WndProc(move);
     EXPECT_TRUE(form->FInTray);
-    emit TrayIconOf(*form->TrayIcon)->activated(QSystemTrayIcon::Trigger);
+    emit TrayIconOf(*form->FTrayIconData)->activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(form->FInTray);
     PretendTrayAvailable(false);
 }
@@ -335,10 +335,10 @@ TEST_F(ServerShell, MinimisingWithTheOptionGoesToTheTrayEveryTime) {
         ASSERT_TRUE(WaitUntil([&] { return form->FInTray; }));
         QCoreApplication::processEvents();
         EXPECT_FALSE(form->isVisible());
-        EXPECT_TRUE(form->TrayIcon->Shown());
-        emit TrayIconOf(*form->TrayIcon)->activated(QSystemTrayIcon::Trigger);
+        EXPECT_TRUE(form->FTrayIconData->Shown());
+        emit TrayIconOf(*form->FTrayIconData)->activated(QSystemTrayIcon::Trigger);
         EXPECT_FALSE(form->FInTray);
-        EXPECT_FALSE(form->TrayIcon->Shown());
+        EXPECT_FALSE(form->FTrayIconData->Shown());
         EXPECT_TRUE(form->isVisible());
         EXPECT_FALSE(form->isMinimized());
     }

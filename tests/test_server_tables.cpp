@@ -418,7 +418,7 @@ TEST_F(ServerTablesTest, ResultTextExportWritesHeaderAndGrid) {
     EXPECT_EQ(written.substr(header.size() + 20), "\r\n\r\n\r\n");
 
     // With the demand grid: every cell, the fixed ones included, and an empty line at the end.
-    form.PopupGrid = form.StringGrid_Marcket;
+    form.FPopupGrid = form.StringGrid_Marcket;
     dialogs.ChooseFile(path.toStdString());
     form.MItem_WriteClick(nullptr);
     written = ReadFile(path.toStdString());
