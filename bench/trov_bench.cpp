@@ -386,6 +386,15 @@ struct Gui {
 };
 Gui* gGui = nullptr;
 
+// Makes `gui` the one the runs use: its folder holds the settings, its dialogs answer the
+// boxes, and beeps are silent.
+void UseGui(Gui& gui) {
+    gGui = &gui;
+    qputenv("XDG_CONFIG_HOME", gui.dir.path().toUtf8());
+    SetDialogs(&gui.dialogs);
+    SetBeepHandler([] {});
+}
+
 // Runs f on the GUI thread and waits for its result, bounded.
 template <class F> auto OnGui(F f, int ms = 30000) {
     auto task = std::make_shared<std::packaged_task<decltype(f())()>>(std::move(f));
@@ -900,10 +909,7 @@ int Serve(int limit) {
     PreferPlainEventLoop();
     TApplication app(argc, argv);
     Gui gui;
-    gGui = &gui;
-    qputenv("XDG_CONFIG_HOME", gui.dir.path().toUtf8());
-    SetDialogs(&gui.dialogs);
-    SetBeepHandler([] {});
+    UseGui(gui);
     const int port = NewServer(10, true);
     std::printf("port %d\n", port);
     std::fflush(stdout);
@@ -1073,10 +1079,7 @@ int main(int argc, char** argv) {
     PreferPlainEventLoop(); // as the server program does
     TApplication app(argc, argv);
     Gui gui;
-    gGui = &gui;
-    qputenv("XDG_CONFIG_HOME", gui.dir.path().toUtf8());
-    SetDialogs(&gui.dialogs);
-    SetBeepHandler([] {});
+    UseGui(gui);
     gui.dialogs.spinMs = o.spinMs;
     std::thread([] { // the watchdog; a run that ends in time takes it down with main()
         std::this_thread::sleep_until(gDeadline + 20s);

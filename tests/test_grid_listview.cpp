@@ -380,13 +380,21 @@ TEST_F(GridTest, TextWidthMeasuresInTheGridsFont) {
     EXPECT_GT(grid.TextWidth("Delay"), narrow * 2);
 }
 
-TEST(GridFocus, ExitRunsWhenTheFocusLeavesTheGridNotWhenItMovesToItsEditor) {
+// A grid with an edit after it in the focus chain, in a window of their own.
+struct GridBesideAnEdit {
     QWidget window;
-    auto* layout = new QVBoxLayout(&window);
-    auto* grid = new TStringGrid;
-    auto* other = new QLineEdit;
-    layout->addWidget(grid);
-    layout->addWidget(other);
+    TStringGrid* grid = new TStringGrid;
+    QLineEdit* other = new QLineEdit;
+    GridBesideAnEdit() {
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(grid);
+        layout->addWidget(other);
+    }
+};
+
+TEST(GridFocus, ExitRunsWhenTheFocusLeavesTheGridNotWhenItMovesToItsEditor) {
+    GridBesideAnEdit w;
+    auto& [window, grid, other] = w;
     grid->SetOptions(goEditing);
     int exits = 0;
     grid->OnExit = [&](QObject* sender) {
@@ -424,12 +432,8 @@ TEST(GridFocus, ExitRunsWhenTheFocusLeavesTheGridNotWhenItMovesToItsEditor) {
 // with no cell edited, and leave the editor open on its text; Tab and Shift+Tab move the
 // focus on from the grid as they do from the grid itself.
 TEST(GridFocus, KeysTheEditorDoesNotTakeGoToTheGridOnce) {
-    QWidget window;
-    auto* layout = new QVBoxLayout(&window);
-    auto* grid = new TStringGrid;
-    auto* other = new QLineEdit;
-    layout->addWidget(grid);
-    layout->addWidget(other);
+    GridBesideAnEdit w;
+    auto& [window, grid, other] = w;
     grid->SetColCount(2);
     grid->SetRowCount(11);
     grid->SetOptions(goEditing | goRangeSelect);
