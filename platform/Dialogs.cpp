@@ -34,12 +34,21 @@ QString BoxText(const std::string& text) {
 }
 
 // The window a box or dialog belongs to, opens over and stays above: the program's active
-// window, else (another program is active) its main window. A box of a window that is hidden
-// (in the tray) or minimised would be hidden with it: such a box belongs to none.
+// window, else (another program is active) its main window, also while that sits hidden in the
+// tray (the box shows alone, and over the window once the window is back). A box of a window
+// minimised on the desktop would be hidden with it: such a box belongs to none.
 QWidget* DialogParent() {
     QWidget* owner = QApplication::activeWindow();
     if (!owner) owner = MainForm();
-    return owner && owner->isVisible() && !owner->isMinimized() ? owner : nullptr;
+    return owner && !(owner->isVisible() && owner->isMinimized()) ? owner : nullptr;
+}
+
+// Runs a dialog to its end. A dialog that belongs to a window holds up that window only: the
+// tray icon and the program's other windows still take their presses, so that a window in the
+// tray can be brought back to answer it.
+int RunModal(QDialog& dialog) {
+    if (dialog.parentWidget()) dialog.setWindowModality(Qt::WindowModal);
+    return dialog.exec();
 }
 
 // The typed message dialog. Escape presses Cancel, else No, else OK; with none of them it does
@@ -87,7 +96,7 @@ public:
                 QMessageBox ask(QMessageBox::Question, windowTitle(),
                                 file + QStringLiteral("\nThis file does not exist.\nCreate it?"),
                                 QMessageBox::Yes | QMessageBox::No, this);
-                if (ask.exec() != QMessageBox::Yes) return;
+                if (RunModal(ask) != QMessageBox::Yes) return;
                 QDialog::accept();
                 return;
             }
@@ -115,7 +124,7 @@ void Preset(QFileDialog& dlg, const TFileDialog& d) {
 }
 
 bool Finish(QFileDialog& dlg, TFileDialog& d) {
-    if (dlg.exec() != QDialog::Accepted) return false;
+    if (RunModal(dlg) != QDialog::Accepted) return false;
     const QStringList chosen = dlg.selectedFiles();
     if (chosen.isEmpty()) return false;
     d.Files.clear();
@@ -134,7 +143,7 @@ public:
                         DialogParent());
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(QMessageBox::Ok);
-        return box.exec() == QMessageBox::Cancel ? mrCancel : mrOk;
+        return RunModal(box) == QMessageBox::Cancel ? mrCancel : mrOk;
     }
 
     TModalResult MessageDlg(const std::string& text, TMsgDlgType type,
@@ -153,7 +162,7 @@ public:
             box.setDefaultButton(QMessageBox::Ok);
         else if (buttons & mbYes)
             box.setDefaultButton(QMessageBox::Yes);
-        box.exec();
+        RunModal(box);
         if (box.closedByBox) return mrCancel;
         switch (box.standardButton(box.clickedButton())) {
         case QMessageBox::Yes:
@@ -234,7 +243,7 @@ public:
         layout->addWidget(fonts);
         layout->addLayout(colorRow);
         layout->addWidget(buttons);
-        if (dlg.exec() != QDialog::Accepted) return false;
+        if (RunModal(dlg) != QDialog::Accepted) return false;
         const QFont chosen = fonts->currentFont();
         // Unchanged, the font stays as it was given, its name too; with the face kept, the name
         // given stays with the new size or style.

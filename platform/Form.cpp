@@ -2,9 +2,12 @@
 
 #include "platform/Application.h"
 
+#include <QApplication>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <cstdint>
 
@@ -84,8 +87,15 @@ void TForm::SetOuterSize(QSize size, QSize least, QSize most) {
 
 bool TForm::event(QEvent* event) {
     const bool result = QMainWindow::event(event);
+    if (event->type() == QEvent::Close && endsProgram_ && event->isAccepted()) {
+        QCoreApplication::exit(0);
+        return result;
+    }
     // A window manager frames the window after it is shown, and moves it when it does.
     switch (event->type()) {
+    case QEvent::WindowActivate:
+        PassActivationToBox();
+        break;
     case QEvent::Show:
     case QEvent::Move:
     case QEvent::Resize:
@@ -109,6 +119,18 @@ void TForm::changeEvent(QEvent* event) {
                 if (TApplication* app = Application()) app->Minimized();
             },
             Qt::QueuedConnection);
+}
+
+void TForm::PassActivationToBox() {
+    // The window is held up by a box of its own: the box is in front and takes the keys, as a
+    // window brought back from the tray, or clicked, while its box is open would otherwise hide
+    // the box or take the keys it cannot use.
+    QWidget* box = QApplication::activeModalWidget();
+    if (!box || box == this || !windowHandle() || !box->windowHandle() ||
+        !windowHandle()->isAncestorOf(box->windowHandle(), QWindow::IncludeTransients))
+        return;
+    box->raise();
+    box->activateWindow();
 }
 
 void TForm::FitToFrame() {

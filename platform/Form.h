@@ -29,6 +29,11 @@ public:
     void SetOuterSize(QSize size, QSize least,
                       QSize most = QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
 
+    // The program's event loop ends when this window has closed (its closing accepted), and
+    // only then: a box that was the last window shown, the window sitting in the tray, must
+    // not end the program before the window's own closing has run.
+    void EndProgramOnClose() { endsProgram_ = true; }
+
 protected:
     bool event(QEvent* event) override;
     // A minimised main window runs the application's minimise handler.
@@ -36,8 +41,10 @@ protected:
 
 private:
     void FitToFrame();
+    void PassActivationToBox();
     QSize outer_, least_, most_;
     bool fitted_ = false;
+    bool endsProgram_ = false;
 };
 
 // The program's main window: the first form made, while it lasts; null before and after.

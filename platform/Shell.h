@@ -72,9 +72,12 @@ void ToggleStartupEntry(QAction* item, const std::string& linkFile, const std::s
 bool StartsInTray(int argc, char** argv);
 
 // The last steps of a program's start: the main window's icon becomes the application's, the
-// window is shown (or only its tray icon, see StartsInTray), and the event loop runs.
+// window is shown (or only its tray icon, see StartsInTray), and the event loop runs until the
+// window has closed.
 template <class Form> int ShowAndRun(QApplication& app, Form& form, int argc, char** argv) {
     app.setWindowIcon(form.windowIcon());
+    app.setQuitOnLastWindowClosed(false);
+    form.EndProgramOnClose();
     if (StartsInTray(argc, argv))
         form.MinimizeToTray(true);
     else

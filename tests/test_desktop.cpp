@@ -4,20 +4,28 @@
 // Without these programs the cases are skipped.
 #include "client/TC_IniIO.h"
 #include "client/TC_Main.h"
+#include "platform/Application.h"
 #include "platform/IniFile.h"
 #include "platform/Shell.h"
 #include "platform/ShellTestHooks.h"
+#include "platform/SpinEdit.h"
 #include "server/TS_IniIO.h"
 #include "server/TS_Main.h"
 #include "support/Files.h"
+#include "support/RealDialogs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 #include "support/XSession.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWindow>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -47,26 +55,56 @@ public:
         WaitUntil([] { return !platform::TTrayIcon::Available(); }, 20000);
     }
 
-    // Presses the pointer's button ("1" left, "3" right) on the icon once the tray shows it.
-    void Press(platform::TTrayIcon& icon, const std::string& button) const {
-        // The icon's own window starts at the screen's corner and moves into the tray.
-        QWidget* window = nullptr;
-        ASSERT_TRUE(WaitUntil(
+    // Presses the pointer's button ("1" left, "3" right) on the icon once the tray shows it,
+    // until `done` holds. The icon may still be moving into its place when the pointer goes
+    // there, or move from under it before the press: the pointer is moved onto it again until
+    // the icon's window has it, and a press that did nothing is made again.
+    ::testing::AssertionResult Press(platform::TTrayIcon& icon, const std::string& button,
+                                     const std::function<bool()>& done) const {
+        QElapsedTimer time;
+        time.start();
+        while (!time.hasExpired(30000)) {
+            if (!PointAt(icon)) continue;
+            // A press soon after the last one on the same place is the second of a double click.
+            static QElapsedTimer lastClick;
+            if (lastClick.isValid())
+                Settle(std::max<int>(0, QApplication::doubleClickInterval() + 100 -
+                                            static_cast<int>(lastClick.elapsed())));
+            if (!Run({"click", button}))
+                return ::testing::AssertionFailure() << "xdotool click failed";
+            lastClick.start();
+            if (WaitUntil(done, 5000)) return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "no press on the icon took effect";
+    }
+
+    // Answers the open box `box` with a real Return key press once it has the keyboard.
+    ::testing::AssertionResult AnswerWithReturn(QWidget* box) const {
+        const bool closed = WaitUntil(
             [&] {
-                window = IconWindow(icon);
-                return window && window->geometry().topLeft() != QPoint(0, 0);
+                return WaitUntil([&] { return QApplication::activeWindow() == box; }, 2000) &&
+                       Run({"key", "Return"}) && WaitUntil([&] { return !box->isVisible(); }, 2000);
             },
-            20000))
-            << "the icon did not come into the tray";
-        // The pointer goes there first; the press follows once the icon's window has it.
-        const QPoint centre = TrayIconOf(icon)->geometry().center();
-        ASSERT_TRUE(Run({"mousemove", std::to_string(centre.x()), std::to_string(centre.y())}));
-        ASSERT_TRUE(WaitUntil([&] { return window->underMouse(); }, 20000))
-            << "the pointer did not reach the icon";
-        ASSERT_TRUE(Run({"click", button}));
+            30000);
+        return closed ? ::testing::AssertionSuccess()
+                      : ::testing::AssertionFailure() << "the box took no Return key";
     }
 
 private:
+    // Moves the pointer onto the icon; true once the icon's window has it.
+    bool PointAt(platform::TTrayIcon& icon) const {
+        // The icon's own window starts at the screen's corner and moves into the tray.
+        QWidget* window = IconWindow(icon);
+        if (!window || window->geometry().topLeft() == QPoint(0, 0)) {
+            Settle(100);
+            return false;
+        }
+        if (window->underMouse()) return true;
+        const QPoint centre = TrayIconOf(icon)->geometry().center();
+        return Run({"mousemove", std::to_string(centre.x()), std::to_string(centre.y())}) &&
+               WaitUntil([&] { return IconWindow(icon) == window && window->underMouse(); }, 1000);
+    }
+
     // The window in which the tray shows the icon: a top-level window of the application's own
     // where the icon is.
     static QWidget* IconWindow(platform::TTrayIcon& icon) {
@@ -95,9 +133,8 @@ void PressesOnTheIconBringTheWindowBack(Form& form, platform::TTrayIcon& icon) {
     if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
     form.MinimizeToTray(true); // as started with "/TaskTray"
     ASSERT_TRUE(form.FInTray);
-    tray.Press(icon, "3");
-    EXPECT_TRUE(WaitUntil([&] { return !form.FInTray && form.isVisible(); }))
-        << "a right press did not bring the window back";
+    const auto back = [&] { return !form.FInTray && form.isVisible(); };
+    ASSERT_TRUE(tray.Press(icon, "3", back)) << "a right press did not bring the window back";
     EXPECT_FALSE(icon.Shown());
 
     // What minimising does with the option on (without the window manager's own minimising,
@@ -105,9 +142,7 @@ void PressesOnTheIconBringTheWindowBack(Form& form, platform::TTrayIcon& icon) {
     form.MItem_TaskTray->setChecked(true);
     form.MinimizeToTray(false);
     ASSERT_TRUE(form.FInTray);
-    tray.Press(icon, "1");
-    EXPECT_TRUE(WaitUntil([&] { return !form.FInTray && form.isVisible(); }))
-        << "a left press did not bring the window back";
+    ASSERT_TRUE(tray.Press(icon, "1", back)) << "a left press did not bring the window back";
 }
 
 TEST(Desktop, EitherButtonOnTheServersTrayIconBringsTheWindowBack) {
@@ -124,6 +159,68 @@ TEST(Desktop, EitherButtonOnTheClientsTrayIconBringsTheWindowBack) {
     ScriptedDialogs dialogs;
     TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
     PressesOnTheIconBringTheWindowBack(form, *form.FTrayIconData);
+}
+
+// The game master's message reaches a client started in the tray: its box opens on its own. A
+// press on the icon brings the window back with the box over it; answering the box leaves the
+// program running, and it ends only when its window closes, having written its settings.
+TEST(Desktop, ABoxOpenedInTheTrayNeitherHoldsUpTheIconNorEndsTheProgram) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    Tray tray;
+    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
+    QTemporaryDir dir;
+    TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
+    TestServer server;
+    form.Edit_Server->setText("127.0.0.1");
+    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
+    form.CheckBox_Connect->setChecked(true);
+    const std::unique_ptr<TestPeer> peer = server.Accept();
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(peer->WaitForMessages(2));
+
+    Watchdog watchdog;
+    bool boxSeen = false;
+    bool closedByTest = false;
+    QTimer::singleShot(0, [&] {
+        WhenModal([&](QWidget* box) {
+            boxSeen = true;
+            EXPECT_TRUE(form.FInTray);
+            ASSERT_TRUE(tray.Press(*form.FTrayIconData, "1", [&] {
+                return !form.FInTray && form.isVisible();
+            })) << "a press on the icon did not bring the window back while a box was open";
+            EXPECT_EQ(box->windowHandle()->transientParent(), form.windowHandle());
+            EXPECT_TRUE(WaitUntil([&] { return QApplication::activeWindow() == box; }, 20000))
+                << "the box is not in front of the window brought back";
+            EXPECT_TRUE(tray.AnswerWithReturn(box));
+        });
+        peer->Send("TS_SM:Hello\r\t");
+        EXPECT_TRUE(
+            WaitUntil([&] { return boxSeen && !QApplication::activeModalWidget(); }, 30000));
+        // A program that ends on the box's answer has left its event loop by now.
+        QTimer::singleShot(1000, [&] {
+            closedByTest = true;
+            WhenModal([&](QWidget* question) {
+                EXPECT_EQ(question->windowTitle(), "Confirmation"); // "End?"
+                EXPECT_TRUE(tray.AnswerWithReturn(question));
+            });
+            form.close();
+        });
+    });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [] {
+        ADD_FAILURE() << "the program did not end when its window closed";
+        QCoreApplication::exit(1);
+    });
+    guard.start(90000);
+    char program[] = "TrovGClt";
+    char inTray[] = "/TaskTray";
+    char* argv[] = {program, inTray, nullptr};
+    platform::ShowAndRun(*platform::Application(), form, 2, argv);
+    EXPECT_TRUE(boxSeen);
+    EXPECT_TRUE(closedByTest) << "the program ended when the box was answered";
+    EXPECT_TRUE(FileExists(dir.filePath("TrovGClt.ini").toStdString()))
+        << "the settings were not written";
 }
 
 // ---- Window position --------------------------------------------------------------------------
