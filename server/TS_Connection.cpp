@@ -97,7 +97,7 @@ void TTrovGameServerForm::ServerSocketClientDisconnect(QObject*, TCustomWinSocke
             if (player->Accepted) {
                 player->Accepted = false;
                 player->Socket = nullptr;
-                PauseForLostPlayer();
+                LosePlayer(*player);
                 FGame->Vacate(player);
             }
         }
@@ -146,12 +146,29 @@ void TTrovGameServerForm::ServerSocketClientError(QObject*, TCustomWinSocket*,
 // A running game that loses a player shows the box, and pauses when it is closed; until then
 // the game runs on. A player lost while that box is open is left to it: its pause follows.
 void TTrovGameServerForm::PauseForLostPlayer() {
-    if (FGame->FState == gsRunning && !FPauseBox.Run([] {
-            Beep();
-            MessageBox(kPauseText, "Information", TBoxButtons::Ok);
-        }))
-        return;
-    Button_StopClick(nullptr);
+    if (PauseBox()) Button_StopClick(nullptr);
+}
+
+bool TTrovGameServerForm::PauseBox() {
+    return FGame->FState != gsRunning || FPauseBox.Run([] {
+        Beep();
+        MessageBox(kPauseText, "Information", TBoxButtons::Ok);
+    });
+}
+
+// Once the last week has been played a lost player holds nothing up: its final answers are
+// never used, so the game ends with its result when the others have answered, as on the lost
+// player's own last answer. In an earlier week the game pauses, unless it has played its last
+// week while the box was open.
+void TTrovGameServerForm::LosePlayer(TPlayerData& Player) {
+    if (!FGame->LeaveAtEnd(&Player)) {
+        if (!PauseBox()) return;
+        if (!FGame->LeaveAtEnd(&Player)) {
+            Button_StopClick(nullptr);
+            return;
+        }
+    }
+    ProceedGame();
 }
 
 // --- Messages ----------------------------------------------------------------------------

@@ -325,8 +325,14 @@ private:
     // Delivers a chat message from a station (or nothing when it goes nowhere).
     void RelayChat(const std::string& Body, const TPlayerData& Sender,
                    platform::TCustomWinSocket* Socket);
-    // The pause on losing an admitted player (connection lost or row unticked).
+    // The pause on losing an admitted player (connection lost or row unticked), after its box.
     void PauseForLostPlayer();
+    // The box of a lost player while the game runs; false when it is open already (the pause
+    // is left to it).
+    bool PauseBox();
+    // An admitted player's connection is lost: the pause, or after the last week the game's
+    // end without the player.
+    void LosePlayer(TPlayerData& Player);
     std::unique_ptr<TTrovGame> FGame;
     // What the status table shows of each week (its values, and its widest text), so that a
     // refresh writes and measures only the weeks that changed. Valid while the table's cells

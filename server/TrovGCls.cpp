@@ -69,6 +69,7 @@ TTrovGame::~TTrovGame() {
 void TTrovGame::Init() {
     FTurn = 0;
     FState = gsPreparing;
+    FLeftAtEnd.fill(false);
     SetFinalTurn(FFinalTurn);
     for (auto history : kHistories) std::fill((this->*history).begin(), (this->*history).end(), 0);
     for (const auto& costs : kMoneyHistories)
@@ -180,6 +181,7 @@ void TTrovGame::SendToClientRoles(const std::string& message) const {
 
 void TTrovGame::Start() {
     if (!CanStart()) return;
+    FLeftAtEnd.fill(false); // every role is played again
     if (FState == gsFinished) {
         FTurn = 0;
         FState = gsPreparing;
@@ -209,16 +211,17 @@ void TTrovGame::Stop() {
     platform::Beep();
 }
 
+bool TTrovGame::HasDecided(int r) const {
+    if (FTurn >= FFinalTurn && FLeftAtEnd[r]) return true;
+    const TPlayerData* p = FPlayers[r];
+    return p && p->Owner != owUnset && p->ShipMode != smUnset &&
+           (p->Owner == owAuto || p->Order >= 0) && (p->ShipMode != smManual || p->Shipment >= 0);
+}
+
 int TTrovGame::ProceedTurn() {
     if (FState != gsRunning) return -1;
-    for (int r : kRoleNumbers) {
-        const TPlayerData* p = FPlayers[r];
-        if (!p || p->Owner == owUnset || p->ShipMode == smUnset) return -1;
-    }
     for (int r : kRoleNumbers)
-        if (FPlayers[r]->Owner != owAuto && FPlayers[r]->Order < 0) return -1;
-    for (int r : kRoleNumbers)
-        if (FPlayers[r]->ShipMode == smManual && FPlayers[r]->Shipment < 0) return -1;
+        if (!HasDecided(r)) return -1;
 
     platform::Beep();
     if (FTurn < FFinalTurn) {
@@ -228,6 +231,18 @@ int TTrovGame::ProceedTurn() {
     FState = gsFinished;
     CalcSummary(static_cast<std::int8_t>(FTurn - 1));
     return 1;
+}
+
+bool TTrovGame::LeaveAtEnd(const TPlayerData* Player) {
+    if (FState != gsRunning || FTurn < FFinalTurn || !Player || Player->Owner != owClient)
+        return false;
+    bool left = false;
+    for (int r : kRoleNumbers) {
+        if (FPlayers[r] != Player) continue;
+        FPlayers[r] = nullptr;
+        FLeftAtEnd[r] = left = true;
+    }
+    return left;
 }
 
 namespace {

@@ -116,6 +116,10 @@ public:
     void Stop();
     // -1: not running or a decision is missing; 0: a week was processed; 1: game over.
     int ProceedTurn();
+    // A client-played role's player lost after the last week has been played: the role is
+    // emptied and its final answers (never used) are no longer waited for, so ProceedTurn ends
+    // the game with the others' answers. Whether it was so; otherwise nothing changes.
+    bool LeaveAtEnd(const TPlayerData* Player);
 
     // The state block to every client-played role.
     void SendState();
@@ -200,6 +204,12 @@ public:
 private:
     static const std::array<THistory TTrovGame::*, kHistoryCount> kHistories;
 
+    // Roles left by a player lost after the last week (index = role number), until the game
+    // starts again.
+    std::array<bool, 5> FLeftAtEnd{};
+
+    // Whether the game waits for nothing more of role r this week.
+    bool HasDecided(int r) const;
     void ProcessWeek();
     void CalcSummary(std::int8_t Last);
     void CalcCosts(int t);

@@ -22,6 +22,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <map>
+#include <numeric>
 #include <sys/socket.h>
 
 using namespace platform;
@@ -119,6 +120,63 @@ protected:
             form.Roles[r - 1].ShipM->SetItemIndex(shipItem);
             form.Roles[r - 1].Owner->SetItemIndex(2);
         }
+    }
+
+    // The shortest game (ten weeks played, then the final answers), in which the players are
+    // the Factory and the Distributor, the computer the other roles.
+    void GameOfTwo() {
+        form.SpinEdit_FinalTurn->SetText("10");
+        form.SpinEdit_Exit(form.SpinEdit_FinalTurn);
+        ComputerPlays({3, 4});
+    }
+    static std::string Decision(const std::string& code, const std::string& role, int week,
+                                int amount) {
+        return "TC_" + code + ":" + role + ":T" + NumToHex(week) + ":" + NumToHex(amount) + "\t";
+    }
+    // Starts the game from the generator's first draw; the Factory and the Distributor order
+    // in every week up to `last` (0: every week, after which the end is announced).
+    void PlayWeeks(TestPeer& factory, TestPeer& distributor, int last = 0) {
+        RandomSeed = 0;
+        form.Button_StartClick(nullptr);
+        ASSERT_EQ(form.Game()->FState, gsRunning);
+        const int n = form.Game()->FFinalTurn;
+        for (int week = 1; week < (last ? last + 1 : n); ++week) {
+            const std::string next =
+                week + 1 < n ? "TS_Tn:" + NumToHex(week + 1) + "\t" : std::string("TS_Tn:Fn\t");
+            factory.Clear();
+            distributor.Clear();
+            factory.Send(Decision("PO", "Ft", week, week + 2));
+            distributor.Send(Decision("PO", "W1", week, 5));
+            ASSERT_TRUE(factory.WaitForMessage(next));
+            ASSERT_TRUE(distributor.WaitForMessage(next));
+        }
+    }
+    // The final answers a client sends on the end's announcement.
+    void AnswerTheEnd(TestPeer& peer, const std::string& role) {
+        const int n = form.Game()->FFinalTurn;
+        peer.Send(Decision("PO", role, n, 0) + Decision("PS", role, n, 0));
+    }
+    // Waits for the end of the game at a player's station: the report, then "TS_Gm:Over!", and
+    // no pause before them.
+    static ::testing::AssertionResult GetsTheResult(TestPeer& peer) {
+        if (!peer.WaitForMessage("TS_Gm:Over!\t"))
+            return ::testing::AssertionFailure() << "no \"TS_Gm:Over!\"";
+        const Lines m = peer.Messages();
+        const auto over = std::find(m.begin(), m.end(), "TS_Gm:Over!\t");
+        if (std::find(m.begin(), over, "TS_Gm:Pause!\t") != over)
+            return ::testing::AssertionFailure() << "paused before the end";
+        if (over == m.begin() || (over - 1)->rfind("TS_SM:*Result of [", 0) != 0)
+            return ::testing::AssertionFailure() << "no report before \"TS_Gm:Over!\"";
+        return ::testing::AssertionSuccess();
+    }
+    // The first line of the result report.
+    std::string ResultHead() const { return "*Result of [" + form.Game()->FGroupName + "]*"; }
+    // The texts of the boxes shown, each cut to its first line.
+    Lines BoxHeads() const {
+        Lines heads;
+        for (const auto& box : dialogs.Boxes())
+            heads.push_back(box.text.substr(0, box.text.find('\r')));
+        return heads;
     }
 
     ScriptedDialogs dialogs;
@@ -454,6 +512,89 @@ TEST_F(ServerNetwork, APlayerLostWhileThePauseBoxIsOpenIsLeftToThatBox) {
     EXPECT_TRUE(cara->WaitForMessage("TS_Gm:Pause!\t"));
     EXPECT_EQ(form.Game()->FPlayers[1], nullptr);
     EXPECT_EQ(form.Game()->FPlayers[2], nullptr);
+}
+
+TEST_F(ServerNetwork, APlayerLostAfterAnsweringTheEndLeavesTheGameItsResult) {
+    GameOfTwo();
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    Admit("Anna");
+    Admit("Bert");
+    PlayWeeks(*anna, *bert);
+    dialogs.Clear();
+    AnswerTheEnd(*anna, "Ft");
+    ASSERT_TRUE(anna->WaitForMessage("TS_PS:Received!:00\t"));
+    anna->Close();
+    ASSERT_TRUE(WaitUntil([&] { return form.Game()->FPlayers[1] == nullptr; }));
+    EXPECT_EQ(form.Game()->FState, gsRunning) << "the game waits for the other player";
+    EXPECT_TRUE(dialogs.Boxes().empty());
+
+    bert->Clear();
+    AnswerTheEnd(*bert, "W1");
+    EXPECT_TRUE(GetsTheResult(*bert));
+    EXPECT_EQ(BoxHeads(), (Lines{ResultHead()}));
+    EXPECT_EQ(form.Game()->FState, gsFinished);
+    std::string lost;
+    form.Game()->SaveToStream(&lost);
+
+    // The same decisions, nobody lost: the game's file holds the same.
+    anna = Join("Anna", "Ft");
+    Admit("Anna");
+    PlayWeeks(*anna, *bert);
+    AnswerTheEnd(*anna, "Ft");
+    ASSERT_TRUE(anna->WaitForMessage("TS_PS:Received!:00\t"));
+    AnswerTheEnd(*bert, "W1");
+    ASSERT_TRUE(GetsTheResult(*bert));
+    std::string played;
+    form.Game()->SaveToStream(&played);
+    EXPECT_EQ(lost, played);
+}
+
+TEST_F(ServerNetwork, APlayerLostBeforeAnsweringTheEndIsNotWaitedFor) {
+    GameOfTwo();
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    Admit("Anna");
+    Admit("Bert");
+    PlayWeeks(*anna, *bert);
+    dialogs.Clear();
+    bert->Clear();
+    AnswerTheEnd(*bert, "W1");
+    ASSERT_TRUE(bert->WaitForMessage("TS_PS:Received!:00\t"));
+    anna->Close();
+    EXPECT_TRUE(GetsTheResult(*bert));
+    EXPECT_EQ(BoxHeads(), (Lines{ResultHead()}));
+    const TTrovGame& game = *form.Game();
+    EXPECT_EQ(game.FState, gsFinished);
+    EXPECT_EQ(game.FSumTotalCost,
+              std::accumulate(game.TotalCost.begin(), game.TotalCost.end(), TMoney{0}));
+}
+
+TEST_F(ServerNetwork, AGameThatReachesItsEndWhileThePauseBoxIsOpenEndsWithItsResult) {
+    GameOfTwo();
+    auto anna = Join("Anna", "Ft");
+    auto bert = Join("Bert", "W1");
+    Admit("Anna");
+    Admit("Bert");
+    const int last = form.Game()->FFinalTurn - 1;
+    PlayWeeks(*anna, *bert, last - 1);
+    dialogs.Clear();
+    // Anna orders in the last week and is lost; the game runs on while the box is open.
+    anna->Send(Decision("PO", "Ft", last, 4));
+    ASSERT_TRUE(anna->WaitForMessage("TS_PO:Received!:04\t"));
+    bool answered = false;
+    dialogs.Answer(mrOk, [&] {
+        bert->Send(Decision("PO", "W1", last, 5));
+        answered = bert->WaitForMessage("TS_Tn:Fn\t");
+        bert->Clear();
+        AnswerTheEnd(*bert, "W1");
+        answered = answered && bert->WaitForMessage("TS_PS:Received!:00\t");
+    });
+    anna->Close();
+    EXPECT_TRUE(GetsTheResult(*bert));
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(BoxHeads(), (Lines{kPause, ResultHead()}));
+    EXPECT_EQ(form.Game()->FState, gsFinished);
 }
 
 TEST_F(ServerNetwork, SwitchingTheServerOffWhileRunningShowsTheBoxOnce) {
