@@ -33,7 +33,7 @@ void TTrovGameClientForm::CheckBox_ConnectClick(QObject* Sender) {
         if (ClientSocket->Active()) CloseConnection();
         try {
             ClientSocket->SetHost(ToSjis(Edit_Server->text()));
-            ClientSocket->SetPort(SpinEdit_Port->Value());
+            ClientSocket->SetPort(SpinEdit_Port->ReadValue());
             ClientSocket->Open();
         } catch (const std::exception&) {
             // The box stays ticked: a new attempt takes unticking and ticking it again.
@@ -76,14 +76,15 @@ void TTrovGameClientForm::Button_OrderClick(QObject* Sender) {
     (void)Sender;
     if (!ClientSocket->Active()) return;
     const int own = OwnRole();
-    // The column of the button; the menu command stands for the own role's button.
+    // The column of the button; the menu command stands for the own role's button. The
+    // fields show what is sent, also when one still has the focus (the menu command).
     int column = -1;
     for (int i = 0; i < 4; ++i)
         if (Sender == Roles[i].OrderButton) column = i;
     if (Sender == MItem_Order) column = own;
     if (column >= 0) {
-        FOrderSent = static_cast<std::int8_t>(Roles[column].Order->Value());
-        FShipSent = static_cast<std::int8_t>(Roles[column].ShipM->Value());
+        FOrderSent = static_cast<std::int8_t>(Roles[column].Order->ReadValue());
+        FShipSent = static_cast<std::int8_t>(Roles[column].ShipM->ReadValue());
     }
     if (own < 0) return;
     Send(DecisionMessage(true, RoleCode(own), FWeek, FOrderSent));
@@ -96,5 +97,8 @@ void TTrovGameClientForm::SpinEdit_Exit(QObject* Sender) {
     auto* edit = qobject_cast<TSpinEdit*>(Sender);
     if (!edit) return;
     edit->ClampValue();
-    if (edit == SpinEdit_Port) ClientSocket->SetPort(SpinEdit_Port->Value());
+    // A left edit shows the value it stands for, also where the text did not read as that
+    // number (" 9", "9x").
+    const int value = edit->ReadValue();
+    if (edit == SpinEdit_Port) ClientSocket->SetPort(value);
 }

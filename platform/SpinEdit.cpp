@@ -103,6 +103,17 @@ void TSpinEdit::SetValue(int value) {
     SetText(std::to_string(value));
 }
 
+void TSpinEdit::ShowValue(int value) {
+    const std::string text = std::to_string(value);
+    if (Text() != text) SetText(text);
+}
+
+int TSpinEdit::ReadValue() {
+    const int value = Value();
+    ShowValue(value);
+    return value;
+}
+
 void TSpinEdit::UpClick() {
     const long long v = static_cast<long long>(Value()) + increment_;
     SetValue(static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)));

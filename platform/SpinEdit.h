@@ -31,6 +31,13 @@ public:
     // Shows `value`, clamped into MinValue..MaxValue unless both are 0.
     void SetValue(int value);
 
+    // Shows `value` as its decimal text, unclamped, unless the text is that already (then
+    // nothing is written and OnChange is not raised).
+    void ShowValue(int value);
+    // Value() for use, with the text rewritten as it where it reads otherwise (" 9", "9x" and
+    // "-" show the MinValue they read as, "+5" shows "5"): what the edit shows is what was read.
+    int ReadValue();
+
     // Changing the range does not touch the text.
     int MinValue() const { return minValue_; }
     void SetMinValue(int value) { minValue_ = value; }

@@ -3,6 +3,8 @@
 #include <arpa/inet.h>
 #include <cstdio>
 #include <cstring>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <sys/sysinfo.h>
@@ -57,24 +59,47 @@ std::string GetLocalHostName() {
     return std::string(name, strnlen(name, sizeof name));
 }
 
-std::string GetFirstIPv4Address(const std::string& hostName) {
-    if (hostName.empty()) return {};
+namespace {
+
+std::string DottedDecimal(const sockaddr* address) {
+    char buffer[INET_ADDRSTRLEN] = {};
+    const auto* ipv4 = reinterpret_cast<const sockaddr_in*>(address);
+    if (!inet_ntop(AF_INET, &ipv4->sin_addr, buffer, sizeof buffer)) return {};
+    return buffer;
+}
+
+} // namespace
+
+std::vector<std::string> GetIPv4Addresses(const std::string& hostName) {
+    std::vector<std::string> addresses;
+    if (hostName.empty()) return addresses;
     addrinfo hints{};
     hints.ai_family = AF_INET;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* result = nullptr;
-    if (getaddrinfo(hostName.c_str(), nullptr, &hints, &result) != 0 || result == nullptr)
-        return {};
-    std::string text;
+    if (getaddrinfo(hostName.c_str(), nullptr, &hints, &result) != 0) return addresses;
     for (addrinfo* entry = result; entry != nullptr; entry = entry->ai_next) {
         if (entry->ai_family != AF_INET || entry->ai_addr == nullptr) continue;
-        char buffer[INET_ADDRSTRLEN] = {};
-        const auto* address = reinterpret_cast<const sockaddr_in*>(entry->ai_addr);
-        if (inet_ntop(AF_INET, &address->sin_addr, buffer, sizeof buffer)) text = buffer;
-        break;
+        std::string text = DottedDecimal(entry->ai_addr);
+        if (!text.empty()) addresses.push_back(std::move(text));
     }
     freeaddrinfo(result);
-    return text;
+    return addresses;
+}
+
+std::vector<TInterfaceAddress> GetInterfaceIPv4Addresses() {
+    std::vector<TInterfaceAddress> addresses;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) return addresses;
+    for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) continue;
+        std::string text = DottedDecimal(entry->ifa_addr);
+        if (text.empty()) continue;
+        const bool up = (entry->ifa_flags & IFF_UP) && (entry->ifa_flags & IFF_RUNNING);
+        addresses.push_back({std::move(text), up});
+    }
+    freeifaddrs(list);
+    return addresses;
 }
 
 } // namespace platform

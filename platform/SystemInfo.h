@@ -2,6 +2,7 @@
 // Facts about this machine for the about boxes and the server's host label.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -25,8 +26,18 @@ TMemoryStatus GetMemoryStatus();
 
 // The local host name, empty when the system gives none.
 std::string GetLocalHostName();
-// The first IPv4 address of the host in dotted-decimal form, empty when the name does not
-// resolve to one (or is empty).
-std::string GetFirstIPv4Address(const std::string& hostName);
+// The IPv4 addresses of the host in dotted-decimal form, in the resolver's order; none when the
+// name does not resolve to one (or is empty).
+std::vector<std::string> GetIPv4Addresses(const std::string& hostName);
+
+// An IPv4 address (dotted decimal) of one of this machine's network interfaces; Up: the
+// interface is up and running (a cable or link is there).
+struct TInterfaceAddress {
+    std::string Address;
+    bool Up = false;
+};
+// The IPv4 addresses of this machine's interfaces, in the system's order; none when the system
+// does not tell them.
+std::vector<TInterfaceAddress> GetInterfaceIPv4Addresses();
 
 } // namespace platform

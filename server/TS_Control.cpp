@@ -91,7 +91,7 @@ void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
     } else if (edit == SpinEdit_UBLCost) {
         FGame->FBacklogUnitCost = MoneyFromUnits(value);
     }
-    if (edit->Text() != std::to_string(committed)) edit->SetValue(committed);
+    edit->ShowValue(committed);
 }
 
 void TTrovGameServerForm::OwnerClick(int role) {

@@ -38,12 +38,25 @@ std::string HostText(const std::string& hostName, const std::string& address) {
     return hostName + " [" + (address.empty() ? std::string("unknown") : address) + "]";
 }
 
-std::string LocalHostText(const std::string& hostName) {
-    return HostText(hostName, platform::GetFirstIPv4Address(hostName));
+std::string HostAddress(const std::vector<std::string>& resolved,
+                        const std::vector<platform::TInterfaceAddress>& interfaces) {
+    // 127.0.0.0/8 reaches no other machine (a host name often resolves to 127.0.1.1).
+    auto loopback = [](const std::string& address) { return address.rfind("127.", 0) == 0; };
+    if (resolved.empty()) return {};
+    for (const std::string& address : resolved)
+        if (!loopback(address)) return address;
+    for (const platform::TInterfaceAddress& own : interfaces)
+        if (own.Up && !loopback(own.Address)) return own.Address;
+    return resolved.front();
+}
+
+std::string LocalHostText(const std::string& hostName,
+                          const std::vector<platform::TInterfaceAddress>& interfaces) {
+    return HostText(hostName, HostAddress(platform::GetIPv4Addresses(hostName), interfaces));
 }
 
 std::string GetLocalHostText() {
-    return LocalHostText(platform::GetLocalHostName());
+    return LocalHostText(platform::GetLocalHostName(), platform::GetInterfaceIPv4Addresses());
 }
 
 std::string FormatThousands(std::uint64_t value) {

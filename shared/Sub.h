@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Which program's texts: the server's are English, the client's Japanese.
 enum class TTrovProgram { Server, Client };
@@ -21,9 +22,17 @@ std::string GetMachineTypeName(TTrovProgram program);
 
 // "<host name> [<address>]", or "<host name> [unknown]" when there is no address.
 std::string HostText(const std::string& hostName, const std::string& address);
-// HostText of the name and its first IPv4 address.
-std::string LocalHostText(const std::string& hostName);
-// The same for this machine's host name.
+// The address that tells the players where the server is, for a host name that resolved to
+// `resolved` (IPv4, in order) on a machine whose interfaces carry `interfaces`: the first
+// resolved address that is no loopback address; where the name resolved only to loopback
+// addresses, the first address of an interface that is up and running and no loopback one;
+// where there is none, the first resolved address. Empty where the name resolved to none.
+std::string HostAddress(const std::vector<std::string>& resolved,
+                        const std::vector<platform::TInterfaceAddress>& interfaces);
+// HostText of the name and its HostAddress among `interfaces`.
+std::string LocalHostText(const std::string& hostName,
+                          const std::vector<platform::TInterfaceAddress>& interfaces);
+// The same for this machine's host name and interfaces.
 std::string GetLocalHostText();
 
 // Decimal digits in groups of three separated by ',': 0 -> "0", 1234567 -> "1,234,567".

@@ -338,22 +338,43 @@ TEST_F(ClientDisplayTest, ConnectToTogglesTheConnectionAsTheBoxDoes) {
     EXPECT_EQ(form->FState, csDisconnected);
 }
 
+// The port typed and not left yet: the connection goes to the port the field then shows.
+TEST_F(ClientDisplayTest, ConnectingGoesToThePortTheFieldShows) {
+    form->Edit_Server->setText("127.0.0.1");
+    form->SpinEdit_Port->SetText(" 9");
+    form->MItem_Connect->trigger();
+    EXPECT_EQ(form->SpinEdit_Port->Text(), "1024");
+    EXPECT_EQ(form->ClientSocket->Port(), 1024);
+    form->MItem_Connect->trigger();
+    EXPECT_EQ(form->FState, csDisconnected);
+}
+
 // ---- Spin edits -----------------------------------------------------------------------------
 
 TEST_F(ClientDisplayTest, LeavingASpinEditClampsItAndThePortGoesToTheSocket) {
     TSpinEdit* order = form->SpinEdit_FtOrder;
-    for (const auto& [typed, shown] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"", "0"}, {"-5", "0"}, {"7", "7"}, {"123", "99"}, {"-", "-"}}) {
+    // A text that is no number reads as MinValue, and shows it once left.
+    for (const auto& [typed, shown] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"", "0"},
+                                                                    {"-5", "0"},
+                                                                    {"7", "7"},
+                                                                    {"123", "99"},
+                                                                    {"-", "0"},
+                                                                    {"9x", "0"},
+                                                                    {" 9", "0"},
+                                                                    {"+8", "8"}}) {
         order->SetText(typed);
         form->SpinEdit_Exit(order);
         EXPECT_EQ(order->Text(), shown) << typed;
     }
-    EXPECT_EQ(order->Value(), 0); // "-" reads as MinValue
 
     form->SpinEdit_Port->SetText("80");
     form->SpinEdit_Exit(form->SpinEdit_Port);
     EXPECT_EQ(form->SpinEdit_Port->Text(), "1024");
     EXPECT_EQ(form->ClientSocket->Port(), 1024);
+    form->SpinEdit_Port->SetText(" 9");
+    form->SpinEdit_Exit(form->SpinEdit_Port);
+    EXPECT_EQ(form->SpinEdit_Port->Text(), "1024");
     form->SpinEdit_Port->SetText("49151");
     form->SpinEdit_Exit(form->SpinEdit_Port);
     EXPECT_EQ(form->ClientSocket->Port(), 49151);

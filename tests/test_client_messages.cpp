@@ -409,6 +409,31 @@ TEST_F(ClientTest, ADecisionInManualShippingSendsTheOrderThenTheShipment) {
     EXPECT_EQ(peer->Messages(), (Lines{"TC_PO:Ft:T01:06\t", "TC_PS:Ft:T01:04\t"}));
 }
 
+// The amounts typed and not left yet (the menu command keeps the focus in the field): the
+// fields then show what was sent.
+TEST_F(ClientTest, TheDecisionSentIsWhatTheFieldsShowBeforeTheyAreLeft) {
+    CreateForm();
+    StartGame(0, true);
+    form->SpinEdit_FtOrder->SetText("9x");
+    form->SpinEdit_FtShipM->SetText(" 9");
+    form->MItem_Order->trigger();
+    ASSERT_TRUE(peer->WaitForMessages(2));
+    EXPECT_EQ(peer->Messages(), (Lines{"TC_PO:Ft:T01:00\t", "TC_PS:Ft:T01:00\t"}));
+    EXPECT_EQ(form->SpinEdit_FtOrder->Text(), "0");
+    EXPECT_EQ(form->SpinEdit_FtShipM->Text(), "0");
+
+    peer->Clear();
+    peer->Send("TS_Gm:ReStart!\t");
+    ASSERT_TRUE(WaitUntil([&] { return form->FState == csPlaying; }));
+    form->SpinEdit_FtOrder->SetText("+7");
+    form->SpinEdit_FtShipM->SetText("08");
+    form->Button_FtOrder->click();
+    ASSERT_TRUE(peer->WaitForMessages(2));
+    EXPECT_EQ(peer->Messages(), (Lines{"TC_PO:Ft:T01:07\t", "TC_PS:Ft:T01:08\t"}));
+    EXPECT_EQ(form->SpinEdit_FtOrder->Text(), "7");
+    EXPECT_EQ(form->SpinEdit_FtShipM->Text(), "8");
+}
+
 TEST_F(ClientTest, WithoutManualShippingOnlyTheOrderIsSent) {
     CreateForm();
     StartGame(1, false);

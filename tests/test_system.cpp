@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <QWidget>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -67,12 +68,21 @@ TEST(SystemInfo, MemoryAvailableIsPositiveAndBelowTheTotal) {
     EXPECT_GT(status.TotalPhys, 16u * 1024 * 1024); // bytes, not kilobytes
 }
 
-TEST(SystemInfo, HostNameAndItsFirstIPv4Address) {
+TEST(SystemInfo, HostNameAndItsIPv4Addresses) {
     EXPECT_FALSE(GetLocalHostName().empty());
-    EXPECT_EQ(GetFirstIPv4Address("localhost"), "127.0.0.1");
-    EXPECT_EQ(GetFirstIPv4Address("127.0.0.2"), "127.0.0.2");
-    EXPECT_EQ(GetFirstIPv4Address("no-such-host.invalid"), "");
-    EXPECT_EQ(GetFirstIPv4Address(""), "");
+    ASSERT_FALSE(GetIPv4Addresses("localhost").empty());
+    EXPECT_EQ(GetIPv4Addresses("localhost").front(), "127.0.0.1");
+    EXPECT_EQ(GetIPv4Addresses("127.0.0.2"), std::vector<std::string>{"127.0.0.2"});
+    EXPECT_TRUE(GetIPv4Addresses("no-such-host.invalid").empty());
+    EXPECT_TRUE(GetIPv4Addresses("").empty());
+}
+
+// The loopback interface is there and up on every machine.
+TEST(SystemInfo, TheInterfacesAddressesHoldTheLoopbackOneUp) {
+    const std::vector<TInterfaceAddress> own = GetInterfaceIPv4Addresses();
+    EXPECT_TRUE(std::any_of(own.begin(), own.end(), [](const TInterfaceAddress& a) {
+        return a.Address == "127.0.0.1" && a.Up;
+    }));
 }
 
 TEST(SystemInfo, KeyboardTypeClassifiesThePc) {

@@ -314,14 +314,31 @@ TEST(MachineType, ThisMachine) {
 TEST(HostText, NameAndFirstAddressInBrackets) {
     EXPECT_EQ(HostText("trovhost", "192.0.2.7"), "trovhost [192.0.2.7]");
     EXPECT_EQ(HostText("trovhost", ""), "trovhost [unknown]");
-    EXPECT_EQ(LocalHostText("localhost"), "localhost [127.0.0.1]");
-    EXPECT_EQ(LocalHostText("127.0.0.2"), "127.0.0.2 [127.0.0.2]");
-    EXPECT_EQ(LocalHostText(""), " [unknown]");
+    EXPECT_EQ(LocalHostText("localhost", {}), "localhost [127.0.0.1]");
+    EXPECT_EQ(LocalHostText("127.0.0.2", {}), "127.0.0.2 [127.0.0.2]");
+    EXPECT_EQ(LocalHostText("", {}), " [unknown]");
 
     const std::string name = platform::GetLocalHostName();
     const std::string text = GetLocalHostText();
     EXPECT_EQ(text.substr(0, name.size() + 2), name + " [");
     EXPECT_EQ(text.back(), ']');
+}
+
+// A name that resolves only to loopback addresses reaches no player: the label shows the
+// machine's own address instead, where it has one.
+TEST(HostText, ALoopbackAddressGivesWayToTheFirstInterfaceAddressThatIsUp) {
+    using platform::TInterfaceAddress;
+    const std::vector<TInterfaceAddress> own = {
+        {"127.0.0.1", true}, {"198.51.100.4", false}, {"192.0.2.5", true}, {"192.0.2.6", true}};
+    EXPECT_EQ(HostAddress({"192.0.2.9"}, own), "192.0.2.9");
+    EXPECT_EQ(HostAddress({"127.0.1.1", "192.0.2.9"}, own), "192.0.2.9");
+    EXPECT_EQ(HostAddress({"127.0.1.1"}, own), "192.0.2.5");
+    EXPECT_EQ(HostAddress({"127.0.1.1"}, {{"127.0.0.1", true}, {"192.0.2.5", false}}), "127.0.1.1");
+    EXPECT_EQ(HostAddress({}, own), "");
+
+    EXPECT_EQ(LocalHostText("localhost", own), "localhost [192.0.2.5]");
+    EXPECT_EQ(LocalHostText("192.0.2.9", own), "192.0.2.9 [192.0.2.9]");
+    EXPECT_EQ(LocalHostText("no-such-host.invalid", own), "no-such-host.invalid [unknown]");
 }
 
 // ---- About box -------------------------------------------------------------------------------
