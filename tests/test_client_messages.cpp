@@ -2,6 +2,8 @@
 // bytes, the window's reactions, boxes and replies are checked.
 #include "test_client_fixture.h"
 
+#include "support/Ports.h"
+
 #include <QAction>
 #include <QClipboard>
 #include <QKeyEvent>
@@ -77,15 +79,11 @@ TEST_F(ClientTest, AnAddressThatCannotBeOpenedShowsTheBoxAndKeepsTheTick) {
 
 TEST_F(ClientTest, ARefusedConnectionIsReportedAndConfirmingItLeavesTheWindowDisconnected) {
     CreateForm();
-    quint16 closedPort;
-    {
-        TestServer gone;
-        closedPort = gone.Port();
-    }
+    const ClosedPort closed;
     std::string statusWhileOpen;
     dialogs.Answer(mrOk, [&] { statusWhileOpen = Status(); });
     form->Edit_Server->setText("127.0.0.1");
-    form->SpinEdit_Port->SetText(std::to_string(closedPort));
+    form->SpinEdit_Port->SetText(std::to_string(closed.Port()));
     form->CheckBox_Connect->setChecked(true);
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
     EXPECT_EQ(dialogs.Trace(), (Lines{"beep", "error(OK): Could not connect to the server"}));
@@ -109,14 +107,10 @@ TEST_F(ClientTest, AServerNameThatDoesNotResolveIsReportedAsNotFound) {
 
 TEST_F(ClientTest, AnErrorDialogClosedWithoutOkRaisesTheErrorAndItsOkEndsTheProgram) {
     CreateForm();
-    quint16 closedPort;
-    {
-        TestServer gone;
-        closedPort = gone.Port();
-    }
+    const ClosedPort closed;
     dialogs.Answer(mrCancel);
     form->Edit_Server->setText("127.0.0.1");
-    form->SpinEdit_Port->SetText(std::to_string(closedPort));
+    form->SpinEdit_Port->SetText(std::to_string(closed.Port()));
     form->CheckBox_Connect->setChecked(true);
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 2; }));
     const Lines trace = dialogs.Trace();
@@ -148,8 +142,10 @@ TEST_F(ClientTest, AMessageWaitsForTheChunkThatEndsWithItsTerminator) {
     CreateForm();
     ConnectToServer();
     dialogs.Clear();
-    peer->Send("TS_Cn:Welcome!");
-    Settle(150);
+    const std::string unended = "TS_Cn:Welcome!";
+    peer->Send(unended);
+    // Read and held: the read event has run.
+    ASSERT_TRUE(WaitUntil([&] { return form->FRecvBuf.Size() == unended.size(); }));
     EXPECT_TRUE(dialogs.Boxes().empty());
     peer->Send("\t");
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 1; }));
@@ -161,8 +157,9 @@ TEST_F(ClientTest, AMessageWaitsForTheChunkThatEndsWithItsTerminator) {
     EXPECT_EQ(form->FState, csAccepted);
 
     // A chunk that ends inside the second message holds back the first as well.
-    peer->Send("TS_Tn:05\tTS_Ft:0");
-    Settle(150);
+    const std::string cut = "TS_Tn:05\tTS_Ft:0";
+    peer->Send(cut);
+    ASSERT_TRUE(WaitUntil([&] { return form->FRecvBuf.Size() == cut.size(); }));
     EXPECT_EQ(form->FWeek, -1);
     EXPECT_EQ(form->FState, csAccepted);
     peer->Send("C\t");
@@ -848,7 +845,7 @@ TEST_F(ClientTest, TheServersEndTakesEffectAfterWhatCameBeforeItBoxesIncluded) {
                    "TS_Gm:Start!\tTS_Tn:01\t");
         ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == 3; }));
         ASSERT_TRUE(WaitUntil([&] { return form->FState == csDisconnected; }));
-        Settle(100);
+        ASSERT_TRUE(RunPostedCalls());
         EXPECT_EQ(dialogs.Trace(),
                   (Lines{"beep", Box("Connected. Waiting for acceptance."), "beep",
                          Box("Accepted. Waiting for the start."), "beep", Box("Start !"), "beep"}));

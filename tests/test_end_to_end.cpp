@@ -2,6 +2,7 @@
 // loopback, the game master admitting the players, every week decided from the clients.
 #include "client/TC_Main.h"
 #include "server/TS_Main.h"
+#include "support/Ports.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 
@@ -58,11 +59,7 @@ TEST(EndToEnd, FourClientsPlayAWholeGameAgainstTheServer) {
     server.Edit_GroupName->setText("Loop Group");
     server.Edit_GroupNameExit(server.Edit_GroupName);
     server.RadioGroup_W2ShipM->SetItemIndex(0); // the Wholesaler ships by hand
-    {
-        QTcpServer probe;
-        probe.listen(QHostAddress::Any, 0);
-        server.SpinEdit_Port->SetValue(probe.serverPort());
-    }
+    UseAnyFreePort(server);
     server.CheckBox_Server->setChecked(true);
     ASSERT_TRUE(server.Listening());
     const int port = server.ServerSocket->LocalPort();

@@ -1,6 +1,7 @@
 // The server window on the network: test peers connect over TCP on 127.0.0.1 to the
 // listening window and check the exact bytes in both directions.
 #include "server/TS_Main.h"
+#include "support/Ports.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
 
@@ -57,20 +58,13 @@ bool IsRepetition(const std::string& m) {
     return ::testing::AssertionSuccess();
 }
 
-// A free port on this machine.
-int FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
-
 } // namespace
 
 class ServerNetwork : public ::testing::Test {
 protected:
     void SetUp() override {
         RandomSeed = 0;
-        form.SpinEdit_Port->SetValue(FreePort());
+        UseAnyFreePort(form);
         form.CheckBox_Server->setChecked(true);
         ASSERT_TRUE(form.ServerSocket->Active());
         port = static_cast<quint16>(form.ServerSocket->LocalPort());
@@ -87,10 +81,11 @@ protected:
         if (!role.empty()) peer->Send("TC_PT:" + role + "\t");
         EXPECT_TRUE(peer->WaitForMessage("TS_Cn:Welcome!\t"));
         // A role code is taken when the row shows its word.
-        if (const int wish = RoleIndexOfCode(role); wish >= 0)
+        if (const int wish = RoleIndexOfCode(role); wish >= 0) {
             EXPECT_TRUE(WaitUntil([&] { return WishOf(name) == RoleWord(wish); }));
-        else if (!role.empty())
-            Settle(50); // an unknown code shows nothing to wait for
+        } else if (!role.empty()) {
+            EXPECT_TRUE(peer->SyncWithServer()); // an unknown code shows nothing to wait for
+        }
         return peer;
     }
 
@@ -300,7 +295,7 @@ TEST_F(ServerNetwork, AStationTheServerClosedIsNotHeardAnyMore) {
         eve.Send(first + "TC_PN:Eve\tTC_SM:Ft:Sv:heard after the close\t");
         EXPECT_TRUE(eve.WaitClosed()) << first;
     }
-    Settle(100);
+    ASSERT_TRUE(anna->SyncWithServer());
     EXPECT_EQ(Row("Eve"), nullptr);
     EXPECT_TRUE(dialogs.Boxes().empty());
 }
@@ -308,11 +303,11 @@ TEST_F(ServerNetwork, AStationTheServerClosedIsNotHeardAnyMore) {
 TEST_F(ServerNetwork, RoleWishKeepsTheLastKnownRole) {
     auto peer = Join("Anna", "Ft");
     peer->Send("TC_PT:UK\t");
-    Settle(100);
+    ASSERT_TRUE(peer->SyncWithServer());
     ASSERT_NE(Row("Anna"), nullptr);
     EXPECT_EQ(Row("Anna")->SubItems()[0], "Factory");
     peer->Send("TC_PT:rt\t"); // role codes are compared with regard to case
-    Settle(100);
+    ASSERT_TRUE(peer->SyncWithServer());
     EXPECT_EQ(Row("Anna")->SubItems()[0], "Factory");
     peer->Send("TC_PT:Rt\t");
     ASSERT_TRUE(WaitUntil([&] { return WishOf("Anna") == "Retailer"; }));
@@ -326,7 +321,7 @@ TEST_F(ServerNetwork, AnAdmittedPlayerCannotWishItselfIntoAnotherRole) {
     Admit("Anna");
     Admit("Bert");
     anna->Send("TC_PT:W1\t");
-    Settle(100);
+    ASSERT_TRUE(anna->SyncWithServer());
     EXPECT_EQ(form.Game()->FPlayers[1]->Name, "Anna");
     EXPECT_EQ(form.Game()->FPlayers[2]->Name, "Bert");
     EXPECT_EQ(Row("Anna")->SubItems()[0], "Factory");
@@ -343,7 +338,7 @@ TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
     auto peer = Join("Anna", "Ft");
     Admit("Anna");
     peer->Send("TC_PO:Ft:T01:05\t");
-    Settle(100);
+    ASSERT_TRUE(peer->SyncWithServer());
     TPlayerData* anna = form.Game()->FPlayers[1];
     ASSERT_NE(anna, nullptr);
     EXPECT_EQ(anna->Order, -1) << "not running yet";
@@ -354,7 +349,7 @@ TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
     for (const char* bad : {"TC_PO:Ft:T02:05\t", "TC_PO:ft:T01:05\t", "TC_PO:Ft:T01:005\t",
                             "TC_PO:Ft-T01:05\t", "TC_PO:W1:T01:05\t"}) {
         peer->Send(bad);
-        Settle(50);
+        ASSERT_TRUE(peer->SyncWithServer());
         EXPECT_EQ(anna->Order, -1) << bad;
     }
     EXPECT_EQ(peer->Received(), "");
@@ -364,7 +359,7 @@ TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
     EXPECT_EQ(anna->Order, 10);
     peer->Clear();
     peer->Send("TC_PO:Ft:T01:80\t"); // stored as -128: the order is cancelled, no reply
-    Settle(100);                     // also the time in which a reply would come
+    ASSERT_TRUE(peer->SyncWithServer());
     EXPECT_EQ(anna->Order, -128);
     EXPECT_EQ(peer->Received(), "");
 
@@ -372,7 +367,7 @@ TEST_F(ServerNetwork, OrdersAreCheckedBeforeTheyAreTaken) {
     ASSERT_TRUE(peer->WaitForMessage("TS_Gm:Pause!\t"));
     peer->Clear();
     peer->Send("TC_PO:Ft:T01:05\t");
-    Settle(100);
+    ASSERT_TRUE(peer->SyncWithServer());
     EXPECT_EQ(anna->Order, -128) << "nothing is taken while paused";
     EXPECT_EQ(peer->Received(), "");
 }
@@ -391,7 +386,7 @@ TEST_F(ServerNetwork, ChatGoesToTheTargetRoleTheSenderOrTheServer) {
     anna->Clear();
     anna->Send("TC_SM:Ft:W2:two\rlines\r\t");
     ASSERT_TRUE(bert->WaitForMessage("TS_SM:FactoryMessage\r\rtwo\rlines\r\t"));
-    Settle(50);
+    ASSERT_TRUE(anna->SyncWithServer());
     EXPECT_EQ(anna->Received().find("TS_SM"), std::string::npos);
 
     bert->Clear();
@@ -648,7 +643,7 @@ TEST_F(ServerNetwork, GameMastersMessageGoesToTheSelectedPlayersInPiecesOfEight)
     b->Clear();
     form.Memo_SendMsg->setPlainText("   ");
     form.Button_SendMsgClick(nullptr);
-    Settle(50);
+    ASSERT_TRUE(b->SyncWithServer());
     EXPECT_EQ(b->Received().find("TS_SM"), std::string::npos);
     EXPECT_EQ(dialogs.Beeps(), 0);
 
@@ -656,7 +651,7 @@ TEST_F(ServerNetwork, GameMastersMessageGoesToTheSelectedPlayersInPiecesOfEight)
     form.Button_SendMsgClick(nullptr);
     ASSERT_TRUE(b->WaitForMessage("TS_SM:Message from Server\r\rline 1\rline 2\r\t"));
     EXPECT_EQ(form.StatusBar->SimpleText(), "Message has been sent.");
-    Settle(50);
+    ASSERT_TRUE(a->SyncWithServer());
     EXPECT_EQ(a->Received().find("TS_SM"), std::string::npos);
 }
 
@@ -712,14 +707,15 @@ TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
         deepest = std::max(deepest, ++depth);
         peer->Send(flood);
         WaitUntil([&] { return form.FServerMessages.Waiting() == limit; });
-        Settle(50); // the rest, dropped past the limit, leaves no sign to wait for
+        // The rest, dropped past the limit, leaves no sign to wait for.
+        EXPECT_TRUE(peer->SyncWithServer());
         --depth;
     });
     for (int i = 0; i < 200; ++i)
         dialogs.Answer(mrOk, [&] { deepest = std::max(deepest, ++depth), --depth; });
     peer->Send("TC_SM:Ft:Sv:first\t");
     ASSERT_TRUE(WaitUntil([&] { return dialogs.Boxes().size() == limit + 2; }));
-    Settle(50);
+    ASSERT_TRUE(peer->SyncWithServer());
     const auto boxes = dialogs.Boxes();
     ASSERT_EQ(boxes.size(), limit + 2);
     EXPECT_EQ(deepest, 1);
@@ -777,8 +773,10 @@ TEST_F(ServerNetwork, LinesThatChangeNothingSendThePlayersNothing) {
         players[i]->Send(order(i));
         ASSERT_TRUE(players[i]->WaitForMessage("TS_PO:Received!:05\t"));
     }
-    Settle(50);
-    for (auto& p : players) p->Clear();
+    for (auto& p : players) {
+        ASSERT_TRUE(p->SyncWithServer()); // all the orders sent it
+        p->Clear();
+    }
 
     // An unknown code, a wish that changes nothing, chat (refused, and delivered to itself)
     // and an order the station may not send; then a wish and a name, each a change that runs
@@ -1002,7 +1000,7 @@ TEST_F(ServerNetwork, HostNamesAreLookedUpWithoutHoldingTheServer) {
     bert->Close();
     ASSERT_TRUE(WaitUntil([&] { return bertSocket.isNull(); }));
     answers[1]("bert.test");
-    Settle(50);
+    ASSERT_TRUE(RunPostedCalls());
     EXPECT_EQ(Row("Bert"), nullptr);
 
     // The name shows in the row, which still finds its connection.

@@ -2,6 +2,7 @@
 // enabling, options, start-up entry, tray, the application's handlers.
 #include "server/TS_Main.h"
 #include "support/Files.h"
+#include "support/Ports.h"
 #include "support/PretendTray.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
@@ -31,16 +32,6 @@
 #include <stdexcept>
 
 using namespace platform;
-
-namespace {
-
-int FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::Any, 0);
-    return probe.serverPort();
-}
-
-} // namespace
 
 // Every test runs a window whose program file lies in a folder of its own, with the start-up
 // folder there too.
@@ -147,7 +138,7 @@ TEST_F(ServerShell, TheFontMenuChangesThePagesFontAndColourAndWhatIsSaved) {
 
 TEST_F(ServerShell, ClosingAsksStopWhileListeningElseEndWithCloseCheck) {
     auto form = Open();
-    form->SpinEdit_Port->SetValue(FreePort());
+    UseAnyFreePort(*form);
     form->CheckBox_Server->setChecked(true);
     ASSERT_TRUE(form->Listening());
     dialogs.Clear();
@@ -183,7 +174,7 @@ TEST_F(ServerShell, ConnectionMenuFollowsTheServer) {
     EXPECT_FALSE(form->MItem_Server->isChecked());
     EXPECT_TRUE(form->MItem_Exit->isEnabled());
 
-    form->SpinEdit_Port->SetValue(FreePort());
+    UseAnyFreePort(*form);
     form->MItem_CheckClick(form->MItem_Server); // as a click on the check box
     EXPECT_TRUE(form->Listening());
     EXPECT_TRUE(form->CheckBox_Server->isChecked());
@@ -346,7 +337,7 @@ TEST_F(ServerShell, MinimisingWithTheOptionGoesToTheTrayEveryTime) {
 
 TEST_F(ServerShell, ExceptionPausesAndOkSwitchesTheServerOffAndInitialises) {
     auto form = Open();
-    form->SpinEdit_Port->SetValue(FreePort());
+    UseAnyFreePort(*form);
     form->CheckBox_Server->setChecked(true);
     AllRolesBy(*form, 1);
     form->Button_StartClick(nullptr);

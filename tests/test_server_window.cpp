@@ -469,7 +469,9 @@ TEST_F(ServerWindowTest, JoinLabelsAndAvailabilityMessagesGoToNamedConnections) 
     named.Clear();
     form.SetEntryLabels();
     ASSERT_TRUE(named.WaitForMessages(4));
-    Settle(100); // time for a fifth message, or one to the unnamed connection, to show
+    // A fifth message, or one to the unnamed connection, would come before the answers.
+    ASSERT_TRUE(named.SyncWithServer());
+    ASSERT_TRUE(unnamed.SyncWithServer());
     Lines joins;
     for (const std::string& m : named.Messages())
         if (m.rfind("TS_Jn:", 0) == 0) joins.push_back(m);
@@ -616,7 +618,7 @@ TEST_F(ServerWindowTest, GameOverSendsTheReportToEachClientBeforeShowingIt) {
     EXPECT_EQ(Caption(form.Label_RtStock), "Inventory : 12");
     EXPECT_EQ(Caption(form.Label_RtDemand), "Demand in market : 4");
     EXPECT_FALSE(role(1).OrderButton->isEnabled());
-    Settle();
+    ASSERT_TRUE(RunPostedCalls());
     EXPECT_EQ(game().FState, gsRunning) << "the end notice waits for the clients";
     EXPECT_TRUE(dialogs.Boxes().empty());
 
@@ -777,7 +779,7 @@ TEST_F(ServerWindowTest, StopWhileWaitingForTheClientsLastAnswerEndsWithoutRepor
     EXPECT_EQ(form.StringGrid_Game->ColCount(), 14);
     retailer.player.Order = 4;
     form.UpdateDisplay();
-    Settle();
+    ASSERT_TRUE(RunPostedCalls());
     EXPECT_TRUE(dialogs.Boxes().empty()) << "a late answer finds the game over";
 }
 

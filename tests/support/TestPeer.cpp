@@ -1,4 +1,5 @@
 #include "TestPeer.h"
+#include "PostMarker.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,6 +19,11 @@ bool WaitUntil(const std::function<bool()>& condition, int ms) {
 
 void Settle(int ms) {
     WaitUntil([] { return false; }, ms);
+}
+
+bool RunPostedCalls(int ms) {
+    const std::shared_ptr<bool> ran = PostMarker();
+    return WaitUntil([&] { return *ran; }, ms);
 }
 
 TestPeer::TestPeer() : socket_(std::make_unique<QTcpSocket>()) {}
@@ -104,6 +110,36 @@ bool TestPeer::WaitForMessage(const std::string& message, int ms) {
 
 bool TestPeer::WaitForMessages(std::size_t count, int ms) {
     return WaitUntil([&] { return Messages().size() >= count; }, ms);
+}
+
+bool TestPeer::RoundTrip(const std::string& request, const std::string& replyEnd, int ms) {
+    const std::size_t from = Received().size();
+    Send(request);
+    std::size_t start = std::string::npos, end = 0;
+    const bool came = WaitUntil(
+        [&] {
+            Pump();
+            // The first whole message after `from` that ends so.
+            for (std::size_t s = from, tab; (tab = received_.find('\t', s)) != std::string::npos;
+                 s = tab + 1) {
+                const std::size_t stop = tab + 1;
+                if (stop - s >= replyEnd.size() &&
+                    received_.compare(stop - replyEnd.size(), replyEnd.size(), replyEnd) == 0) {
+                    start = s, end = stop;
+                    return true;
+                }
+            }
+            return false;
+        },
+        ms);
+    if (came) received_.erase(start, end - start);
+    return came;
+}
+
+bool TestPeer::SyncWithServer(int ms) {
+    static int n = 0;
+    const std::string tag = "sync " + std::to_string(++n);
+    return RoundTrip("TC_SM:Sv:Sv:" + tag + "\t", "\r\r" + tag + "\r\t", ms);
 }
 
 void TestPeer::Clear() {

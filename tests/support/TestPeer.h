@@ -12,6 +12,9 @@
 bool WaitUntil(const std::function<bool()>& condition, int ms = 5000);
 // Runs the event loop for `ms` milliseconds.
 void Settle(int ms = 50);
+// Posts a call to the event loop and runs the loop until it has run: every call posted before
+// it (a window message, a socket's notice, a late answer) has run by then. True when it ran.
+bool RunPostedCalls(int ms = 5000);
 
 class TestPeer {
 public:
@@ -42,6 +45,14 @@ public:
     // Waits until at least `count` messages have arrived.
     bool WaitForMessages(std::size_t count, int ms = 5000);
     void Clear();
+
+    // Sends `request` and waits for the message ending in `replyEnd` that the other side sends
+    // back once it has handled everything this peer sent before it, and has sent what that
+    // caused. The reply is taken out of what was received. True when it came.
+    bool RoundTrip(const std::string& request, const std::string& replyEnd, int ms = 5000);
+    // The round trip to the server program: a chat message to the station itself, which the
+    // server answers in turn with the station's other lines and which changes nothing.
+    bool SyncWithServer(int ms = 5000);
 
     QTcpSocket* Socket() { return socket_.get(); }
 
