@@ -2,18 +2,27 @@
 
 #include "client/TC_Main.h"
 #include "platform/IniFile.h"
-#include "platform/RadioGroup.h"
-#include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "shared/IniFont.h"
-
-#include <QLineEdit>
+#include "shared/IniKeys.h"
 
 using namespace platform;
 
 namespace {
 
 constexpr const char* kSystem = "System";
+
+using F = TTrovGameClientForm;
+
+// The System section's keys of one value each, after the window's keys, in the file's order.
+const TIniKey<F> kKeys[] = {
+    {kSystem, "Column Div", &F::FColumnSep, "\t", TIniUse::ReadOnly},
+    {kSystem, "Player Name", &F::Edit_Name, "Client A"},
+    {kSystem, "Server Host", &F::Edit_Server, "LocalHost"},
+    {kSystem, "Server Port", &F::SpinEdit_Port, 8799},
+    {kSystem, "Play Style", &F::RadioGroup_Play, 0},
+    {kSystem, "Send Target", &F::RadioGroup_Target, 0},
+};
 
 const char* const kWidthKeys[] = {"Turn",          "Factory Stock", "Whole1  Stock",
                                   "Whole2  Stock", "Retail  Stock", "BackLog",
@@ -27,12 +36,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
 
     const TIniFont font = ReadIniFont(ini, 14);
     ReadWindowKeys(ini, WindowKeysOf(Form, Form.SaveDialog.FileName));
-    Form.FColumnSep = ini.ReadString(kSystem, "Column Div", "\t");
-    Form.Edit_Name->setText(FromSjis(ini.ReadString(kSystem, "Player Name", "Client A")));
-    Form.Edit_Server->setText(FromSjis(ini.ReadString(kSystem, "Server Host", "LocalHost")));
-    Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
-    Form.RadioGroup_Play->SetItemIndex(ini.ReadInteger(kSystem, "Play Style", 0));
-    Form.RadioGroup_Target->SetItemIndex(ini.ReadInteger(kSystem, "Send Target", 0));
+    ReadIniKeys(ini, Form, kKeys, kSystem);
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
 
     ReadRoleEdits(ini, Form);
@@ -44,11 +48,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
 void SaveClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     TIniFile ini(FileName);
     WriteWindowKeys(ini, WindowKeysOf(Form, Form.SaveDialog.FileName));
-    ini.WriteString(kSystem, "Player Name", ToSjis(Form.Edit_Name->text()));
-    ini.WriteString(kSystem, "Server Host", ToSjis(Form.Edit_Server->text()));
-    ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
-    ini.WriteInteger(kSystem, "Play Style", Form.RadioGroup_Play->ItemIndex());
-    ini.WriteInteger(kSystem, "Send Target", Form.RadioGroup_Target->ItemIndex());
+    WriteIniKeys(ini, Form, kKeys, kSystem);
 
     WriteRoleEdits(ini, Form);
     WriteColumnWidths(ini, Form.ListView_History, kWidthKeys);

@@ -3,13 +3,12 @@
 #include "platform/Colors.h"
 #include "platform/IniFile.h"
 #include "platform/PageControl.h"
-#include "platform/SjisText.h"
 #include "platform/SpinEdit.h"
 #include "server/TS_Main.h"
 #include "shared/IniFont.h"
+#include "shared/IniKeys.h"
 
 #include <QFont>
-#include <QLineEdit>
 
 using namespace platform;
 
@@ -33,17 +32,21 @@ std::vector<std::vector<std::string>> UsualColumnTexts() {
     return {{"Client A"}, wishes, {}, {"255.255.255.255"}, {"65535"}, {"30/12/2099 23:59:59"}};
 }
 
-// A spin edit of the Game section with its key and default (the roles' edits come after them).
-struct TGameEdit {
-    platform::TSpinEdit* TTrovGameServerForm::*Edit;
-    const char* Key;
-    int Default;
-};
-const TGameEdit kGameEdits[] = {
-    {&TTrovGameServerForm::SpinEdit_MarcketMin, "Marcket Min", 2},
-    {&TTrovGameServerForm::SpinEdit_MarcketMax, "Marcket Max", 6},
-    {&TTrovGameServerForm::SpinEdit_FirstMin, "First Min", 2},
-    {&TTrovGameServerForm::SpinEdit_FirstMax, "First Max", 6},
+using F = TTrovGameServerForm;
+
+// The keys of one value each, section by section in the file's order: the System section's
+// after the window's keys, the Game section's before the role entries.
+const TIniKey<F> kKeys[] = {
+    {kSystem, "Server Port", &F::SpinEdit_Port, 8799},
+    {kSystem, "Column Div", &F::ColumnDiv, "\t", TIniUse::ReadOnly},
+    {kGame, "Final Turn", &F::SpinEdit_FinalTurn, 50},
+    {kGame, "Group Name", &F::Edit_GroupName, "Benvik Group"},
+    {kGame, "Stock Cost", &F::SpinEdit_UStkCost, 1},
+    {kGame, "Back Log Cost", &F::SpinEdit_UBLCost, 2},
+    {kGame, "Marcket Min", &F::SpinEdit_MarcketMin, 2},
+    {kGame, "Marcket Max", &F::SpinEdit_MarcketMax, 6},
+    {kGame, "First Min", &F::SpinEdit_FirstMin, 2},
+    {kGame, "First Max", &F::SpinEdit_FirstMax, 6},
 };
 
 } // namespace
@@ -54,8 +57,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     // The whole font is read before anything is applied: a bad colour leaves the window as it is.
     const TIniFont font = ReadIniFont(ini, 13);
     ReadWindowKeys(ini, WindowKeysOf(Form, Form.OpenDialog.FileName));
-    Form.SpinEdit_Port->SetValue(ini.ReadInteger(kSystem, "Server Port", 8799));
-    Form.ColumnDiv = ini.ReadString(kSystem, "Column Div", "\t");
+    ReadIniKeys(ini, Form, kKeys, kSystem);
 
     Form.ApplyPageFont(font.Font, font.Color);
 
@@ -64,12 +66,7 @@ void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
 
     ReadColumnWidths(ini, Form.ListView_Connect, kWidthKeys, kDefaultWidths, UsualColumnTexts());
 
-    Form.SpinEdit_FinalTurn->SetValue(ini.ReadInteger(kGame, "Final Turn", 50));
-    Form.Edit_GroupName->setText(FromSjis(ini.ReadString(kGame, "Group Name", "Benvik Group")));
-    Form.SpinEdit_UStkCost->SetValue(ini.ReadInteger(kGame, "Stock Cost", 1));
-    Form.SpinEdit_UBLCost->SetValue(ini.ReadInteger(kGame, "Back Log Cost", 2));
-    for (const TGameEdit& e : kGameEdits)
-        (Form.*e.Edit)->SetValue(ini.ReadInteger(kGame, e.Key, e.Default));
+    ReadIniKeys(ini, Form, kKeys, kGame);
     ReadRoleEdits(ini, Form);
 }
 
@@ -81,15 +78,11 @@ void SaveServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     const QFont font = Form.PageControl->font();
     const TColor color = Form.FFontColor;
 
-    ini.WriteInteger(kSystem, "Server Port", Form.SpinEdit_Port->Value());
+    WriteIniKeys(ini, Form, kKeys, kSystem);
 
     WriteColumnWidths(ini, Form.ListView_Connect, kWidthKeys);
 
-    ini.WriteInteger(kGame, "Final Turn", Form.SpinEdit_FinalTurn->Value());
-    ini.WriteString(kGame, "Group Name", ToSjis(Form.Edit_GroupName->text()));
-    ini.WriteInteger(kGame, "Stock Cost", Form.SpinEdit_UStkCost->Value());
-    ini.WriteInteger(kGame, "Back Log Cost", Form.SpinEdit_UBLCost->Value());
-    for (const TGameEdit& e : kGameEdits) ini.WriteInteger(kGame, e.Key, (Form.*e.Edit)->Value());
+    WriteIniKeys(ini, Form, kKeys, kGame);
     WriteRoleEdits(ini, Form);
 
     WriteIniFont(ini, font, color);

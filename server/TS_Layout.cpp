@@ -226,7 +226,8 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
           Button_FirstRand, SpinEdit_FirstMin, Label_FirstTo, SpinEdit_FirstMax);
     Button_FirstDef =
         NewButton("Button_FirstDef", "Default", "Default setting of each initial inventory");
-    StringGrid_First = NewGrid("StringGrid_First", 2, 30, 150, true, "Initial inventories.");
+    StringGrid_First =
+        NewGrid("StringGrid_First", 2, kFirstRowCount, 150, true, "Initial inventories.");
 
     auto column = [](QLabel* label, QPushButton* random, TSpinEdit* min, QLabel* to, TSpinEdit* max,
                      QPushButton* def, TStringGrid* grid) {
@@ -311,7 +312,7 @@ QWidget* TTrovGameServerForm::CreateManualOperationPage() {
 QWidget* TTrovGameServerForm::CreateStatusPage() {
     Label_NowTurn = NewLabel("Label_NowTurn", "", "Current term");
     Label_Status = NewLabel("Label_Status", "History", "Game status table");
-    StringGrid_Game = NewGrid("StringGrid_Game", 51, 38, 30, false, "Game status table");
+    StringGrid_Game = NewGrid("StringGrid_Game", 51, kGameRowCount, 30, false, "Game status table");
     auto* heading = new QHBoxLayout;
     heading->addWidget(Label_NowTurn);
     heading->addSpacing(24);

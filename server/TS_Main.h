@@ -192,6 +192,10 @@ public:
     std::string ColumnDiv = "\t";
 
     // --- Tables
+    // The rows of the starting-value table and of the status table, headings included; their
+    // row tables in TS_Tables.cpp give them.
+    static const int kFirstRowCount;
+    static const int kGameRowCount;
     void InitTables();
     void ShowInitialValues();
     void ReadInitialValues();

@@ -13,6 +13,9 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <algorithm>
+#include <array>
+#include <iterator>
 
 using namespace platform;
 
@@ -76,12 +79,13 @@ struct TFirstRow {
 
 // The chain's rows but those of the status table only.
 constexpr auto kFirstRows = [] {
-    std::array<TFirstRow, 30> rows{};
+    constexpr auto count = std::ranges::count_if(
+        kChainRows, [](const TChainRow& c) { return c.fallback != kStatusOnly; });
+    std::array<TFirstRow, count> rows{};
     std::size_t n = 0;
     for (const TChainRow& c : kChainRows)
         if (c.fallback != kStatusOnly)
             rows.at(n++) = {c.heading, c.history, static_cast<std::uint8_t>(c.fallback)};
-    if (n != rows.size()) throw "the starting-value table has another length";
     return rows;
 }();
 
@@ -92,18 +96,22 @@ struct TGameRow {
     MoneyHistory money;
 };
 
+// The status table's rows after the chain's: a gap, then the group's weekly costs.
+constexpr TGameRow kCostRows[] = {
+    {"", nullptr, nullptr},
+    {" -    Cost           - ", nullptr, nullptr},
+    {"Inventory              ", nullptr, &TTrovGame::InvCost},
+    {"Backlog                ", nullptr, &TTrovGame::BacklogCost},
+    {"Total cost             ", nullptr, &TTrovGame::TotalCost},
+};
+
 // The week, the chain's rows, then the group's weekly costs.
 constexpr auto kGameRows = [] {
-    std::array<TGameRow, 38> rows{};
+    std::array<TGameRow, 1 + std::size(kChainRows) + std::size(kCostRows)> rows{};
     std::size_t n = 0;
     rows.at(n++) = {"Week", nullptr, nullptr};
     for (const TChainRow& c : kChainRows) rows.at(n++) = {c.heading, c.history, nullptr};
-    rows.at(n++) = {"", nullptr, nullptr};
-    rows.at(n++) = {" -    Cost           - ", nullptr, nullptr};
-    rows.at(n++) = {"Inventory              ", nullptr, &TTrovGame::InvCost};
-    rows.at(n++) = {"Backlog                ", nullptr, &TTrovGame::BacklogCost};
-    rows.at(n++) = {"Total cost             ", nullptr, &TTrovGame::TotalCost};
-    if (n != rows.size()) throw "the status table has another length";
+    for (const TGameRow& r : kCostRows) rows.at(n++) = r;
     return rows;
 }();
 
@@ -132,6 +140,9 @@ std::uint8_t CellByte(const TStringGrid* grid, int col, int row, std::uint8_t fa
 }
 
 } // namespace
+
+const int TTrovGameServerForm::kFirstRowCount = static_cast<int>(kFirstRows.size());
+const int TTrovGameServerForm::kGameRowCount = static_cast<int>(kGameRows.size());
 
 // The random values lie from the lower bound up to below the upper one: the maximum entered is
 // passed one higher so that it can be drawn too.
@@ -225,7 +236,7 @@ void TTrovGameServerForm::StringGrid_KeyPress(QObject*, char16_t& Key) {
 }
 
 void TTrovGameServerForm::StringGrid_KeyUp(QObject*, std::uint16_t&, TShiftState) {
-    for (int row = 0; row < 30; ++row)
+    for (int row = 0; row < kFirstRowCount; ++row)
         if (!kFirstRows[row].history) StringGrid_First->SetCells(1, row, "");
 }
 
@@ -247,16 +258,18 @@ void TTrovGameServerForm::StringGrid_MarcketExit(QObject*) {
 
 void TTrovGameServerForm::InitTables() {
     const int weeks = FGame->FFinalTurn;
-    StringGrid_Game->SetRowCount(38);
-    for (int row = 0; row < 38; ++row) StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
+    StringGrid_Game->SetRowCount(kGameRowCount);
+    for (int row = 0; row < kGameRowCount; ++row)
+        StringGrid_Game->SetCells(0, row, kGameRows[row].heading);
 
     StringGrid_Marcket->SetRowCount(weeks + 1); // the heading row, then one per week
     StringGrid_Marcket->SetCells(1, 0, "Week");
     for (int row = 1; row <= weeks; ++row)
         StringGrid_Marcket->SetCells(0, row, std::to_string(row - 1));
 
-    StringGrid_First->SetRowCount(30);
-    for (int row = 0; row < 30; ++row) StringGrid_First->SetCells(0, row, kFirstRows[row].heading);
+    StringGrid_First->SetRowCount(kFirstRowCount);
+    for (int row = 0; row < kFirstRowCount; ++row)
+        StringGrid_First->SetCells(0, row, kFirstRows[row].heading);
     FitHeadingColumn(StringGrid_First, "Ship to Wholesaler");
 
     for (int col = 1; col < StringGrid_Game->ColCount(); ++col)
@@ -274,7 +287,7 @@ void TTrovGameServerForm::ShowInitialValues() {
             StringGrid_Marcket->SetCells(1, row, std::to_string(g.Market[row - 1]));
     }
     THeldUpdate hold(StringGrid_First);
-    for (int row = 0; row < 30; ++row)
+    for (int row = 0; row < kFirstRowCount; ++row)
         if (kFirstRows[row].history)
             StringGrid_First->SetCells(1, row, std::to_string((g.*kFirstRows[row].history)[0]));
 }
@@ -283,7 +296,7 @@ void TTrovGameServerForm::ReadInitialValues() {
     TTrovGame& g = *FGame;
     for (int row = 1; row <= g.FFinalTurn && row - 1 < static_cast<int>(g.Market.size()); ++row)
         g.Market[row - 1] = CellByte(StringGrid_Marcket, 1, row, 8);
-    for (int row = 0; row < 30; ++row)
+    for (int row = 0; row < kFirstRowCount; ++row)
         if (kFirstRows[row].history)
             (g.*kFirstRows[row].history)[0] =
                 CellByte(StringGrid_First, 1, row, kFirstRows[row].fallback);
@@ -305,7 +318,7 @@ void TTrovGameServerForm::ShowHistory() {
         const int w = col - 1;
         std::string values(1, w < g.FTurn ? 'v' : '-'); // a week not played yet is empty
         if (w < g.FTurn)
-            for (int row = 1; row < 38; ++row) {
+            for (int row = 1; row < kGameRowCount; ++row) {
                 const TGameRow& r = kGameRows[row];
                 if (r.quantity) values += static_cast<char>((g.*r.quantity)[w]);
                 if (r.money) values += std::to_string((g.*r.money)[w]) + ';';
@@ -313,7 +326,7 @@ void TTrovGameServerForm::ShowHistory() {
         TShownWeek& shown = FShownWeeks[std::size_t(col)];
         if (shown.Values != values) {
             int widest = grid->TextWidth(grid->Cells(col, 0)); // the week's number
-            for (int row = 1; row < 38; ++row) {
+            for (int row = 1; row < kGameRowCount; ++row) {
                 const TGameRow& r = kGameRows[row];
                 std::string text;
                 if (w < g.FTurn) {
@@ -345,7 +358,7 @@ void TTrovGameServerForm::ShowTotals() {
             StringGrid_Game->SetCells(weeks + 1, 0, "Average");
             StringGrid_Game->SetCells(weeks + 2, 0, "Total  ");
         }
-        for (int row = 1; row < 38; ++row) {
+        for (int row = 1; row < kGameRowCount; ++row) {
             TMoney sum = 0;
             bool skipped = false;
             for (int col = 1; col <= weeks && !skipped; ++col) {

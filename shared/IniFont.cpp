@@ -11,7 +11,9 @@
 #include <QAction>
 #include <QWidget>
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <iterator>
 
 using namespace platform;
 
@@ -27,6 +29,40 @@ const char* const kOrderKeys[] = {"Factory Order", "Whole1  Order", "Whole2  Ord
                                   "Retail  Order"};
 const char* const kShipmentKeys[] = {"Factory Shipment", "Whole1  Shipment", "Whole2  Shipment",
                                      "Retail  Shipment"};
+
+// The keys read and written in places of their own.
+constexpr const char* kLeft = "Left";
+constexpr const char* kTop = "Top";
+constexpr const char* kLastPath = "Last Path";
+constexpr const char* kActivePage = "Active Page";
+constexpr const char* kFaceName = "Name";
+constexpr const char* kSize = "Size";
+constexpr const char* kColor = "Color";
+
+// The Help menu's three options, in the file's order, and their defaults.
+struct TOptionKey {
+    const char* Key;
+    QAction* TWindowKeys::*Item;
+    bool Default;
+};
+constexpr TOptionKey kOptionKeys[] = {
+    {"Task-Tray", &TWindowKeys::TaskTray, false},
+    {"Stay Front", &TWindowKeys::StayFront, false},
+    {"Close Check", &TWindowKeys::CloseCheck, true},
+};
+
+// The font's four style flags, in the file's order (off when not set).
+struct TStyleKey {
+    const char* Key;
+    bool (QFont::*Get)() const;
+    void (QFont::*Set)(bool);
+};
+const TStyleKey kStyleKeys[] = {
+    {"Bold", &QFont::bold, &QFont::setBold},
+    {"Italic", &QFont::italic, &QFont::setItalic},
+    {"UnderLine", &QFont::underline, &QFont::setUnderline},
+    {"StrikeOut", &QFont::strikeOut, &QFont::setStrikeOut},
+};
 
 // The longest face name a font takes, in bytes.
 constexpr std::size_t kMaxFaceName = 31;
@@ -51,26 +87,24 @@ int PointSize(const QFont& font) {
 } // namespace
 
 void ReadWindowKeys(const TIniFile& ini, const TWindowKeys& keys) {
-    platform::MoveOntoScreen(*keys.Window, ini.ReadInteger(kSystem, "Left", 0),
-                             ini.ReadInteger(kSystem, "Top", 0));
-    *keys.LastPath = ini.ReadString(kSystem, "Last Path", "./");
-    keys.Pages->SetActivePageIndex(ini.ReadInteger(kSystem, "Active Page", 0));
-    keys.TaskTray->setChecked(ini.ReadBool(kSystem, "Task-Tray", false));
-    keys.StayFront->setChecked(ini.ReadBool(kSystem, "Stay Front", false));
-    keys.CloseCheck->setChecked(ini.ReadBool(kSystem, "Close Check", true));
+    platform::MoveOntoScreen(*keys.Window, ini.ReadInteger(kSystem, kLeft, 0),
+                             ini.ReadInteger(kSystem, kTop, 0));
+    *keys.LastPath = ini.ReadString(kSystem, kLastPath, "./");
+    keys.Pages->SetActivePageIndex(ini.ReadInteger(kSystem, kActivePage, 0));
+    for (const TOptionKey& option : kOptionKeys)
+        (keys.*option.Item)->setChecked(ini.ReadBool(kSystem, option.Key, option.Default));
 }
 
 void WriteWindowKeys(TIniFile& ini, const TWindowKeys& keys) {
     const QRect frame = keys.Window->frameGeometry();
-    ini.WriteInteger(kSystem, "Left", frame.x());
-    ini.WriteInteger(kSystem, "Top", frame.y());
+    ini.WriteInteger(kSystem, kLeft, frame.x());
+    ini.WriteInteger(kSystem, kTop, frame.y());
     ini.WriteInteger(kSystem, "Width", frame.width());
     ini.WriteInteger(kSystem, "Height", frame.height());
-    ini.WriteString(kSystem, "Last Path", *keys.LastPath);
-    ini.WriteInteger(kSystem, "Active Page", keys.Pages->ActivePageIndex());
-    ini.WriteBool(kSystem, "Task-Tray", keys.TaskTray->isChecked());
-    ini.WriteBool(kSystem, "Stay Front", keys.StayFront->isChecked());
-    ini.WriteBool(kSystem, "Close Check", keys.CloseCheck->isChecked());
+    ini.WriteString(kSystem, kLastPath, *keys.LastPath);
+    ini.WriteInteger(kSystem, kActivePage, keys.Pages->ActivePageIndex());
+    for (const TOptionKey& option : kOptionKeys)
+        ini.WriteBool(kSystem, option.Key, (keys.*option.Item)->isChecked());
 }
 
 void ReadColumnWidths(const TIniFile& ini, TListView* list, std::span<const char* const> keys,
@@ -107,29 +141,22 @@ void WriteRoleEdits(TIniFile& ini, TRoleColumnControls& controls) {
 }
 
 TIniFont ReadIniFont(const TIniFile& ini, int defaultSize) {
-    const bool bold = ini.ReadBool(kFont, "Bold", false);
-    const bool italic = ini.ReadBool(kFont, "Italic", false);
-    const bool underline = ini.ReadBool(kFont, "UnderLine", false);
-    const bool strikeOut = ini.ReadBool(kFont, "StrikeOut", false);
-    const std::string name = FaceName(ini.ReadString(kFont, "Name", "Terminal"));
-    const int size = ini.ReadInteger(kFont, "Size", defaultSize);
-    TIniFont result{QFont(), StringToColor(ini.ReadString(kFont, "Color", "clWindowText"))};
+    std::array<bool, std::size(kStyleKeys)> styles{};
+    for (std::size_t i = 0; i < styles.size(); ++i)
+        styles[i] = ini.ReadBool(kFont, kStyleKeys[i].Key, false);
+    const std::string name = FaceName(ini.ReadString(kFont, kFaceName, "Terminal"));
+    const int size = ini.ReadInteger(kFont, kSize, defaultSize);
+    TIniFont result{QFont(), StringToColor(ini.ReadString(kFont, kColor, "clWindowText"))};
     QFont& font = result.Font; // a new font: the platform's defaults where the file says nothing
     if (!name.empty()) font.setFamily(FromSjis(name));
     if (size > 0) font.setPointSize(size);
-    font.setBold(bold);
-    font.setItalic(italic);
-    font.setUnderline(underline);
-    font.setStrikeOut(strikeOut);
+    for (std::size_t i = 0; i < styles.size(); ++i) (font.*kStyleKeys[i].Set)(styles[i]);
     return result;
 }
 
 void WriteIniFont(TIniFile& ini, const QFont& font, TColor color) {
-    ini.WriteString(kFont, "Name", ToSjis(font.family()));
-    ini.WriteInteger(kFont, "Size", PointSize(font));
-    ini.WriteString(kFont, "Color", ColorToString(color));
-    ini.WriteBool(kFont, "Bold", font.bold());
-    ini.WriteBool(kFont, "Italic", font.italic());
-    ini.WriteBool(kFont, "UnderLine", font.underline());
-    ini.WriteBool(kFont, "StrikeOut", font.strikeOut());
+    ini.WriteString(kFont, kFaceName, ToSjis(font.family()));
+    ini.WriteInteger(kFont, kSize, PointSize(font));
+    ini.WriteString(kFont, kColor, ColorToString(color));
+    for (const TStyleKey& style : kStyleKeys) ini.WriteBool(kFont, style.Key, (font.*style.Get)());
 }
