@@ -6,6 +6,10 @@
 #include "shared/IniFont.h"
 #include "shared/IniKeys.h"
 
+#include <QLineEdit>
+#include <string>
+#include <vector>
+
 using namespace platform;
 
 namespace {
@@ -28,6 +32,8 @@ const char* const kWidthKeys[] = {"Turn",          "Factory Stock", "Whole1  Sto
                                   "Whole2  Stock", "Retail  Stock", "BackLog",
                                   "Demand",        "Order",         "Shipment"};
 const int kDefaultWidths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
+// The week column's texts after a finished game, wider than its week numbers.
+const std::vector<std::string> kUsualTexts[] = {{"Total", "Average"}};
 
 } // namespace
 
@@ -40,7 +46,7 @@ void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
 
     ReadRoleEdits(ini, Form);
-    ReadColumnWidths(ini, Form.ListView_History, kWidthKeys, kDefaultWidths);
+    ReadColumnWidths(ini, Form.ListView_History, kWidthKeys, kDefaultWidths, kUsualTexts);
 
     Form.ApplyFont(font.Font, font.Color);
 }

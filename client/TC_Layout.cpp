@@ -135,7 +135,6 @@ QWidget* TTrovGameClientForm::CreateConnectionPage() {
 QWidget* TTrovGameClientForm::CreateStatusPage() {
     GroupBox_Game =
         Named(new QGroupBox("[Group name undecided] - Status : Week ? "), "GroupBox_Game");
-    ShowWholeTitle(GroupBox_Game);
     CreateHeadings(false);
     const auto headings = Headings();
     const auto cursors = Cursors();

@@ -1,6 +1,7 @@
 #include "platform/Application.h"
 #include "platform/Beep.h"
 #include "platform/Dialogs.h"
+#include "platform/Widgets.h"
 
 #include <QDir>
 #include <QFont>
@@ -27,6 +28,7 @@ TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     // of the family that the set-up installs. A face of these names, where installed, is used.
     QFont::insertSubstitution(QStringLiteral("Terminal"), QStringLiteral("DejaVu Sans Mono"));
     QFont::insertSubstitution(QStringLiteral("System"), QStringLiteral("DejaVu Sans"));
+    ShowWholeTitles(*this);
     // The code without widgets beeps and opens boxes through these.
     SetPlatformBeep([] { QApplication::beep(); });
     SetBoxes(&Dialogs());

@@ -12,11 +12,13 @@
 #include <QFileInfo>
 #include <QFontDialog>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
@@ -49,6 +51,23 @@ QWidget* DialogParent() {
 int RunModal(QDialog& dialog) {
     if (dialog.parentWidget()) dialog.setWindowModality(Qt::WindowModal);
     return dialog.exec();
+}
+
+// Makes a box at least as wide as the window manager needs to draw its title whole. A box sizes
+// itself to its text and buttons, and to its title with little room for the frame's own parts;
+// a spacer as wide as the title in the desktop's title face (bold, as title bars draw it) and the
+// frame's icon and three buttons beside it, each about as wide as the bar is high, keeps it wider
+// whenever it lays itself out.
+void HoldTitle(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    QFont face = QApplication::font("QMdiSubWindowTitleBar");
+    face.setBold(true);
+    const QFontMetrics fm(face);
+    const int bar = fm.height() + 8;
+    const int width = fm.horizontalAdvance(box.windowTitle()) + 4 * bar;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), 0, 0, 1,
+                  grid->columnCount());
 }
 
 // The typed message dialog. Escape presses Cancel, else No, else OK; with none of them it does
@@ -143,6 +162,7 @@ public:
                         DialogParent());
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(QMessageBox::Ok);
+        HoldTitle(box);
         return RunModal(box) == QMessageBox::Cancel ? mrCancel : mrOk;
     }
 
@@ -162,6 +182,7 @@ public:
             box.setDefaultButton(QMessageBox::Ok);
         else if (buttons & mbYes)
             box.setDefaultButton(QMessageBox::Yes);
+        HoldTitle(box);
         RunModal(box);
         if (box.closedByBox) return mrCancel;
         switch (box.standardButton(box.clickedButton())) {

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <utility>
 
 namespace platform {
 
@@ -62,6 +63,9 @@ public:
         if (!index.isValid()) return Qt::NoItemFlags;
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     }
+
+    // The mark of an admitted row.
+    const QIcon& Tick() const { return tick_; }
 
     using QAbstractTableModel::beginInsertColumns;
     using QAbstractTableModel::beginInsertRows;
@@ -191,7 +195,28 @@ int TListColumn::Width() const {
 }
 
 void TListColumn::SetWidth(int width) {
+    fitted_ = false;
     view_->setColumnWidth(index_, std::max(width, 0));
+}
+
+void TListColumn::FitWidth(int design, std::vector<std::string> texts) {
+    design_ = design;
+    texts_ = std::move(texts);
+    Refit();
+}
+
+void TListColumn::Refit() {
+    std::vector<std::string> texts = texts_;
+    for (const auto& item : view_->items_) {
+        if (index_ == 0)
+            texts.push_back(item->Caption());
+        else if (index_ - 1 < int(item->SubItems().size()))
+            texts.push_back(item->SubItems()[index_ - 1]);
+    }
+    const bool fitting = std::exchange(view_->fitting_, true);
+    view_->setColumnWidth(index_, std::max(design_, view_->FittingColumnWidth(index_, texts)));
+    view_->fitting_ = fitting;
+    fitted_ = true;
 }
 
 // ---- the view -----------------------------------------------------------------------
@@ -222,6 +247,17 @@ TListView::TListView(QWidget* parent) : QTableView(parent) {
     });
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &TListView::RaiseSelectionChanges);
+    // A width the user drags (or code sets) is kept, whatever the font.
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int section) {
+        if (TListColumn* column = Column(section); column && !fitting_) column->fitted_ = false;
+    });
+}
+
+void TListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        for (const auto& column : columns_)
+            if (column->fitted_) column->Refit();
 }
 
 TListView::~TListView() {
@@ -253,7 +289,13 @@ int TListView::FittingColumnWidth(int index, const std::vector<std::string>& tex
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     option.features |= QStyleOptionViewItem::HasDisplay;
-    if (index == 0 && checkboxes_) option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    if (index == 0 && checkboxes_) {
+        option.features |= QStyleOptionViewItem::HasCheckIndicator;
+        // The row's mark is drawn between the check box and the caption.
+        option.features |= QStyleOptionViewItem::HasDecoration;
+        option.icon = model_->Tick();
+        option.decorationSize = option.icon.actualSize(option.decorationSize);
+    }
     // A grid line takes the last pixel of the cell.
     const int line = showGrid() ? 1 : 0;
     for (const std::string& text : texts) {

@@ -81,14 +81,23 @@ public:
     // Width in pixels; the user may change it by dragging the column border.
     int Width() const;
     void SetWidth(int width);
+    // Sets the width to `design`, or wider where the caption, one of `texts` (what the column
+    // usually shows) or a text of its rows needs more in the list's present fonts; and so again
+    // whenever the list's font changes, until the width is set otherwise (in code or by the
+    // user).
+    void FitWidth(int design, std::vector<std::string> texts = {});
 
 private:
     friend class TListView;
     friend class TListModel;
     TListColumn(TListView* view, int index) : view_(view), index_(index) {}
+    void Refit();
     TListView* view_;
     int index_;
     std::string caption_;
+    bool fitted_ = false;
+    int design_ = 0;
+    std::vector<std::string> texts_;
 };
 
 using TLVChangeEvent = std::function<void(QObject* Sender, TListItem* Item, TItemChange Change)>;
@@ -108,7 +117,9 @@ public:
     int ColumnCount() const { return int(columns_.size()); }
     TListColumn* Column(int index) const;
     // The width that column `index` needs to show its caption whole in the heading, and each of
-    // `texts` whole in a cell, in the list's present fonts; 0 outside the columns.
+    // `texts` whole in a cell beside what is drawn with it (in the first column of a list with
+    // check boxes, the check box and the row's mark), in the list's present fonts; 0 outside
+    // the columns.
     int FittingColumnWidth(int index, const std::vector<std::string>& texts = {}) const;
 
     // Items.
@@ -155,6 +166,7 @@ public:
     TKeyEvent OnKeyDown;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -182,6 +194,7 @@ private:
     bool filling_ = false;  // new items get their texts before they are in the list
     int updateHold_ = 0;
     bool checkPressed_ = false; // the mouse went down on a check box
+    bool fitting_ = false;      // a column is being fitted: its resize keeps it fitted
     int structure_ = 0;         // counts insertions and deletions
 };
 

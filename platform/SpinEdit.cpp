@@ -9,6 +9,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOption>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QValidator>
@@ -134,6 +136,40 @@ void TSpinEdit::ClampValue() {
         SetValue(MinValue());
     else if (Value() > MaxValue())
         SetValue(MaxValue());
+}
+
+void TSpinEdit::SetDesignWidth(int width) {
+    designWidth_ = width;
+    setSizePolicy(QSizePolicy::Maximum, sizePolicy().verticalPolicy());
+    updateGeometry();
+}
+
+QSize TSpinEdit::minimumSizeHint() const {
+    // MaxLength digits (one at least), each as wide as the widest digit, with the cursor after
+    // them and the edit's two pixels on either side, inside its text margins and frame.
+    const QFontMetrics fm = edit_->fontMetrics();
+    QChar widest = QLatin1Char('0');
+    for (char c = '1'; c <= '9'; ++c)
+        if (fm.horizontalAdvance(QLatin1Char(c)) > fm.horizontalAdvance(widest))
+            widest = QLatin1Char(c);
+    const QMargins margins = edit_->textMargins();
+    const int digits = fm.horizontalAdvance(QString(std::max(maxLength_, 1), widest));
+    const QSize text(digits + 1 + 2 * 2 + margins.left() + margins.right(), fm.height());
+    QStyleOptionFrame option;
+    option.initFrom(edit_);
+    option.lineWidth = edit_->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit_);
+    const int editor =
+        edit_->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit_).width();
+    QSize size = QWidget::minimumSizeHint();
+    size.setWidth(std::max(size.width(), editor + up_->minimumWidth()));
+    return size;
+}
+
+QSize TSpinEdit::sizeHint() const {
+    QSize size = QWidget::sizeHint();
+    if (designWidth_ > 0) size.setWidth(designWidth_);
+    size.setWidth(std::max(size.width(), minimumSizeHint().width()));
+    return size;
 }
 
 bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {

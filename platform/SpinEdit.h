@@ -63,6 +63,13 @@ public:
 
     QLineEdit* Editor() const { return edit_; }
 
+    // The width the layouts give the edit where they have the room; it is never narrower than
+    // MaxLength digits need in its present font (beside its arrows), and is wider where they need
+    // more.
+    void SetDesignWidth(int width);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
     // Raised when the focus moves from this edit to another control of the window (not when the
     // whole window loses the focus, nor for a pop-up menu).
     TNotifyEvent OnExit;
@@ -82,6 +89,7 @@ private:
     int maxValue_ = 0;
     int maxLength_ = 0;
     int increment_ = 1;
+    int designWidth_ = 0;
     bool writing_ = false; // code is writing the text: no length limit
 };
 

@@ -5,7 +5,7 @@
 #include "platform/StatusBar.h"
 
 #include <QAction>
-#include <QGroupBox>
+#include <QApplication>
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProxyStyle>
@@ -32,10 +32,8 @@ public:
 
 } // namespace
 
-void ShowWholeTitle(QGroupBox* box) {
-    auto* style = new TWholeTitleStyle;
-    style->setParent(box);
-    box->setStyle(style);
+void ShowWholeTitles(QApplication& app) {
+    app.setStyle(new TWholeTitleStyle);
 }
 
 QLabel* NewLabel(const std::string& name, const char* caption, const char* hint, bool bold) {
@@ -71,7 +69,7 @@ TSpinEdit* NewSpinEdit(const std::string& name, int min, int max, int maxLength,
     edit->SetMaxValue(max);
     edit->SetMaxLength(maxLength);
     edit->SetValue(value);
-    edit->setMaximumWidth(maxLength > 2 ? 96 : 64);
+    edit->SetDesignWidth(maxLength > 2 ? 96 : 64);
     return edit;
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 class QAction;
-class QGroupBox;
+class QApplication;
 class QMainWindow;
 class QPlainTextEdit;
 
@@ -32,10 +32,11 @@ QLabel* NewLabel(const std::string& name, const char* caption, const char* hint 
 // Lets the label's text wrap at blanks to the width that the layout gives it (however narrow),
 // with the label as high as its lines need at that width.
 void WrapToWidth(QLabel* label);
-// Gives the group box's title the full width of its text: the style measures a title by its
-// glyphs' bounding box, which leaves out trailing blanks and the width of characters taken from a
-// fallback font (a full-width "！" at the end of the title would be cut off).
-void ShowWholeTitle(QGroupBox* box);
+// Gives every group box's title the full width of its text, in the application's style: the
+// style measures a title by its glyphs' bounding box, which leaves out trailing blanks, the width
+// of characters taken from a fallback font (a full-width "！" at the end of the title would be cut
+// off) and, in a larger face, the last letter's side.
+void ShowWholeTitles(QApplication& app);
 // A button whose least width is what its caption needs in its present font, bold or not, and
 // follows a later change of the font (the server's pages take the settings' face after they are
 // made).

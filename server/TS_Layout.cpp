@@ -263,7 +263,6 @@ QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
 
 QWidget* TTrovGameServerForm::CreateManualOperationPage() {
     GroupBox_Game = Named(new QGroupBox, "GroupBox_Game");
-    ShowWholeTitle(GroupBox_Game);
     auto* grid = new QGridLayout(GroupBox_Game);
     CreateHeadings(true);
     const auto headings = Headings();

@@ -115,8 +115,12 @@ void ReadColumnWidths(const TIniFile& ini, TListView* list, std::span<const char
     for (std::size_t c = 0; c < keys.size(); ++c) {
         const int column = static_cast<int>(c);
         const auto& texts = c < usualTexts.size() ? usualTexts[c] : none;
-        const int start = std::max(defaults[c], list->FittingColumnWidth(column, texts));
-        list->Column(column)->SetWidth(ini.ReadInteger(kColumnWidth, keys[c], start));
+        // The file holds a width when the key reads the same whatever the default.
+        const int held = ini.ReadInteger(kColumnWidth, keys[c], 0);
+        if (held == ini.ReadInteger(kColumnWidth, keys[c], 1))
+            list->Column(column)->SetWidth(held);
+        else
+            list->Column(column)->FitWidth(defaults[c], texts);
     }
 }
 

@@ -47,7 +47,8 @@ void WriteWindowKeys(platform::TIniFile& ini, const TWindowKeys& keys);
 // The "Column Width" section: one key per column, left out when the list does not have them all.
 // A width the file holds is used as it is. A column whose key holds none starts at its design
 // width (`defaults`), or wider where its caption, or one of the texts it usually shows
-// (`usualTexts`, by column; none when left out), needs more in the list's face.
+// (`usualTexts`, by column; none when left out), needs more in the list's face, and is fitted
+// again when the list's face changes (TListColumn::FitWidth).
 void ReadColumnWidths(const platform::TIniFile& ini, platform::TListView* list,
                       std::span<const char* const> keys, std::span<const int> defaults,
                       std::span<const std::vector<std::string>> usualTexts = {});

@@ -63,11 +63,14 @@ TEST_F(ClientSettingsTest, WithoutAFileEveryKeyHasItsDefault) {
         EXPECT_EQ(role.ShipM->Value(), 5);
     }
     // Each column starts at its design width, or where its caption needs more in the list's
-    // face, at that ("Distributor Inventory" is wider than the design's 130 pixels).
+    // face, at that ("Distributor Inventory" is wider than the design's 130 pixels); the week
+    // column also where a finished game's last rows need more.
     const int widths[] = {50, 115, 130, 140, 115, 65, 65, 55, 100};
     for (int c = 0; c < 9; ++c)
         EXPECT_EQ(form->ListView_History->Column(c)->Width(),
-                  std::max(widths[c], form->ListView_History->FittingColumnWidth(c)));
+                  std::max(widths[c], form->ListView_History->FittingColumnWidth(
+                                          c, c == 0 ? std::vector<std::string>{"Total", "Average"}
+                                                    : std::vector<std::string>{})));
     EXPECT_GT(form->ListView_History->Column(2)->Width(), 130);
     EXPECT_EQ(form->SaveDialog.FileName, "./");
     EXPECT_EQ(form->FState, csDisconnected);

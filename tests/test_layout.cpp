@@ -32,6 +32,7 @@
 #include <QGroupBox>
 #include <QHash>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -43,6 +44,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTextLayout>
 #include <QWindow>
@@ -54,7 +56,9 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 #include <optional>
 #include <poll.h>
 #include <spawn.h>
@@ -62,6 +66,7 @@
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -308,7 +313,70 @@ void CheckListHeadings(const platform::TListView* list, const std::string& where
     }
 }
 
-void CheckVisibleTexts(QWidget* window, const std::string& where) {
+// Every cell of the list: its text in the room that the cell leaves it beside its check box and
+// mark, before the list cuts it short with an ellipsis.
+void CheckListCells(const platform::TListView* list, const std::string& where) {
+    const QAbstractItemModel* model = list->model();
+    const QStyle* style = list->style();
+    // A grid line takes the last pixel of a cell; the text keeps a margin on either side.
+    const int line = list->showGrid() ? 1 : 0;
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    const int icon = style->pixelMetric(QStyle::PM_SmallIconSize, nullptr, list);
+    for (int row = 0; row < model->rowCount(); ++row)
+        for (int col = 0; col < model->columnCount(); ++col) {
+            const QModelIndex index = model->index(row, col);
+            QStyleOptionViewItem option;
+            option.initFrom(list);
+            option.font = list->font();
+            option.fontMetrics = list->fontMetrics();
+            option.rect = QRect(0, 0, list->columnWidth(col) - line, list->rowHeight(row));
+            option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+            option.decorationSize = QSize(icon, icon);
+            option.features = QStyleOptionViewItem::HasDisplay;
+            option.text = index.data().toString();
+            if (option.text.isEmpty()) continue;
+            if (index.data(Qt::CheckStateRole).isValid())
+                option.features |= QStyleOptionViewItem::HasCheckIndicator;
+            if (const QVariant mark = index.data(Qt::DecorationRole); mark.isValid()) {
+                option.features |= QStyleOptionViewItem::HasDecoration;
+                option.icon = mark.value<QIcon>();
+                option.decorationSize = option.icon.actualSize(option.decorationSize);
+            }
+            const QRect room = style->subElementRect(QStyle::SE_ItemViewItemText, &option, list);
+            // The cell cuts a text whose laid-out width, in fractions of a pixel, passes its
+            // room.
+            EXPECT_LE(QFontMetricsF(option.font).horizontalAdvance(option.text),
+                      room.width() - 2 * margin)
+                << where << ": " << list->objectName().toStdString() << " cell " << col << ","
+                << row << " \"" << option.text.toStdString() << "\" is cut in its "
+                << list->columnWidth(col) << " px";
+        }
+}
+
+// The text of a one-line edit in the room that the edit leaves it inside its frame and margins;
+// a longer text is scrolled, and its start hidden.
+void CheckLineEdit(const QLineEdit* edit, const std::string& where) {
+    const QString text = edit->displayText();
+    if (text.isEmpty()) return;
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.rect = edit->contentsRect();
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
+    option.state |= QStyle::State_Sunken;
+    // The edit keeps two pixels on either side of its text, and the cursor one after it.
+    const QRect room = edit->style()
+                           ->subElementRect(QStyle::SE_LineEditContents, &option, edit)
+                           .marginsRemoved(edit->textMargins())
+                           .adjusted(2, 0, -2, 0);
+    const int width = edit->fontMetrics().horizontalAdvance(text) + 1;
+    ExpectRoom(edit, text, room, QRect(room.topLeft(), QSize(width, room.height())), where);
+}
+
+// With `grids` false the tables' cells are left out: their rows keep their designed height in
+// any face.
+void CheckVisibleTexts(QWidget* window, const std::string& where, bool grids = true) {
     for (const QLabel* label : window->findChildren<QLabel*>())
         if (label->isVisible()) CheckLabel(label, where);
     for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
@@ -316,7 +384,14 @@ void CheckVisibleTexts(QWidget* window, const std::string& where) {
     for (const QGroupBox* box : window->findChildren<QGroupBox*>())
         if (box->isVisible()) CheckGroupBox(box, where);
     for (const platform::TStringGrid* grid : window->findChildren<platform::TStringGrid*>())
-        if (grid->isVisible()) CheckGrid(grid, where);
+        if (grids && grid->isVisible()) CheckGrid(grid, where);
+    for (const platform::TListView* list : window->findChildren<platform::TListView*>())
+        if (list->isVisible()) {
+            CheckListHeadings(list, where);
+            CheckListCells(list, where);
+        }
+    for (const QLineEdit* edit : window->findChildren<QLineEdit*>())
+        if (edit->isVisible()) CheckLineEdit(edit, where);
     CheckGlyphs(window, where);
 }
 
@@ -365,11 +440,11 @@ void Screenshot(const std::string& name) {
 
 // `shots` names the screenshots: <shots>-<page caption>.
 void CheckEveryPage(QWidget& window, platform::TPageControl* pages, const std::string& where,
-                    const std::string& shots = {}) {
+                    const std::string& shots = {}, bool grids = true) {
     for (int page = 0; page < pages->PageCount(); ++page) {
         pages->SetActivePageIndex(page);
         Settle();
-        CheckVisibleTexts(&window, where + ", page \"" + pages->PageCaption(page) + "\"");
+        CheckVisibleTexts(&window, where + ", page \"" + pages->PageCaption(page) + "\"", grids);
         if (!shots.empty()) {
             std::string caption = pages->PageCaption(page);
             for (char& c : caption) c = c == ' ' ? '-' : static_cast<char>(std::tolower(c));
@@ -503,6 +578,121 @@ TEST(Layout, ClientWindowHoldsEveryTextAtItsOpeningAndItsSmallestSize) {
             CheckEveryPage(form, form.PageControl, where + ", role " + std::to_string(role),
                            shots + "-role" + std::to_string(role));
         }
+    }
+
+    // The end of a game of 99 weeks: the history with its Total and Average rows.
+    form.resize(opening);
+    ASSERT_TRUE(WaitUntil([&] { return form.size() == opening; }));
+    form.FHistory.assign(100, THistoryRec{{255, 255, 255, 255}, 255, 255, 99, 99});
+    form.FState = csFinished;
+    form.UpdateView();
+    ASSERT_EQ(form.ListView_History->Item(form.ListView_History->Count() - 1)->Caption(),
+              "Average");
+    form.ListView_History->scrollToBottom();
+    CheckEveryPage(form, form.PageControl, "finished game of 99 weeks", "client-finished");
+}
+
+// A five-digit port that nothing listens on, within the server's Port range.
+int FreeServerPort() {
+    for (int port = 41000 + getpid() % 8000; port <= 49151; ++port) {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::Any, static_cast<quint16>(port))) return port;
+    }
+    return 0;
+}
+
+// A class at the game master's window: two players admitted (their rows ticked and marked), at
+// the settings' font and at the larger one a projector asks for (every page makes room for its
+// texts or scrolls to them).
+TEST(Layout, ServerWindowHoldsAdmittedPlayersAtItsFontAndALargerOne) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    ScriptedDialogs dialogs;
+    TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
+    ShowFramed(form, QSize(848, 554));
+    form.SpinEdit_Port->SetValue(FreeServerPort());
+    form.CheckBox_Server->setChecked(true);
+    ASSERT_TRUE(form.ServerSocket->Active());
+    const auto port = static_cast<quint16>(form.ServerSocket->LocalPort());
+    std::vector<std::unique_ptr<TestPeer>> players;
+    for (const char* join : {"TC_PN:Dmitri\tTC_PT:Ft\t", "TC_PN:Chiara\tTC_PT:W1\t"}) {
+        players.push_back(std::make_unique<TestPeer>());
+        ASSERT_TRUE(players.back()->Connect(port));
+        players.back()->Send(join);
+        ASSERT_TRUE(players.back()->WaitForMessage("TS_Cn:Welcome!\t"));
+    }
+    platform::TListView* list = form.ListView_Connect;
+    // Each row once it shows its wish and its host's name.
+    const auto rowsShown = [&] {
+        if (list->Count() != 2) return false;
+        for (int i = 0; i < 2; ++i)
+            if (list->Item(i)->SubItems().size() < 2 || list->Item(i)->SubItems()[0] == "UnKnown" ||
+                list->Item(i)->SubItems()[1] != "localhost")
+                return false;
+        return true;
+    };
+    ASSERT_TRUE(WaitUntil(rowsShown));
+    for (int i = 0; i < 2; ++i) list->Item(i)->SetChecked(true);
+    ASSERT_TRUE(WaitUntil([&] {
+        return list->Count() == 2 && list->Item(0)->StateIndex() == 1 &&
+               list->Item(1)->StateIndex() == 1;
+    }));
+    CheckEveryPage(form, form.PageControl, "two players admitted", "server-admitted");
+
+    QFont larger = form.PageControl->font();
+    larger.setPointSize(20);
+    dialogs.ChooseFont(larger);
+    form.MItem_FontClick(form.MItem_Font);
+    ASSERT_EQ(form.PageControl->font().pointSize(), 20);
+    CheckEveryPage(form, form.PageControl, "font size 20, two players admitted",
+                   "server-size20-admitted", false);
+}
+
+// The frames as the window manager draws them: its title bar shows the icon, the title and
+// three buttons (minimise, maximise, close; openbox's layout "NLIMC"), each button and the icon
+// a square as high as the bar, in the manager's title face (openbox draws "sans" 8 points,
+// bold). Every frame has the bar and the sides of `framed`, a window the manager has framed.
+int FramedWidth(const QWidget* window, const QWidget* framed) {
+    return window->width() + framed->frameGeometry().width() - framed->width();
+}
+int TitleBarNeed(const QString& title, const QWidget* framed) {
+    QFont face(QStringLiteral("Sans"));
+    face.setPointSize(8);
+    face.setBold(true);
+    const int bar = framed->geometry().top() - framed->frameGeometry().top();
+    return QFontMetrics(face).horizontalAdvance(title) + 4 * bar;
+}
+
+// A box with a short text is as wide as its title needs in its frame: the title is not cut.
+TEST(Layout, ShortBoxesShowTheirWholeTitle) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    QTemporaryDir dir;
+    TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
+    ShowFramed(form, QSize(688, 554));
+    Watchdog watchdog;
+    const std::pair<const char*, std::function<void()>> boxes[] = {
+        {"start", [] { platform::MessageBox("Start !", "Information"); }},
+        {"send-a-message", [] { platform::MessageBox("Send a Message.", "Information"); }},
+        {"saved",
+         [] {
+             (void)platform::MessageDlg("Saved.", platform::TMsgDlgType::Information,
+                                        platform::mbOK);
+         }},
+    };
+    for (const auto& [name, show] : boxes) {
+        QString title;
+        int width = 0;
+        WhenModal([&](QWidget* modal) {
+            EXPECT_TRUE(WaitUntil([&] { return modal->windowHandle()->isExposed(); }, 20000));
+            Screenshot(std::string("box-") + name);
+            title = modal->windowTitle();
+            width = FramedWidth(modal, &form);
+            qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+        });
+        show();
+        const int need = TitleBarNeed(title, &form);
+        EXPECT_GE(width, need) << name << ": the title \"" << title.toStdString() << "\" needs "
+                               << need << " px of its frame";
     }
 }
 

@@ -337,6 +337,17 @@ TEST_F(ServerIniTest, AColumnWithoutAStoredWidthStartsAsWideAsItsTextsNeedAndIsK
     Load(saved);
     EXPECT_EQ(ColumnWidths(), expected);
     EXPECT_EQ(Saved(), saved);
+
+    // A larger face widens what the file did not hold, to what its texts need there.
+    Load("[Column Width]\r\nPlayer Name=41\r\n");
+    const std::vector<int> before = ColumnWidths();
+    QFont larger = form.PageControl->font();
+    larger.setPointSize(26);
+    form.ApplyPageFont(larger, form.FFontColor);
+    expected = StartWidths();
+    expected[0] = 41;
+    EXPECT_EQ(ColumnWidths(), expected);
+    EXPECT_GT(ColumnWidths()[1], before[1]);
 }
 
 TEST_F(ServerIniTest, APositionOutsideEveryScreenIsBroughtBackOntoIt) {
