@@ -1,11 +1,14 @@
-// Game control, the game master's own decisions, the spin edits, role owners and shipping
-// modes.
+// Game control (start, pause, the next week, the end of a game, initialising), the game
+// master's own decisions, the spin edits, role owners and shipping modes.
 #include "server/TS_Main.h"
 
 #include "shared/Protocol.h"
+#include "shared/Text.h"
 
 #include "platform/Beep.h"
+#include "platform/Dialogs.h"
 #include "platform/Events.h"
+#include "platform/Label.h"
 #include "platform/RadioGroup.h"
 #include "platform/SjisText.h"
 #include "platform/Sockets.h"
@@ -13,10 +16,21 @@
 #include "platform/StatusBar.h"
 #include "platform/StringGrid.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
 using namespace platform;
+
+namespace {
+
+// The input labels as they read before a role has ordered.
+void ResetInputLabel(QLabel* label, int index) {
+    SetBold(label, false);
+    label->setText(FromSjis(std::string(RoleWord(index)) + " : Notyet"));
+}
+
+} // namespace
 
 void TTrovGameServerForm::Button_StartClick(QObject*) {
     if (FGame->FState == gsRunning || !FGame->CanStart()) return;
@@ -37,6 +51,51 @@ void TTrovGameServerForm::Button_InitClick(QObject*) {
     }
     UpdateDisplay();
     StatusBar->SetSimpleText("Game data Initialize");
+}
+
+void TTrovGameServerForm::ProceedGame() {
+    switch (FGame->ProceedTurn()) {
+    case 0:
+        UpdateDisplay();
+        break;
+    case 1:
+        GameOver();
+        break;
+    default:
+        break;
+    }
+}
+
+void TTrovGameServerForm::Button_StopClick(QObject*) {
+    TTrovGame& g = *FGame;
+    if (g.FState != gsRunning) return;
+    g.Stop();
+    UpdateDisplay();
+    for (int i = 0; i < 4; ++i) ResetInputLabel(Roles[i].Input, i);
+    try {
+        g.SendToClientRoles(kPauseMessage);
+    } catch (...) {
+        // The remaining players are not told; their connections report their own errors.
+    }
+}
+
+void TTrovGameServerForm::GameOver() {
+    try {
+        Button_StopClick(nullptr);
+        std::string report;
+        FGame->MakeResultText(report);
+        const std::vector<std::string> lines = SplitLines(report);
+        const std::string text = JoinLines(lines);
+        FGame->ForEachClientSocket([&](TConnection* socket) {
+            if (!socket->Connected() || lines.empty()) return;
+            SendServerText(socket, text, kTextPieceLen);
+            socket->SendText(kOverMessage);
+        });
+        MessageDlg(text, TMsgDlgType::Information, mbOK);
+    } catch (...) {
+        // A failed send ends the reporting; the refresh below still runs.
+    }
+    UpdateDisplay();
 }
 
 void TTrovGameServerForm::Edit_GroupNameExit(QObject*) {

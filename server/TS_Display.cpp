@@ -1,4 +1,4 @@
-// The refresh of the server window, the role status labels, the pause and the end of a game.
+// The refresh of the server window and the role status labels.
 #include "server/TS_Main.h"
 
 #include "platform/Beep.h"
@@ -25,12 +25,6 @@ namespace {
 
 void SetCaption(QLabel* label, const std::string& text) {
     label->setText(FromSjis(text));
-}
-
-// The input labels as they read before a role has ordered.
-void ResetInputLabel(QLabel* label, int index) {
-    SetBold(label, false);
-    SetCaption(label, std::string(RoleWord(index)) + " : Notyet");
 }
 
 } // namespace
@@ -143,19 +137,6 @@ void TTrovGameServerForm::UpdateDisplay() {
     }
 }
 
-void TTrovGameServerForm::ProceedGame() {
-    switch (FGame->ProceedTurn()) {
-    case 0:
-        UpdateDisplay();
-        break;
-    case 1:
-        GameOver();
-        break;
-    default:
-        break;
-    }
-}
-
 void TTrovGameServerForm::SetEntryLabels() {
     std::array<std::string, 4> messages;
     for (int i = 0; i < kRoleCount; ++i) {
@@ -192,36 +173,4 @@ void TTrovGameServerForm::ShowInputStatus() {
         if (!socket->Connected()) return;
         for (const std::string& message : messages) SendStatus(socket, message);
     });
-}
-
-void TTrovGameServerForm::Button_StopClick(QObject*) {
-    TTrovGame& g = *FGame;
-    if (g.FState != gsRunning) return;
-    g.Stop();
-    UpdateDisplay();
-    for (int i = 0; i < 4; ++i) ResetInputLabel(Roles[i].Input, i);
-    try {
-        g.SendToClientRoles(kPauseMessage);
-    } catch (...) {
-        // The remaining players are not told; their connections report their own errors.
-    }
-}
-
-void TTrovGameServerForm::GameOver() {
-    try {
-        Button_StopClick(nullptr);
-        std::string report;
-        FGame->MakeResultText(report);
-        const std::vector<std::string> lines = SplitLines(report);
-        const std::string text = JoinLines(lines);
-        FGame->ForEachClientSocket([&](TConnection* socket) {
-            if (!socket->Connected() || lines.empty()) return;
-            SendServerText(socket, text, kTextPieceLen);
-            socket->SendText(kOverMessage);
-        });
-        MessageDlg(text, TMsgDlgType::Information, mbOK);
-    } catch (...) {
-        // A failed send ends the reporting; the refresh below still runs.
-    }
-    UpdateDisplay();
 }

@@ -4,9 +4,9 @@
 // TS_Main.cpp (creation, closing, tray, application handlers), TS_Layout.cpp (the controls,
 // pages and menus, and the binding of their events), TS_Connection.cpp (listening,
 // connections and their messages; a connection's input is its station, TS_Station.cpp),
-// TS_ClientList.cpp (the connection list and admission), TS_Control.cpp (game control,
-// operator input, role owners and shipping modes), TS_Display.cpp (refresh, role labels,
-// pause, game over), TS_Tables.cpp (grids), TS_Menus.cpp (the menus' handlers and options),
+// TS_ClientList.cpp (the connection list and admission), TS_Control.cpp (game control: start,
+// pause, the next week, game over, initialising; operator input, role owners and shipping
+// modes), TS_Display.cpp (refresh, role labels), TS_Tables.cpp (grids), TS_Menus.cpp (the menus' handlers and options),
 // TS_GameFile.cpp (saving and loading game data) and TS_IniIO.cpp (the settings file).
 #include "platform/Application.h"
 #include "platform/BoxQueue.h"
@@ -257,20 +257,20 @@ public:
     platform::TBoxQueue FServerMessages;
     platform::TOneBox FPauseBox, FSocketErrorBox, FExceptionBox;
 
-    // --- Refresh, role labels, pause and game over
+    // --- Refresh, role labels
     void UpdateControls();
     void UpdateDisplay();
     void SetEntryLabels();
     void ShowInputStatus();
-    void Button_StopClick(QObject* Sender);
-    void GameOver();
-    // Asks the game to go on: a processed week refreshes the display, the game's end runs
-    // GameOver, missing inputs change nothing.
-    void ProceedGame();
 
     // --- Game control, operator input, role owners and shipping modes
     void Button_StartClick(QObject* Sender);
     void Button_InitClick(QObject* Sender);
+    // Asks the game to go on: a processed week refreshes the display, the game's end runs
+    // GameOver, missing inputs change nothing.
+    void ProceedGame();
+    void Button_StopClick(QObject* Sender);
+    void GameOver();
     void Edit_GroupNameExit(QObject* Sender);
     void Button_OrderClick(QObject* Sender);
     void SpinEdit_Exit(QObject* Sender);
