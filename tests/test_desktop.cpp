@@ -12,6 +12,7 @@
 #include "server/TS_IniIO.h"
 #include "server/TS_Main.h"
 #include "support/Files.h"
+#include "support/Ports.h"
 #include "support/RealDialogs.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestPeer.h"
@@ -161,23 +162,14 @@ TEST(Desktop, EitherButtonOnTheClientsTrayIconBringsTheWindowBack) {
     PressesOnTheIconBringTheWindowBack(form, *form.FTrayIconData);
 }
 
-// The game master's message reaches a client started in the tray: its box opens on its own. A
-// press on the icon brings the window back with the box over it; answering the box leaves the
-// program running, and it ends only when its window closes, having written its settings.
-TEST(Desktop, ABoxOpenedInTheTrayNeitherHoldsUpTheIconNorEndsTheProgram) {
-    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
-    Tray tray;
-    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
-    QTemporaryDir dir;
-    TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
-    TestServer server;
-    form.Edit_Server->setText("127.0.0.1");
-    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
-    form.CheckBox_Connect->setChecked(true);
-    const std::unique_ptr<TestPeer> peer = server.Accept();
-    ASSERT_TRUE(peer);
-    ASSERT_TRUE(peer->WaitForMessages(2));
-
+// Started in the tray, the program gets a message that opens a box on its own. A press on the
+// icon brings the window back with the box in front of it; answering the box leaves the program
+// running, and it ends only when its window closes (after its close question, "End?" or
+// "Stop?"), having written its settings.
+template <class Form>
+void ABoxInTheTrayLeavesTheProgramRunning(Form& form, const Tray& tray, const QTemporaryDir& dir,
+                                          const char* program, TestPeer& peer,
+                                          const std::string& message) {
     Watchdog watchdog;
     bool boxSeen = false;
     bool closedByTest = false;
@@ -193,14 +185,14 @@ TEST(Desktop, ABoxOpenedInTheTrayNeitherHoldsUpTheIconNorEndsTheProgram) {
                 << "the box is not in front of the window brought back";
             EXPECT_TRUE(tray.AnswerWithReturn(box));
         });
-        peer->Send("TS_SM:Hello\r\t");
+        peer.Send(message);
         EXPECT_TRUE(
             WaitUntil([&] { return boxSeen && !QApplication::activeModalWidget(); }, 30000));
         // A program that ends on the box's answer has left its event loop by now.
         QTimer::singleShot(1000, [&] {
             closedByTest = true;
             WhenModal([&](QWidget* question) {
-                EXPECT_EQ(question->windowTitle(), "Confirmation"); // "End?"
+                EXPECT_EQ(question->windowTitle(), "Confirmation");
                 EXPECT_TRUE(tray.AnswerWithReturn(question));
             });
             form.close();
@@ -213,14 +205,47 @@ TEST(Desktop, ABoxOpenedInTheTrayNeitherHoldsUpTheIconNorEndsTheProgram) {
         QCoreApplication::exit(1);
     });
     guard.start(90000);
-    char program[] = "TrovGClt";
+    std::string name = program;
     char inTray[] = "/TaskTray";
-    char* argv[] = {program, inTray, nullptr};
+    char* argv[] = {name.data(), inTray, nullptr};
     platform::ShowAndRun(*platform::Application(), form, 2, argv);
     EXPECT_TRUE(boxSeen);
     EXPECT_TRUE(closedByTest) << "the program ended when the box was answered";
-    EXPECT_TRUE(FileExists(dir.filePath("TrovGClt.ini").toStdString()))
+    EXPECT_TRUE(FileExists(dir.filePath(QString(program) + ".ini").toStdString()))
         << "the settings were not written";
+}
+
+TEST(Desktop, AMessageToTheServerInTheTrayLeavesItRunningAndItsIconWorking) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    Tray tray;
+    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
+    QTemporaryDir dir;
+    TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
+    UseAnyFreePort(form);
+    form.CheckBox_Server->setChecked(true);
+    ASSERT_TRUE(form.ServerSocket->Active());
+    TestPeer peer;
+    ASSERT_TRUE(peer.Connect(static_cast<quint16>(form.ServerSocket->LocalPort())));
+    peer.Send("TC_PN:Anna\t");
+    ASSERT_TRUE(peer.WaitForMessage("TS_Cn:Welcome!\t"));
+    ABoxInTheTrayLeavesTheProgramRunning(form, tray, dir, "TrovGSrv", peer,
+                                         "TC_SM:Ft:Sv:Hello\r\t");
+}
+
+TEST(Desktop, TheGameMastersMessageInTheTrayLeavesTheClientRunningAndItsIconWorking) {
+    if (!skipReason.empty()) GTEST_SKIP() << skipReason;
+    Tray tray;
+    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
+    QTemporaryDir dir;
+    TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
+    TestServer server;
+    form.Edit_Server->setText("127.0.0.1");
+    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
+    form.CheckBox_Connect->setChecked(true);
+    const std::unique_ptr<TestPeer> peer = server.Accept();
+    ASSERT_TRUE(peer);
+    ASSERT_TRUE(peer->WaitForMessages(2));
+    ABoxInTheTrayLeavesTheProgramRunning(form, tray, dir, "TrovGClt", *peer, "TS_SM:Hello\r\t");
 }
 
 // ---- Window position --------------------------------------------------------------------------
