@@ -94,9 +94,8 @@ void TTrovGameClientForm::Button_OrderClick(QObject* Sender) {
 }
 
 void TTrovGameClientForm::SpinEdit_Exit(QObject* Sender) {
-    auto* edit = qobject_cast<TSpinEdit*>(Sender);
+    TSpinEdit* edit = TSpinEdit::Left(Sender);
     if (!edit) return;
-    edit->ClampValue();
     // A left edit shows the value it stands for, also where the text did not read as that
     // number (" 9", "9x").
     const int value = edit->ReadValue();

@@ -40,10 +40,7 @@ const std::vector<std::string> kUsualTexts[] = {{"Total", "Average"}};
 void LoadClientIni(TTrovGameClientForm& Form, const std::string& FileName) {
     const TIniFile ini(FileName);
 
-    const TIniFont font = ReadIniFont(ini, 14);
-    ReadWindowKeys(ini, WindowKeysOf(Form, Form.SaveDialog.FileName));
-    ReadIniKeys(ini, Form, kKeys, kSystem);
-    if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
+    const TIniFont font = ReadMainWindowKeys(ini, Form, 14, kKeys, Form.SaveDialog.FileName);
 
     ReadRoleEdits(ini, Form);
     ReadColumnWidths(ini, Form.ListView_History, kWidthKeys, kDefaultWidths, kUsualTexts);

@@ -192,4 +192,10 @@ bool TSpinEdit::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+TSpinEdit* TSpinEdit::Left(QObject* sender) {
+    auto* edit = qobject_cast<TSpinEdit*>(sender);
+    if (edit) edit->ClampValue();
+    return edit;
+}
+
 } // namespace platform

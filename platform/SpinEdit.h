@@ -57,6 +57,8 @@ public:
     // What leaving the edit does first: an empty text gives the minimum, a text longer than
     // MaxLength (when it is not 0) the maximum, a value outside the range its nearer end.
     void ClampValue();
+    // The spin edit a leave handler runs for, clamped (ClampValue); null when `sender` is none.
+    static TSpinEdit* Left(QObject* sender);
 
     void UpClick();
     void DownClick();

@@ -120,9 +120,8 @@ void TTrovGameServerForm::Button_OrderClick(QObject* Sender) {
 }
 
 void TTrovGameServerForm::SpinEdit_Exit(QObject* Sender) {
-    auto* edit = qobject_cast<TSpinEdit*>(Sender);
+    TSpinEdit* edit = TSpinEdit::Left(Sender);
     if (!edit) return;
-    edit->ClampValue();
     const int value = edit->Value();
     // What the edit shows once left: the value committed, also where the text did not read as
     // that number (" 9", "ab").

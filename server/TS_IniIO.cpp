@@ -54,15 +54,8 @@ const TIniKey<F> kKeys[] = {
 void LoadServerIni(TTrovGameServerForm& Form, const std::string& FileName) {
     const TIniFile ini(FileName);
 
-    // The whole font is read before anything is applied: a bad colour leaves the window as it is.
-    const TIniFont font = ReadIniFont(ini, 13);
-    ReadWindowKeys(ini, WindowKeysOf(Form, Form.OpenDialog.FileName));
-    ReadIniKeys(ini, Form, kKeys, kSystem);
-
+    const TIniFont font = ReadMainWindowKeys(ini, Form, 13, kKeys, Form.OpenDialog.FileName);
     Form.ApplyPageFont(font.Font, font.Color);
-
-    // Lowered only now: a stored port below 1024 has already been raised to 1024.
-    if (ini.ReadBool(kSystem, "Well Known Port", false)) Form.SpinEdit_Port->SetMinValue(0);
 
     ReadColumnWidths(ini, Form.ListView_Connect, kWidthKeys, kDefaultWidths, UsualColumnTexts());
 

@@ -205,27 +205,28 @@ QWidget* TTrovGameServerForm::CreateSettingPage() {
 
 QWidget* TTrovGameServerForm::CreateInitialValuesPage() {
     GroupBox_First = Named(new QGroupBox("Initial Settings"), "GroupBox_First");
-    // A column's random range: its button, bounds and the dash between them.
+    // A column's random range (its button, bounds and the dash between them) and its default
+    // button.
     auto range = [](const std::string& stem, const char* hint, QPushButton*& random,
-                    TSpinEdit*& min, QLabel*& to, TSpinEdit*& max) {
+                    TSpinEdit*& min, QLabel*& to, TSpinEdit*& max, const char* defaultHint,
+                    QPushButton*& byDefault) {
         random = NewButton("Button_" + stem + "Rand", "Random", hint);
         min = NewSpinEdit("SpinEdit_" + stem + "Min", 1, 99, 2, 2, hint);
         to = NewLabel("Label_" + stem + "To", "--", hint);
         max = NewSpinEdit("SpinEdit_" + stem + "Max", 1, 99, 2, 6, hint);
+        byDefault = NewButton("Button_" + stem + "Def", "Default", defaultHint);
     };
     Label_Demand = NewLabel("Label_Demand", "Demand", "Input the demand volume a week");
     range("Marcket", "Random setting of the market demand between these values.",
-          Button_MarcketRand, SpinEdit_MarcketMin, Label_MarcketTo, SpinEdit_MarcketMax);
-    Button_MarcketDef =
-        NewButton("Button_MarcketDef", "Default", "Default setting of the market demand");
+          Button_MarcketRand, SpinEdit_MarcketMin, Label_MarcketTo, SpinEdit_MarcketMax,
+          "Default setting of the market demand", Button_MarcketDef);
     StringGrid_Marcket =
         NewGrid("StringGrid_Marcket", 2, 52, 35, true, "Input the demand volume a week");
 
     Label_First = NewLabel("Label_First", "Initial Inventory", "Initial inventories.");
     range("First", "Random setting of each initial inventory between these values.",
-          Button_FirstRand, SpinEdit_FirstMin, Label_FirstTo, SpinEdit_FirstMax);
-    Button_FirstDef =
-        NewButton("Button_FirstDef", "Default", "Default setting of each initial inventory");
+          Button_FirstRand, SpinEdit_FirstMin, Label_FirstTo, SpinEdit_FirstMax,
+          "Default setting of each initial inventory", Button_FirstDef);
     StringGrid_First =
         NewGrid("StringGrid_First", 2, kFirstRowCount, 150, true, "Initial inventories.");
 

@@ -34,3 +34,7 @@ void WriteIniKey(TIniFile& ini, const TIniValueKey& key, const TIniTarget& targe
             [&](std::string* field) { ini.WriteString(key.Section, key.Key, *field); }},
         target);
 }
+
+void ReadWellKnownPort(const TIniFile& ini, TSpinEdit& port) {
+    if (ini.ReadBool("System", "Well Known Port", false)) port.SetMinValue(0);
+}

@@ -5,6 +5,7 @@
 // Keys that are no plain value (the window's place, the font, the column widths, the role
 // entries) are read and written by the functions of shared/IniFont.h.
 #include "platform/IniFile.h"
+#include "shared/IniFont.h"
 
 #include <span>
 #include <string>
@@ -90,4 +91,22 @@ void WriteIniKeys(platform::TIniFile& ini, TForm& form,
     for (const auto& key : keys)
         if (key.Section == section && key.Use == TIniUse::ReadWrite)
             WriteIniKey(ini, key, key.Target(form));
+}
+
+// The System section's "Well Known Port": when on, the port edit takes ports from 0 (else from
+// 1024). Read after the port itself, which a stored port below 1024 has raised to 1024 already.
+void ReadWellKnownPort(const platform::TIniFile& ini, platform::TSpinEdit& port);
+
+// The first steps of reading a main window's settings, the same in both programs: the font, read
+// whole and returned to be applied (a bad colour leaves the window as it is), the window's own
+// keys (`lastPath` is its dialogs' last path), the table's System keys and "Well Known Port".
+template <class TForm>
+TIniFont ReadMainWindowKeys(const platform::TIniFile& ini, TForm& form, int defaultFontSize,
+                            std::span<const TIniKey<std::type_identity_t<TForm>>> keys,
+                            std::string& lastPath) {
+    const TIniFont font = ReadIniFont(ini, defaultFontSize);
+    ReadWindowKeys(ini, WindowKeysOf(form, lastPath));
+    ReadIniKeys(ini, form, keys, "System");
+    ReadWellKnownPort(ini, *form.SpinEdit_Port);
+    return font;
 }
