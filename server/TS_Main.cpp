@@ -155,7 +155,8 @@ void TTrovGameServerForm::AppException(QObject*, const std::exception& E) {
     const std::string text = std::string("An ecception has occurred.\r") + E.what() +
                              "\rDisconnect and initialize all for safety.";
     TModalResult answer = mrNone;
-    FExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
+    // It runs: none was open above, and a box opened during the stop has closed by now.
+    (void)FExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
     if (answer != mrOk) return;
     if (CheckBox_Server->isChecked()) CheckBox_Server->setChecked(false);
     if (!FGame) return;
