@@ -26,13 +26,6 @@
 
 using namespace platform;
 
-namespace {
-
-// Messages to the server that wait while one is shown.
-constexpr std::size_t kWaitingServerMessages = 64;
-
-} // namespace
-
 TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& programPath)
     : TForm(parent), FFontColor(clWindowText), FTrayIconData(std::make_unique<TTrayIcon>()),
       FServerMessages(kWaitingServerMessages, [](std::size_t dropped) {
