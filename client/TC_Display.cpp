@@ -300,5 +300,6 @@ void TTrovGameClientForm::MItem_SaveClick(QObject* Sender) {
         SayFileWritingError();
         return;
     }
+    // Nothing follows the save: a failure has been said, and there is no more to do.
     (void)WriteFileOrSay(SaveDialog.FileName, text);
 }

@@ -95,6 +95,7 @@ void TTrovGameClientForm::closeEvent(QCloseEvent* event) {
     try {
         FormCloseQuery(this, canClose);
     } catch (...) {
+        // Nothing is dropped: the window stays open, and the failure goes on to be reported.
         event->ignore();
         throw;
     }

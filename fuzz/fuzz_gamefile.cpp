@@ -87,7 +87,7 @@ void AutoPlayers(TTrovGame& game, bool shipAll) {
 void PlayOn(TTrovGame& game) {
     AutoPlayers(game, game.FLocalPlayers[0].ShipMode == smAll);
     game.Start();
-    for (int i = 0; i < 3 && game.FState == gsRunning; ++i) game.ProceedTurn();
+    for (int i = 0; i < 3 && game.ProceedTurn() == 0; ++i) {}
     game.Stop();
     std::string report;
     game.MakeResultText(report);
@@ -96,13 +96,16 @@ void PlayOn(TTrovGame& game) {
 
 // Loads `file` into `game` (not running; `before` its saved bytes).
 void CheckLoad(TTrovGame& game, const std::string& before, const std::string& file) {
-    game.LoadFromStream(&file);
+    const bool loaded = game.LoadFromStream(&file);
     CheckWhole(game);
     const std::string after = Save(game);
-    if (after == before) return; // refused, or the same game
+    if (!loaded) {
+        FUZZ_CHECK(after == before); // a refused file changes nothing
+        return;
+    }
     FUZZ_CHECK(after.size() == file.size());
     TTrovGame again(nullptr);
-    again.LoadFromStream(&after);
+    FUZZ_CHECK(again.LoadFromStream(&after));
     FUZZ_CHECK(Save(again) == after);
     PlayOn(again);
 }
@@ -123,7 +126,7 @@ void MakeGame(TTrovGame& game, fuzz::TInput& in) {
     AutoPlayers(game, play & 1);
     if (play & 2) {
         game.Start();
-        for (int week = play >> 2; week > 0 && game.FState == gsRunning; --week) game.ProceedTurn();
+        for (int week = play >> 2; week > 0 && game.ProceedTurn() == 0; --week) {}
         if (play & 0x80) game.Stop();
     }
 }
@@ -179,13 +182,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (static_cast<std::uint8_t>(expected.at(kStateAt)) == gsRunning)
         expected[kStateAt] = static_cast<char>(gsPaused);
     TTrovGame copy(nullptr);
-    copy.Assign(&source);
+    FUZZ_CHECK(copy.Assign(&source));
     FUZZ_CHECK(Save(copy) == expected);
 
     // Nothing is loaded into a running game.
     if (source.FState == gsRunning) {
         const std::string other = Save(TTrovGame(nullptr));
-        source.LoadFromStream(&other);
+        FUZZ_CHECK(!source.LoadFromStream(&other));
         FUZZ_CHECK(Save(source) == saved);
     }
 

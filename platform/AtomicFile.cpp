@@ -14,7 +14,7 @@ namespace platform {
 namespace {
 
 // Creates a new file beside `target` with a name no other writer uses; -1 when impossible.
-int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
+[[nodiscard]] int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
         name = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
@@ -24,7 +24,7 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
     return -1;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+[[nodiscard]] bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t n = write(fd, bytes.data(), bytes.size());
         if (n < 0) {

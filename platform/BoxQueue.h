@@ -16,7 +16,7 @@ class TOneBox {
 public:
     // Runs `box` (which shows the box) unless a box of this kind is open; true when it ran.
     // A caller may leave its case to the box that is open, without looking.
-    bool Run(const std::function<void()>& box) {
+    [[nodiscard]] bool Run(const std::function<void()>& box) {
         if (open_) return false;
         open_ = true;
         struct Reset {
@@ -44,16 +44,7 @@ public:
     // `box` shows the box (and returns when it is closed); `after` runs when it has closed, or
     // at once when the box is dropped, so that what follows a box is never lost.
     void Show(std::function<void()> box, std::function<void()> after = {}) {
-        if (box_.IsOpen()) {
-            if (waiting_.size() < limit_) {
-                waiting_.push_back({std::move(box), std::move(after)});
-            } else {
-                ++dropped_;
-                if (after) after();
-            }
-            return;
-        }
-        box_.Run([&] {
+        const bool shown = box_.Run([&] {
             box();
             if (after) after();
             while (!waiting_.empty() || dropped_ > 0) {
@@ -67,6 +58,14 @@ public:
                 if (next.after) next.after();
             }
         });
+        if (shown) return;
+        // A box of this kind is open: this one waits for it.
+        if (waiting_.size() < limit_) {
+            waiting_.push_back({std::move(box), std::move(after)});
+        } else {
+            ++dropped_;
+            if (after) after();
+        }
     }
     std::size_t Waiting() const { return waiting_.size(); }
 

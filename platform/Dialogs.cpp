@@ -142,7 +142,8 @@ void Preset(QFileDialog& dlg, const TFileDialog& d) {
     }
 }
 
-bool Finish(QFileDialog& dlg, TFileDialog& d) {
+// Runs the dialog; true with the chosen files in d.Files (the first in d.FileName).
+[[nodiscard]] bool Finish(QFileDialog& dlg, TFileDialog& d) {
     if (RunModal(dlg) != QDialog::Accepted) return false;
     const QStringList chosen = dlg.selectedFiles();
     if (chosen.isEmpty()) return false;

@@ -77,10 +77,11 @@ std::vector<TColorChoice> FontColorChoices(TColor current);
 // The boxes and the file and font dialogs.
 class TDialogs : public TBoxes {
 public:
-    virtual bool ExecuteOpen(TFileDialog& dialog) = 0;
-    virtual bool ExecuteSave(TFileDialog& dialog) = 0;
+    // The file dialogs: true with the file chosen.
+    [[nodiscard]] virtual bool ExecuteOpen(TFileDialog& dialog) = 0;
+    [[nodiscard]] virtual bool ExecuteSave(TFileDialog& dialog) = 0;
     // The font dialog, with its colour choice; true with both as chosen.
-    virtual bool ExecuteFont(QFont& font, TColor& color) = 0;
+    [[nodiscard]] virtual bool ExecuteFont(QFont& font, TColor& color) = 0;
 };
 
 // The dialogs in use: the real ones unless others have been installed.

@@ -184,7 +184,7 @@ private:
     void RaiseSelectionChanges(const QItemSelection& selected, const QItemSelection& deselected);
     TListItem* CheckBoxHit(QPoint pos) const;
     // The item whose check box a left button press hits (the press is then taken), else null.
-    TListItem* CheckBoxPressed(QMouseEvent* event);
+    [[nodiscard]] TListItem* CheckBoxPressed(QMouseEvent* event);
 
     TListModel* model_;
     std::vector<std::unique_ptr<TListItem>> items_;

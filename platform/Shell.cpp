@@ -73,7 +73,7 @@ std::string QuoteArgument(std::string_view arg) {
 }
 
 // Makes `folder` and its parents; false when it cannot.
-bool MakeFolders(const std::string& folder) {
+[[nodiscard]] bool MakeFolders(const std::string& folder) {
     if (folder.empty()) return true;
     struct stat st {};
     if (stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);

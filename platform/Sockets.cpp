@@ -102,7 +102,7 @@ std::string ErrnoText(int code) {
 
 // Hands what the system takes of out (from head on) to the socket. False on an error of the
 // connection (its code in error).
-bool WriteTo(int fd, std::string& out, std::size_t& head, int& error) {
+[[nodiscard]] bool WriteTo(int fd, std::string& out, std::size_t& head, int& error) {
     while (head < out.size()) {
         const ssize_t n =
             ::send(fd, out.data() + head, out.size() - head, MSG_NOSIGNAL | MSG_DONTWAIT);
@@ -130,7 +130,7 @@ bool WriteTo(int fd, std::string& out, std::size_t& head, int& error) {
 // Reads and drops what has arrived on a socket, at most kDropPerTurn bytes, so that a peer
 // that keeps sending cannot hold the event loop: 1 when the peer may send more, 0 when it has
 // ended its sending, -1 when it is gone.
-int DropInput(int fd) {
+[[nodiscard]] int DropInput(int fd) {
     char buf[4096];
     for (std::size_t dropped = 0; dropped < kDropPerTurn;) {
         const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
@@ -148,7 +148,7 @@ void CloseNow(int fd, std::string out) {
     std::size_t head = 0;
     int error = 0;
     if (WriteTo(fd, out, head, error) && out.empty()) ::shutdown(fd, SHUT_WR);
-    DropInput(fd);
+    (void)DropInput(fd); // whether the peer goes on sending: the socket closes either way
     ::close(fd);
 }
 

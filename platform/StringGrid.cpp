@@ -209,11 +209,12 @@ void TStringGrid::Repaint() {
 
 // ---- current cell and selection -----------------------------------------------------
 
+// A cell that OnSelectCell refuses leaves the current cell where it was: nothing to undo.
 void TStringGrid::SetCol(int col) {
-    MoveCurrent(col, row_, false);
+    (void)MoveCurrent(col, row_, false);
 }
 void TStringGrid::SetRow(int row) {
-    MoveCurrent(col_, row, false);
+    (void)MoveCurrent(col_, row, false);
 }
 
 bool TStringGrid::MoveCurrent(int col, int row, bool extend) {
@@ -519,39 +520,41 @@ void TStringGrid::HandleKeyRelease(QKeyEvent* event) {
 }
 
 void TStringGrid::KeyDownAction(std::uint16_t key, TShiftState shift) {
-    const bool extend = shift.Contains(ssShift);
     const bool ctrl = shift.Contains(ssCtrl);
+    CellPos to{col_, row_};
     switch (key) {
     case VK_LEFT:
-        MoveCurrent(col_ - 1, row_, extend);
+        --to.col;
         break;
     case VK_RIGHT:
-        MoveCurrent(col_ + 1, row_, extend);
+        ++to.col;
         break;
     case VK_UP:
-        MoveCurrent(col_, row_ - 1, extend);
+        --to.row;
         break;
     case VK_DOWN:
-        MoveCurrent(col_, row_ + 1, extend);
+        ++to.row;
         break;
     case VK_PRIOR:
-        MoveCurrent(col_, row_ - VisibleRows(), extend);
+        to.row -= VisibleRows();
         break;
     case VK_NEXT:
-        MoveCurrent(col_, row_ + VisibleRows(), extend);
+        to.row += VisibleRows();
         break;
     case VK_HOME:
-        MoveCurrent(fixedCols_, ctrl ? fixedRows_ : row_, extend);
+        to = {fixedCols_, ctrl ? fixedRows_ : row_};
         break;
     case VK_END:
-        MoveCurrent(colCount_ - 1, ctrl ? rowCount_ - 1 : row_, extend);
+        to = {colCount_ - 1, ctrl ? rowCount_ - 1 : row_};
         break;
     case VK_F1 + 1:
-        ShowEditor();
-        break; // F2
+        ShowEditor(); // F2
+        return;
     default:
-        break;
+        return;
     }
+    // A move that OnSelectCell refuses is no move: the key does nothing more.
+    (void)MoveCurrent(to.col, to.row, shift.Contains(ssShift));
 }
 
 void TStringGrid::CharAction(char16_t ch) {
@@ -778,7 +781,9 @@ void TStringGrid::mouseMoveEvent(QMouseEvent* event) {
         const QPoint inside(std::clamp(pos.x(), FixedWidth(), std::max(area.right(), 0)),
                             std::clamp(pos.y(), FixedHeight(), std::max(area.bottom(), 0)));
         const CellPos cell = CellAt(inside);
-        if (cell.col >= fixedCols_ && cell.row >= fixedRows_) MoveCurrent(cell.col, cell.row, true);
+        // A refused cell ends nothing: the drag goes on to the next.
+        if (cell.col >= fixedCols_ && cell.row >= fixedRows_)
+            (void)MoveCurrent(cell.col, cell.row, true);
         return;
     }
     viewport()->setCursor(SizingBorderAt(pos) >= 0 ? Qt::SplitHCursor : Qt::ArrowCursor);

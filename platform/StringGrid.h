@@ -156,8 +156,9 @@ private:
     void ScrollIntoView(int col, int row);
     int VisibleRows() const;
 
-    // Current cell and selection.
-    bool MoveCurrent(int col, int row, bool extend);
+    // Current cell and selection. MoveCurrent: false when OnSelectCell refused the cell or
+    // destroyed the grid.
+    [[nodiscard]] bool MoveCurrent(int col, int row, bool extend);
     void SelectRange(CellPos anchor, CellPos current);
 
     // Keyboard: raise the events, then act on what the handlers left.

@@ -93,6 +93,7 @@ void TTrovGameServerForm::UpdateDisplay() {
         SetCaption(Label_Status, "\x81\x6D" + g.FGroupName + "\x81\x6E- Status ");
         SetCaption(Label_NowTurn, "Week " + week + " ");
         GroupBox_Game->setTitle(FromSjis("[" + g.FGroupName + "] - Status : Week " + week + " "));
+        // What stays when a send below fails: its exception ends this refresh there.
         StatusBar->SetSimpleText("Game is Starting!! Now , wating for Input..");
         ShowInputStatus();
         ShowHistory();
@@ -153,6 +154,7 @@ void TTrovGameServerForm::SetEntryLabels() {
         try {
             for (const std::string& message : messages) SendStatus(socket, message);
         } catch (...) {
+            // This station misses the rest of the four; the box says so, the others get theirs.
             MessageBox("Set Entry Labels Socket", "Error", TBoxButtons::Ok);
         }
     }

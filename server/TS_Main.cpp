@@ -26,13 +26,6 @@
 
 using namespace platform;
 
-namespace {
-
-// Messages to the server that wait while one is shown.
-constexpr std::size_t kWaitingServerMessages = 64;
-
-} // namespace
-
 TTrovGameServerForm::TTrovGameServerForm(QWidget* parent, const std::string& programPath)
     : TForm(parent), FFontColor(clWindowText), FTrayIconData(std::make_unique<TTrayIcon>()),
       FServerMessages(kWaitingServerMessages, [](std::size_t dropped) {
@@ -155,7 +148,8 @@ void TTrovGameServerForm::AppException(QObject*, const std::exception& E) {
     const std::string text = std::string("An ecception has occurred.\r") + E.what() +
                              "\rDisconnect and initialize all for safety.";
     TModalResult answer = mrNone;
-    FExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
+    // It runs: none was open above, and a box opened during the stop has closed by now.
+    (void)FExceptionBox.Run([&] { answer = MessageDlg(text, TMsgDlgType::Warning, mbOK); });
     if (answer != mrOk) return;
     if (CheckBox_Server->isChecked()) CheckBox_Server->setChecked(false);
     if (!FGame) return;

@@ -253,7 +253,9 @@ public:
     // Sort key of the connection list: 0 none, +k ascending by column k, -k descending.
     int FSortColumn = 0;
     // The boxes that network events open, each open once at a time: texts for the server
-    // (chat to it, what the loop-back connection receives) wait for the box before them.
+    // (chat to it, what the loop-back connection receives) wait for the box before them, at
+    // most this many.
+    static constexpr std::size_t kWaitingServerMessages = 64;
     platform::TBoxQueue FServerMessages;
     platform::TOneBox FPauseBox, FSocketErrorBox, FExceptionBox;
 

@@ -400,5 +400,6 @@ void TTrovGameServerForm::MItem_WriteClick(QObject*) {
         SayFileWritingError();
         return;
     }
+    // Nothing follows the save: a failure has been said, and there is no more to do.
     (void)WriteFileOrSay(SaveDialog_Txt.FileName, text);
 }

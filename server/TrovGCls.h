@@ -115,11 +115,11 @@ public:
     void Start();
     void Stop();
     // -1: not running or a decision is missing; 0: a week was processed; 1: game over.
-    int ProceedTurn();
+    [[nodiscard]] int ProceedTurn();
     // A client-played role's player lost after the last week has been played: the role is
     // emptied and its final answers (never used) are no longer waited for, so ProceedTurn ends
     // the game with the others' answers. Whether it was so; otherwise nothing changes.
-    bool LeaveAtEnd(const TPlayerData* Player);
+    [[nodiscard]] bool LeaveAtEnd(const TPlayerData* Player);
 
     // The state block to every client-played role.
     void SendState();
@@ -128,11 +128,12 @@ public:
     // replaces the game's data by the file held in `Stream` (nothing while running) and says
     // whether it did; a file it refuses changes nothing.
     void SaveToStream(std::string* Stream) const;
-    bool LoadFromStream(const std::string* Stream);
+    [[nodiscard]] bool LoadFromStream(const std::string* Stream);
     void SaveToFile(const std::string& FileName) const;
     void LoadFromFile(const std::string& FileName);
     // Copies another game's data through the data file (nothing while running); null: Init.
-    void Assign(const TTrovGame* Source);
+    // Whether this game now holds the other's data (or was reset).
+    [[nodiscard]] bool Assign(const TTrovGame* Source);
 
     // The result report: 20 lines of totals and averages, each followed by CR LF, then
     // trimmed. Left empty when it cannot be built.

@@ -298,12 +298,12 @@ void TTrovGame::LoadFromFile(const std::string& FileName) {
         platform::MessageDlg("Not loaded.", platform::TMsgDlgType::Error, platform::mbOK);
 }
 
-void TTrovGame::Assign(const TTrovGame* Source) {
+bool TTrovGame::Assign(const TTrovGame* Source) {
     if (!Source) {
         Init();
-        return;
+        return true;
     }
     std::string stream;
     Source->SaveToStream(&stream);
-    LoadFromStream(&stream);
+    return LoadFromStream(&stream);
 }

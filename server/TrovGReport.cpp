@@ -72,6 +72,7 @@ void TTrovGame::MakeResultText(std::string& S) const {
         }
         S = Trim(JoinLines(lines));
     } catch (...) {
+        // Not built (no memory for it): the report is left empty, which callers show as none.
         S.clear();
     }
 }

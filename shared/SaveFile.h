@@ -6,7 +6,7 @@
 // Writes `bytes` as the whole file (platform/AtomicFile.h). When it cannot be written the old
 // file stays as it was, and a beep and the error box "File writing error." say so. Whether
 // the file was written.
-bool WriteFileOrSay(const std::string& fileName, std::string_view bytes);
+[[nodiscard]] bool WriteFileOrSay(const std::string& fileName, std::string_view bytes);
 
 // The beep and the box alone, for a save that failed before its file was written.
 void SayFileWritingError();

@@ -175,7 +175,8 @@ TEST_F(ClientTest, BytesPastOneMebibyteAfterTheLastTerminatorCloseTheConnection)
     // Complete messages never count toward the bound, however many come before a chunk that
     // ends with a terminator.
     std::string messages;
-    while (messages.size() < 1536 * 1024) messages += "TS_Ft:0C\t";
+    const std::size_t bound = TTrovGameClientForm::kMaxRecvBuf;
+    while (messages.size() < bound + bound / 2) messages += "TS_Ft:0C\t";
     peer->Send(messages + "TS_GN:partial");
     ASSERT_TRUE(WaitUntil([&] { return form->FStock[0] == 12; }));
     peer->Send("\t");
@@ -184,7 +185,7 @@ TEST_F(ClientTest, BytesPastOneMebibyteAfterTheLastTerminatorCloseTheConnection)
 
     // Bytes without a terminator: the connection is closed once they pass the bound, and the
     // window shows it as any lost connection.
-    const std::string part(600 * 1024, 'x');
+    const std::string part(bound / 2 + 1, 'x'); // one is within the bound, two pass it
     peer->Send(part);
     ASSERT_TRUE(WaitUntil([&] { return form->FRecvBuf.Size() == part.size(); }));
     EXPECT_TRUE(form->ClientSocket->Socket()->Connected());

@@ -5,7 +5,7 @@
 
 TEST(Sjis, LeadByteIsJudgedFromTheStartOfTheText) {
     // "あ" is 0x82 0xA0; "ー" is 0x81 0x5B whose second byte is no lead byte, but 0x82 0x82
-    // ("Ｇ"? any pair) has a trail byte in the lead range.
+    // ("ｂ") has a trail byte in the lead range.
     std::string s = "a\x82\x82\x82\xA0";
     EXPECT_FALSE(platform::IsLeadByteAt(s, 0));
     EXPECT_TRUE(platform::IsLeadByteAt(s, 1));

@@ -677,7 +677,7 @@ TEST_F(ServerNetwork, TheGameMastersMessageCarriesNoTab) {
 TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
     TestPeer talker;
     ASSERT_TRUE(talker.Connect(port));
-    talker.Send(std::string(100 * 1024, 'x'));
+    talker.Send(std::string(TStation::MaxUnterminated + 1, 'x'));
     EXPECT_TRUE(talker.WaitClosed());
 
     // A peer that never reads while its echoed chat piles up at the server: closed once the
@@ -696,7 +696,7 @@ TEST_F(ServerNetwork, PeersThatHoldTooMuchAreClosed) {
 }
 
 TEST_F(ServerNetwork, MessagesToTheServerOpenOneBoxAtATimeAndWaitTheirTurn) {
-    const std::size_t limit = 64;
+    const std::size_t limit = TTrovGameServerForm::kWaitingServerMessages;
     auto peer = Join("Flood", "Ft");
     Admit("Flood");
     int depth = 0, deepest = 0;
@@ -952,7 +952,7 @@ TEST_F(ServerNetwork, AStationSendingManyMessagesAtOnceIsReadMoreSlowlyNotClosed
     // Bytes without a TAB are still bounded, whatever complete messages came before them.
     TestPeer talker;
     ASSERT_TRUE(talker.Connect(port));
-    talker.Send("TC_PN:Bert\t" + std::string(100 * 1024, 'x'));
+    talker.Send("TC_PN:Bert\t" + std::string(TStation::MaxUnterminated + 1, 'x'));
     EXPECT_TRUE(talker.WaitClosed());
 }
 
