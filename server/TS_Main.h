@@ -6,8 +6,9 @@
 // connections and their messages; a connection's input is its station, TS_Station.cpp),
 // TS_ClientList.cpp (the connection list and admission), TS_Control.cpp (game control: start,
 // pause, the next week, game over, initialising; operator input, role owners and shipping
-// modes), TS_Display.cpp (refresh, role labels), TS_Tables.cpp (grids), TS_Menus.cpp (the menus' handlers and options),
-// TS_GameFile.cpp (saving and loading game data) and TS_IniIO.cpp (the settings file).
+// modes), TS_Display.cpp (refresh, role labels), TS_Tables.cpp (grids), TS_Menus.cpp (the
+// menus' handlers and options), TS_GameFile.cpp (saving and loading game data) and
+// TS_IniIO.cpp (the settings file).
 #include "platform/Application.h"
 #include "platform/BoxQueue.h"
 #include "platform/Dialogs.h"
