@@ -79,6 +79,9 @@ public:
     static constexpr int TextGap = 4;
     // The width of a column sized to texts whose widest is `textWidth` pixels wide.
     static constexpr int FittingWidth(int textWidth) { return TextIndent + textWidth + TextGap; }
+    // The height of a row that shows a line of text in the grid's font whole: the text is centred
+    // in its row, and the grid line lies below the row.
+    int FittingHeight() const { return fontMetrics().height(); }
     // Pixel width of a text in the grid's font. Widths are remembered while the font stays.
     int TextWidth(const std::string& text) const;
     // Counts every change of a cell's text and of the grid's size, so that a caller can tell

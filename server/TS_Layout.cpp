@@ -48,7 +48,7 @@ TStringGrid* NewGrid(const char* name, int cols, int rows, int colWidth, bool ed
     grid->SetFixedCols(1);
     grid->SetFixedRows(1);
     grid->SetDefaultColWidth(colWidth);
-    grid->SetDefaultRowHeight(20);
+    grid->SetDefaultRowHeight(TTrovGameServerForm::kGridRowHeight);
     grid->SetOptions(goRangeSelect | goColSizing |
                      (editing ? TGridOptions{goEditing} : TGridOptions{0}));
     return grid;

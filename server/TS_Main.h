@@ -206,6 +206,13 @@ public:
     void CopyGridSelection(platform::TStringGrid* Grid, const std::string& Separator,
                            std::string& Text, bool ToText);
     void AutoSizeGridColumns(platform::TStringGrid* Grid);
+    // The tables' rows are designed this high; a larger font makes them as high as its line needs.
+    static constexpr int kGridRowHeight = 20;
+    // Fits each table's heading column to its headings (the demand table's to its week numbers).
+    void FitHeadingColumns();
+    // Fits the tables to the font they have now: rows as high as its line needs, never lower
+    // than designed, and the heading and value columns as wide as their texts need in it.
+    void FitTablesToFont();
     void Button_MarcketRandClick(QObject* Sender);
     void Button_FirstRandClick(QObject* Sender);
     void Button_MarcketDefClick(QObject* Sender);

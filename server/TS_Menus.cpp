@@ -93,6 +93,8 @@ void TTrovGameServerForm::ApplyPageFont(const QFont& Font, std::int32_t Color) {
                          shown.isValid() ? shown : this->palette().color(group, QPalette::Text));
     }
     PageControl->setPalette(palette);
+    // The tables' rows and columns, sized to the texts of the font before, are sized again.
+    FitTablesToFont();
 }
 
 void TTrovGameServerForm::MItem_StartUpClick(QObject*) {

@@ -115,19 +115,24 @@ constexpr auto kGameRows = [] {
     return rows;
 }();
 
+// The pixel width of the widest text of a column, its heading included.
+int WidestText(const TStringGrid* grid, int col) {
+    int widest = 0;
+    for (int row = 0; row < grid->RowCount(); ++row)
+        widest = std::max(widest, grid->TextWidth(grid->Cells(col, row)));
+    return widest;
+}
+
 // The heading column of a table: as wide as `probe` plus 210 pixels, as designed, and at least
 // as wide as its widest heading needs (TStringGrid::FittingWidth: the text's indent and the gap
 // before the first week's numbers).
 void FitHeadingColumn(TStringGrid* grid, const char* probe) {
-    int widest = 0;
-    for (int row = 0; row < grid->RowCount(); ++row)
-        widest = std::max(widest, grid->TextWidth(grid->Cells(0, row)));
-    grid->SetColWidths(0,
-                       std::max(grid->TextWidth(probe) + 210, TStringGrid::FittingWidth(widest)));
+    grid->SetColWidths(
+        0, std::max(grid->TextWidth(probe) + 210, TStringGrid::FittingWidth(WidestText(grid, 0))));
 }
 
-// Widens a value column whose widest text is `widest` pixels wide to show it whole, with a gap
-// after it, when the default width is too narrow for that; a column is never narrowed here.
+// Widens a column whose widest text is `widest` pixels wide to show it whole, with a gap after
+// it, when the default width is too narrow for that; a column is never narrowed here.
 void FitValueColumn(TStringGrid* grid, int col, int widest) {
     const int width = TStringGrid::FittingWidth(widest);
     if (width > grid->DefaultColWidth()) grid->SetColWidths(col, width);
@@ -207,13 +212,24 @@ void TTrovGameServerForm::CopyGridSelection(TStringGrid* Grid, const std::string
 void TTrovGameServerForm::AutoSizeGridColumns(TStringGrid* Grid) {
     if (!Grid || Grid->ColCount() == 0 || Grid->RowCount() == 0) return;
     THeldUpdate hold(Grid);
-    for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col) {
-        // The column's heading ("Week", "Total  ") is shown whole too.
-        int widest = 0;
-        for (int row = 0; row < Grid->RowCount(); ++row)
-            widest = std::max(widest, Grid->TextWidth(Grid->Cells(col, row)));
-        FitValueColumn(Grid, col, widest);
+    // The column's heading ("Week", "Total  ") is shown whole too.
+    for (int col = Grid->FixedCols(); col < Grid->ColCount(); ++col)
+        FitValueColumn(Grid, col, WidestText(Grid, col));
+}
+
+void TTrovGameServerForm::FitHeadingColumns() {
+    FitHeadingColumn(StringGrid_First, "Ship to Wholesaler");
+    FitHeadingColumn(StringGrid_Game, "Delay");
+    // The demand table's week numbers stand in its default width unless the font is too large.
+    FitValueColumn(StringGrid_Marcket, 0, WidestText(StringGrid_Marcket, 0));
+}
+
+void TTrovGameServerForm::FitTablesToFont() {
+    for (TStringGrid* grid : {StringGrid_Marcket, StringGrid_First, StringGrid_Game}) {
+        grid->SetDefaultRowHeight(std::max(kGridRowHeight, grid->FittingHeight()));
+        AutoSizeGridColumns(grid);
     }
+    FitHeadingColumns();
 }
 
 void TTrovGameServerForm::StringGrid_KeyDown(QObject* Sender, std::uint16_t& Key,
@@ -270,11 +286,10 @@ void TTrovGameServerForm::InitTables() {
     StringGrid_First->SetRowCount(kFirstRowCount);
     for (int row = 0; row < kFirstRowCount; ++row)
         StringGrid_First->SetCells(0, row, kFirstRows[row].heading);
-    FitHeadingColumn(StringGrid_First, "Ship to Wholesaler");
 
     for (int col = 1; col < StringGrid_Game->ColCount(); ++col)
         StringGrid_Game->SetCells(col, 0, std::to_string(col - 1));
-    FitHeadingColumn(StringGrid_Game, "Delay");
+    FitHeadingColumns();
     ShowInitialValues();
     AutoSizeGridColumns(StringGrid_Marcket);
 }

@@ -374,9 +374,8 @@ void CheckLineEdit(const QLineEdit* edit, const std::string& where) {
     ExpectRoom(edit, text, room, QRect(room.topLeft(), QSize(width, room.height())), where);
 }
 
-// With `grids` false the tables' cells are left out: their rows keep their designed height in
-// any face.
-void CheckVisibleTexts(QWidget* window, const std::string& where, bool grids = true) {
+// Every text of the window's visible controls, in the room that its control leaves it.
+void CheckVisibleTexts(QWidget* window, const std::string& where) {
     for (const QLabel* label : window->findChildren<QLabel*>())
         if (label->isVisible()) CheckLabel(label, where);
     for (const QAbstractButton* button : window->findChildren<QAbstractButton*>())
@@ -384,7 +383,7 @@ void CheckVisibleTexts(QWidget* window, const std::string& where, bool grids = t
     for (const QGroupBox* box : window->findChildren<QGroupBox*>())
         if (box->isVisible()) CheckGroupBox(box, where);
     for (const platform::TStringGrid* grid : window->findChildren<platform::TStringGrid*>())
-        if (grids && grid->isVisible()) CheckGrid(grid, where);
+        if (grid->isVisible()) CheckGrid(grid, where);
     for (const platform::TListView* list : window->findChildren<platform::TListView*>())
         if (list->isVisible()) {
             CheckListHeadings(list, where);
@@ -440,11 +439,11 @@ void Screenshot(const std::string& name) {
 
 // `shots` names the screenshots: <shots>-<page caption>.
 void CheckEveryPage(QWidget& window, platform::TPageControl* pages, const std::string& where,
-                    const std::string& shots = {}, bool grids = true) {
+                    const std::string& shots = {}) {
     for (int page = 0; page < pages->PageCount(); ++page) {
         pages->SetActivePageIndex(page);
         Settle();
-        CheckVisibleTexts(&window, where + ", page \"" + pages->PageCaption(page) + "\"", grids);
+        CheckVisibleTexts(&window, where + ", page \"" + pages->PageCaption(page) + "\"");
         if (!shots.empty()) {
             std::string caption = pages->PageCaption(page);
             for (char& c : caption) c = c == ' ' ? '-' : static_cast<char>(std::tolower(c));
@@ -645,7 +644,7 @@ TEST(Layout, ServerWindowHoldsAdmittedPlayersAtItsFontAndALargerOne) {
     form.MItem_FontClick(form.MItem_Font);
     ASSERT_EQ(form.PageControl->font().pointSize(), 20);
     CheckEveryPage(form, form.PageControl, "font size 20, two players admitted",
-                   "server-size20-admitted", false);
+                   "server-size20-admitted");
 }
 
 // The frames as the window manager draws them: its title bar shows the icon, the title and
