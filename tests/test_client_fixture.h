@@ -44,13 +44,8 @@ protected:
     // Ticks Connect with the test server as the address and takes the name and role wish.
     void ConnectToServer() {
         server = std::make_unique<TestServer>();
-        form->Edit_Server->setText("127.0.0.1");
-        // The test server's port may lie above the edit's range: the text is set as typed.
-        form->SpinEdit_Port->SetText(std::to_string(server->Port()));
-        form->CheckBox_Connect->setChecked(true);
-        peer = server->Accept();
+        peer = ConnectClient(*form, *server);
         ASSERT_TRUE(peer);
-        ASSERT_TRUE(peer->WaitForMessages(2));
         ASSERT_TRUE(WaitUntil([&] { return form->ClientSocket->Socket()->Connected(); }));
     }
 

@@ -167,9 +167,10 @@ TEST(Desktop, EitherButtonOnTheClientsTrayIconBringsTheWindowBack) {
 // running, and it ends only when its window closes (after its close question, "End?" or
 // "Stop?"), having written its settings.
 template <class Form>
-void ABoxInTheTrayLeavesTheProgramRunning(Form& form, const Tray& tray, const QTemporaryDir& dir,
-                                          const char* program, TestPeer& peer,
-                                          const std::string& message) {
+void ABoxInTheTrayLeavesTheProgramRunning(Form& form, const QTemporaryDir& dir, const char* program,
+                                          TestPeer& peer, const std::string& message) {
+    Tray tray;
+    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
     Watchdog watchdog;
     bool boxSeen = false;
     bool closedByTest = false;
@@ -217,8 +218,6 @@ void ABoxInTheTrayLeavesTheProgramRunning(Form& form, const Tray& tray, const QT
 
 TEST(Desktop, AMessageToTheServerInTheTrayLeavesItRunningAndItsIconWorking) {
     if (!skipReason.empty()) GTEST_SKIP() << skipReason;
-    Tray tray;
-    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
     QTemporaryDir dir;
     TTrovGameServerForm form(nullptr, dir.filePath("TrovGSrv").toStdString());
     UseAnyFreePort(form);
@@ -228,24 +227,17 @@ TEST(Desktop, AMessageToTheServerInTheTrayLeavesItRunningAndItsIconWorking) {
     ASSERT_TRUE(peer.Connect(static_cast<quint16>(form.ServerSocket->LocalPort())));
     peer.Send("TC_PN:Anna\t");
     ASSERT_TRUE(peer.WaitForMessage("TS_Cn:Welcome!\t"));
-    ABoxInTheTrayLeavesTheProgramRunning(form, tray, dir, "TrovGSrv", peer,
-                                         "TC_SM:Ft:Sv:Hello\r\t");
+    ABoxInTheTrayLeavesTheProgramRunning(form, dir, "TrovGSrv", peer, "TC_SM:Ft:Sv:Hello\r\t");
 }
 
 TEST(Desktop, TheGameMastersMessageInTheTrayLeavesTheClientRunningAndItsIconWorking) {
     if (!skipReason.empty()) GTEST_SKIP() << skipReason;
-    Tray tray;
-    if (const std::string reason = tray.Start(); !reason.empty()) GTEST_SKIP() << reason;
     QTemporaryDir dir;
     TTrovGameClientForm form(nullptr, dir.filePath("TrovGClt").toStdString());
     TestServer server;
-    form.Edit_Server->setText("127.0.0.1");
-    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
-    form.CheckBox_Connect->setChecked(true);
-    const std::unique_ptr<TestPeer> peer = server.Accept();
+    const std::unique_ptr<TestPeer> peer = ConnectClient(form, server);
     ASSERT_TRUE(peer);
-    ASSERT_TRUE(peer->WaitForMessages(2));
-    ABoxInTheTrayLeavesTheProgramRunning(form, tray, dir, "TrovGClt", *peer, "TS_SM:Hello\r\t");
+    ABoxInTheTrayLeavesTheProgramRunning(form, dir, "TrovGClt", *peer, "TS_SM:Hello\r\t");
 }
 
 // ---- Window position --------------------------------------------------------------------------

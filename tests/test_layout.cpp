@@ -780,12 +780,8 @@ TEST(Layout, BoxFromTheNetworkBelongsToTheMainWindowWhileAnotherProgramIsActive)
         << "the other program's window did not become active";
 
     TestServer server;
-    form.Edit_Server->setText("127.0.0.1");
-    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
-    form.CheckBox_Connect->setChecked(true);
-    const std::unique_ptr<TestPeer> peer = server.Accept();
+    const std::unique_ptr<TestPeer> peer = ConnectClient(form, server);
     ASSERT_TRUE(peer);
-    ASSERT_TRUE(peer->WaitForMessages(2));
 
     Watchdog watchdog;
     QString text;

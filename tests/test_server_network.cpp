@@ -25,6 +25,7 @@
 #include <map>
 #include <numeric>
 #include <sys/socket.h>
+#include <utility>
 
 using namespace platform;
 
@@ -117,12 +118,17 @@ protected:
         }
     }
 
-    // The shortest game (ten weeks played, then the final answers), in which the players are
-    // the Factory and the Distributor, the computer the other roles.
-    void GameOfTwo() {
+    // The shortest game (ten weeks played, then the final answers), in which Anna plays the
+    // Factory and Bert the Distributor (both joined and admitted), the computer the other roles.
+    std::pair<std::unique_ptr<TestPeer>, std::unique_ptr<TestPeer>> GameOfTwo() {
         form.SpinEdit_FinalTurn->SetText("10");
         form.SpinEdit_Exit(form.SpinEdit_FinalTurn);
         ComputerPlays({3, 4});
+        auto anna = Join("Anna", "Ft");
+        auto bert = Join("Bert", "W1");
+        Admit("Anna");
+        Admit("Bert");
+        return {std::move(anna), std::move(bert)};
     }
     static std::string Decision(const std::string& code, const std::string& role, int week,
                                 int amount) {
@@ -510,11 +516,7 @@ TEST_F(ServerNetwork, APlayerLostWhileThePauseBoxIsOpenIsLeftToThatBox) {
 }
 
 TEST_F(ServerNetwork, APlayerLostAfterAnsweringTheEndLeavesTheGameItsResult) {
-    GameOfTwo();
-    auto anna = Join("Anna", "Ft");
-    auto bert = Join("Bert", "W1");
-    Admit("Anna");
-    Admit("Bert");
+    auto [anna, bert] = GameOfTwo();
     PlayWeeks(*anna, *bert);
     dialogs.Clear();
     AnswerTheEnd(*anna, "Ft");
@@ -546,11 +548,7 @@ TEST_F(ServerNetwork, APlayerLostAfterAnsweringTheEndLeavesTheGameItsResult) {
 }
 
 TEST_F(ServerNetwork, APlayerLostBeforeAnsweringTheEndIsNotWaitedFor) {
-    GameOfTwo();
-    auto anna = Join("Anna", "Ft");
-    auto bert = Join("Bert", "W1");
-    Admit("Anna");
-    Admit("Bert");
+    auto [anna, bert] = GameOfTwo();
     PlayWeeks(*anna, *bert);
     dialogs.Clear();
     bert->Clear();
@@ -566,11 +564,7 @@ TEST_F(ServerNetwork, APlayerLostBeforeAnsweringTheEndIsNotWaitedFor) {
 }
 
 TEST_F(ServerNetwork, AGameThatReachesItsEndWhileThePauseBoxIsOpenEndsWithItsResult) {
-    GameOfTwo();
-    auto anna = Join("Anna", "Ft");
-    auto bert = Join("Bert", "W1");
-    Admit("Anna");
-    Admit("Bert");
+    auto [anna, bert] = GameOfTwo();
     const int last = form.Game()->FFinalTurn - 1;
     PlayWeeks(*anna, *bert, last - 1);
     dialogs.Clear();

@@ -75,3 +75,16 @@ public:
 private:
     QTcpServer server_;
 };
+
+// Connects a client window to `server` as a player does (host, port, the Connect box) and
+// waits for its name and role wish; null when the connection did not come.
+template <class ClientForm>
+std::unique_ptr<TestPeer> ConnectClient(ClientForm& form, TestServer& server) {
+    form.Edit_Server->setText("127.0.0.1");
+    // The test server's port may lie above the edit's range: the text is set as typed.
+    form.SpinEdit_Port->SetText(std::to_string(server.Port()));
+    form.CheckBox_Connect->setChecked(true);
+    std::unique_ptr<TestPeer> peer = server.Accept();
+    if (peer && !peer->WaitForMessages(2)) peer.reset();
+    return peer;
+}
