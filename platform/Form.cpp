@@ -91,11 +91,11 @@ bool TForm::event(QEvent* event) {
         QCoreApplication::exit(0);
         return result;
     }
-    // A window manager frames the window after it is shown, and moves it when it does.
     switch (event->type()) {
     case QEvent::WindowActivate:
         PassActivationToBox();
         break;
+    // A window manager frames the window after it is shown, and moves it when it does.
     case QEvent::Show:
     case QEvent::Move:
     case QEvent::Resize:
@@ -122,9 +122,9 @@ void TForm::changeEvent(QEvent* event) {
 }
 
 void TForm::PassActivationToBox() {
-    // The window is held up by a box of its own: the box is in front and takes the keys, as a
-    // window brought back from the tray, or clicked, while its box is open would otherwise hide
-    // the box or take the keys it cannot use.
+    // A window held up by a box of its own passes its activation on to the box, so that the box
+    // stands in front and takes the keys: a window brought back from the tray, or clicked, while
+    // its box is open would otherwise cover the box and take keys it cannot use.
     QWidget* box = QApplication::activeModalWidget();
     if (!box || box == this || !windowHandle() || !box->windowHandle() ||
         !windowHandle()->isAncestorOf(box->windowHandle(), QWindow::IncludeTransients))
